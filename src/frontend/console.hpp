@@ -1,0 +1,57 @@
+// The two console writers: every byte marvolt writes to a terminal stream
+// goes through `cout` (standard output) or `cerr` (standard error).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "frontend/telvo.hpp"
+
+namespace marvolt {
+
+/// A writer bound to standard output or standard error. Each call hands its
+/// text to the C stream in one block write; write errors are ignored.
+class ConsoleOutput {
+ public:
+  /// Binds the writer to `stream`, which must be stdout or stderr.
+  explicit ConsoleOutput(std::FILE* stream);
+  virtual ~ConsoleOutput() = default;
+  ConsoleOutput(const ConsoleOutput&) = delete;
+  ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+  /// Writes the text as it is.
+  void write(std::string_view text);
+  /// Writes the text and a line break.
+  void writeln(std::string_view text);
+  /// Writes the formatted text, no line break.
+  template <typename... A>
+  void writef(std::string_view format, const A&... args) {
+    const FmtArg list[] = {FmtArg(args)...};
+    emit(formatLang(format, list));
+  }
+  /// Writes the formatted text and a line break.
+  template <typename... A>
+  void writefln(std::string_view format, const A&... args) {
+    const FmtArg list[] = {FmtArg(args)...};
+    std::string text = formatLang(format, list);
+    text += '\n';
+    emit(std::move(text));
+  }
+  /// Hands anything pending to the stream and flushes it.
+  virtual void flush();
+
+ private:
+  void emit(std::string text);
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  std::FILE* stream_;
+};
+
+/// The writer of standard output.
+extern ConsoleOutput cout;
+/// The writer of standard error.
+extern ConsoleOutput cerr;
+
+}  // namespace marvolt

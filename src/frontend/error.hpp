@@ -1,0 +1,29 @@
+// The one error hierarchy of marvolt: every failure is an Error carrying its
+// message; the driver prints the message and picks the exit status.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace marvolt {
+
+/// A failure that ends the run; what() is the message shown to the user.
+class Error : public std::runtime_error {
+ public:
+  /// Makes an error with the given message.
+  explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+/// The status of a path could not be read (no such file, no permission).
+class FileSystemError : public Error {
+ public:
+  using Error::Error;
+};
+
+/// A format of the program's format language found no argument or was malformed.
+class FormatError : public Error {
+ public:
+  using Error::Error;
+};
+
+}  // namespace marvolt

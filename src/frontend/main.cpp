@@ -1,0 +1,19 @@
+// Entry point of marvolt: runs the driver and turns any failure that no part
+// handled into its message on standard error and status 1.
+#include <cstdio>
+#include <exception>
+
+#include "frontend/console.hpp"
+#include "frontend/marvolt.hpp"
+
+int main(int argc, char** argv) {
+  int status = 1;
+  try {
+    status = marvolt::runMarvolt(argc, argv);
+  } catch (const std::exception& e) {
+    marvolt::cerr.writeln(e.what());
+    status = 1;
+  }
+  std::fflush(stdout);
+  return status;
+}

@@ -1,0 +1,276 @@
+#include "frontend/marvolt.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <fmt/format.h>
+
+#include "container/chunkfile.hpp"
+#include "frontend/console.hpp"
+#include "frontend/error.hpp"
+#include "frontend/globals.hpp"
+#include "frontend/telvo.hpp"
+
+namespace marvolt {
+
+namespace {
+
+constexpr std::string_view kVersion = " v0.6.2";
+constexpr std::string_view kCredit = "Written by the marvolt developers.";
+
+enum class PathState { NotGiven, Awaiting, Given };
+
+struct PendingPath {
+  PathState state = PathState::NotGiven;
+  std::string value;
+  void await() {
+    state = PathState::Awaiting;
+    value.clear();
+  }
+  void give(const std::string& v) {
+    state = PathState::Given;
+    value = v;
+  }
+};
+
+bool isRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool pathExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+struct FileId {
+  dev_t dev;
+  ino_t ino;
+  std::string path;
+  std::string role;
+};
+
+std::vector<FileId>& protectedInputs() {
+  static std::vector<FileId> inputs;
+  return inputs;
+}
+
+std::string workingDirectory() {
+  std::string buf(4096, '\0');
+  while (::getcwd(buf.data(), buf.size()) == nullptr) {
+    if (errno != ERANGE) throw Error(fmt::format("Cannot read the working directory ({})", std::strerror(errno)));
+    buf.resize(buf.size() * 2);
+  }
+  buf.resize(std::strlen(buf.c_str()));
+  return buf;
+}
+
+// The question before an existing output file is replaced; false unless answered y or Y.
+bool confirmOverwrite(const std::string& path) {
+  cerr.writef("Output file %s already exists. Overwrite ? (Y/N): ", path);
+  const int answer = std::getchar();
+  return answer == 'y' || answer == 'Y';
+}
+
+[[noreturn]] void exitProcess(int status) {
+  std::fflush(stdout);
+  std::exit(status);
+}
+
+void writeToStdout(std::string_view text) {
+  cout.write(text);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    const int e = errno;
+    std::clearerr(stdout);
+    throw Error(fmt::format("Cannot write the report to standard output ({})", std::strerror(e)));
+  }
+}
+
+void writeToFile(const std::string& path, std::string_view text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw Error(fmt::format("{}: {}", path, std::strerror(errno)));
+  const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const int writeErrno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) throw Error(fmt::format("{}: {}", path, std::strerror(written ? errno : writeErrno)));
+}
+
+// Builds the report of the replay at `replayPath`; empty until the replay decoding exists.
+std::string makeReport(const std::string& replayPath) {
+  std::unique_ptr<ChunkFile> file;
+  try {
+    file = std::make_unique<ChunkFile>(replayPath);
+  } catch (const FileSystemError& e) {
+    err(-1, " accessing file ", e.what());
+  }
+  file->open();
+  return {};
+}
+
+}  // namespace
+
+std::string programName(std::string_view argv0) {
+  const auto slash = argv0.rfind('/');
+  return std::string(slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1));
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  PendingPath carset;
+  PendingPath output;
+  for (const std::string& arg : args) {
+    if (arg == "-o") {
+      output.await();
+    } else if (arg == "--cst") {
+      carset.await();
+    } else if (arg == "--help") {
+      cl.action = CommandLine::Action::Help;
+      return cl;
+    } else if (arg == "--laps") {
+      flags[Flag::LAPTIMES] = true;
+    } else if (arg == "-osame") {
+      opts["osame"];
+    } else if (arg == "--force") {
+      opts["force"];
+    } else if (arg == "--version") {
+      cl.action = CommandLine::Action::Version;
+      return cl;
+    } else if (arg == "--cst-auto") {
+      opts["cst-auto"];
+    } else if (arg == "--no-header") {
+      flags[Flag::REPLAYINFO] = false;
+      flags[Flag::EVENTINFO] = false;
+    } else if (arg == "--format=txt") {
+      opts["format"].push_back("txt");
+    } else if (arg == "--format=semikv") {
+      opts["format"].push_back("semikv");
+    } else if (carset.state == PathState::Awaiting) {
+      carset.give(arg);
+    } else if (output.state == PathState::Awaiting) {
+      output.give(arg);
+    } else if (!arg.empty() && arg[0] == '-') {
+      cl.action = CommandLine::Action::Invalid;
+      cl.invalidArg = arg;
+      return cl;
+    } else {
+      // An empty argument is taken as a replay path; it then fails the existence test.
+      cl.replay = arg;
+    }
+  }
+  cl.carset = carset.value;
+  cl.output = output.value;
+  return cl;
+}
+
+std::string sameNameOutput(const std::string& replayPath) {
+  const auto slash = replayPath.rfind('/');
+  const std::size_t componentStart = slash == std::string::npos ? 0 : slash + 1;
+  const auto dot = replayPath.rfind('.');
+  if (dot != std::string::npos && dot > componentStart) return replayPath.substr(0, dot) + ".txt";
+  return replayPath + ".txt";
+}
+
+std::string absolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  return workingDirectory() + "/" + path;
+}
+
+void printHelp(std::string_view program) {
+  cout.writeln(fmt::format(
+      "\n"
+      "Usage: {} [OPTION] <REPLAY>\n"
+      "Make reports from replay files (.rpy)\n"
+      "\n"
+      "  --cst <file>     use GEM+ carset (.cst) file for string data\n"
+      "  --cst-auto       try to detect and find the correct carset file\n"
+      "  -o <output>      output file (UTF-8 encoded)\n"
+      "  -osame           output file with same name as replay (.txt extension)\n"
+      "  --force          overwrite existing file\n"
+      "  --format=txt     output format: text (default)\n"
+      "  --format=semikv  output format: semicolon delimited key=value\n"
+      "  --no-header      do not display replay information\n"
+      "  --no-std-conv    do not convert std streams to console encoding (Windows only)\n"
+      "  --laps           dump all laptimes of all cars\n"
+      "  --help           display this text and exit\n"
+      "  --version        output version information and exit\n",
+      program));
+}
+
+void printVer(std::string_view program) { cout.write(fmt::format("{}{}\n\n{}\n", program, kVersion, kCredit)); }
+
+void protectInput(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
+  const char* role = protectedInputs().empty() ? "replay" : "carset";
+  protectedInputs().push_back({st.st_dev, st.st_ino, path, role});
+}
+
+void checkNotInput(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
+  for (const FileId& input : protectedInputs()) {
+    if (input.dev == st.st_dev && input.ino == st.st_ino) {
+      throw Error(fmt::format("Output file {} is the {} file {}; it is not overwritten", path, input.role,
+                              input.path));
+    }
+  }
+}
+
+void writeOutput(const std::string& path, std::string_view text) {
+  if (path.empty()) {
+    writeToStdout(text);
+    return;
+  }
+  checkNotInput(path);
+  cerr.writefln("Writing output to file %s", absolutePath(path));
+  writeToFile(path, text);
+}
+
+int runMarvolt(int argc, const char* const* argv) {
+  const std::string program = programName(argc > 0 ? argv[0] : "marvolt");
+  resetFlags();
+  if (argc < 2) {
+    printHelp(program);
+    return 3;
+  }
+  const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (cl.action) {
+    case CommandLine::Action::Help:
+      printHelp(program);
+      exitProcess(0);
+    case CommandLine::Action::Version:
+      printVer(program);
+      exitProcess(0);
+    case CommandLine::Action::Invalid:
+      cerr.writefln("invalid option '%s'", cl.invalidArg);
+      printHelp(program);
+      exitProcess(-1);
+    case CommandLine::Action::Run:
+      break;
+  }
+  if (!cl.replay) err(1, "need replay file as parameter");
+  const std::string& replay = *cl.replay;
+  if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);
+  if (!cl.carset.empty() && !isRegularFile(cl.carset)) err(2, "cannot read %s: no such file", cl.carset);
+  cstfile = cl.carset;
+  protectInput(replay);
+  protectInput(cstfile);
+
+  std::string output = cl.output;
+  if (hasOpt("osame") && output.empty()) output = sameNameOutput(replay);
+  if (!output.empty() && pathExists(output)) {
+    checkNotInput(output);
+    if (!hasOpt("force") && !confirmOverwrite(output)) exitProcess(4);
+  }
+
+  const std::string report = makeReport(replay);
+  writeOutput(output, report);
+  return 0;
+}
+
+}  // namespace marvolt

@@ -1,0 +1,56 @@
+// The command-line driver: reads the command line into the program-wide
+// settings, checks the paths, runs the pipeline once and maps every outcome
+// to an exit status.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marvolt {
+
+/// What one reading of the command line asks for.
+struct CommandLine {
+  enum class Action { Run, Help, Version, Invalid };
+  Action action = Action::Run;
+  std::string invalidArg;           ///< the invalid option, for Action::Invalid
+  std::optional<std::string> replay;
+  std::string carset;
+  std::string output;
+};
+
+/// The last component of the program path.
+std::string programName(std::string_view argv0);
+
+/// Reads the arguments (without the program name) into `flags`, `opts` and
+/// a CommandLine; stops at "--help", "--version" or an invalid option.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+/// The "-osame" output path: the replay path with its extension replaced by ".txt".
+std::string sameNameOutput(const std::string& replayPath);
+
+/// The absolute form of a path: itself when it begins with "/", else the
+/// working directory, "/" and the path.
+std::string absolutePath(const std::string& path);
+
+/// Writes the usage text to standard output.
+void printHelp(std::string_view program);
+
+/// Writes the version text to standard output.
+void printVer(std::string_view program);
+
+/// Writes the report to standard output (empty path) or to the file `path`.
+void writeOutput(const std::string& path, std::string_view text);
+
+/// Remembers a file the report was made from, which the output must never replace.
+void protectInput(const std::string& path);
+
+/// Throws when `path` names one of the protected input files.
+void checkNotInput(const std::string& path);
+
+/// Runs marvolt on the command line; returns the exit status. Failures that
+/// no part handles propagate to the caller's catch-all.
+int runMarvolt(int argc, const char* const* argv);
+
+}  // namespace marvolt

@@ -1,0 +1,129 @@
+// Diagnostics, the program's format language, and the conversions between
+// the game's single-byte text, wide (UTF-16) text and UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace marvolt {
+
+/// One argument of the format language: a text (UTF-8 or wide) or an integer.
+/// Holds a view: the argument must outlive the formatting call.
+class FmtArg {
+ public:
+  /// A UTF-8 text argument.
+  FmtArg(std::string_view text) : kind_(Kind::Text), text_(text) {}
+  /// A UTF-8 text argument from a C string.
+  FmtArg(const char* text) : FmtArg(std::string_view(text)) {}
+  /// A UTF-8 text argument from a string.
+  FmtArg(const std::string& text) : FmtArg(std::string_view(text)) {}
+  /// A wide text argument.
+  FmtArg(std::u16string_view wide) : kind_(Kind::Wide), wide_(wide) {}
+  /// A wide text argument from a C string.
+  FmtArg(const char16_t* wide) : FmtArg(std::u16string_view(wide)) {}
+  /// A wide text argument from a string.
+  FmtArg(const std::u16string& wide) : FmtArg(std::u16string_view(wide)) {}
+  /// An integer argument; remembers its width for binary and hexadecimal.
+  template <typename T>
+    requires std::is_integral_v<T>
+  FmtArg(T value)
+      : kind_(std::is_signed_v<T> && !std::is_same_v<T, bool> ? Kind::Signed : Kind::Unsigned),
+        int_(static_cast<std::int64_t>(value)),
+        bits_(static_cast<int>(sizeof(T) * 8)) {}
+
+  /// Whether the argument is a text (and so can stand as a format).
+  bool isText() const { return kind_ == Kind::Text || kind_ == Kind::Wide; }
+  /// The argument as UTF-8 text (a text as is, an integer in decimal).
+  std::string toText() const;
+  /// Formats the argument for one conversion specification.
+  void format(std::string& out, char conv, bool left, bool zero, int width, int precision) const;
+
+ private:
+  enum class Kind { Text, Wide, Signed, Unsigned };
+  void formatInteger(std::string& out, char conv, bool left, bool zero, int width) const;
+  Kind kind_;
+  std::string_view text_;
+  std::u16string_view wide_;
+  std::int64_t int_ = 0;
+  int bits_ = 64;
+};
+
+/// Formats `args` by the printf-like `format`; sets `used` to the number of
+/// arguments taken. Throws FormatError for a specification without argument.
+std::string formatLang(std::string_view format, std::span<const FmtArg> args, std::size_t& used);
+
+/// Formats `args` by `format`; every argument must be used.
+std::string formatLang(std::string_view format, std::span<const FmtArg> args);
+
+/// Composes a diagnostic message: a text where a format is expected is a
+/// format taking the following arguments; other arguments print plainly.
+std::string formatErr(std::span<const FmtArg> args);
+
+/// Prints "Warning: (file:line) message" on standard error and returns.
+void warnArgs(const char* file, int line, std::span<const FmtArg> args);
+
+/// Prints "Error: message" on standard error and ends the process with
+/// `status` (-1 gives 255).
+[[noreturn]] void errArgs(int status, std::span<const FmtArg> args);
+
+/// Warning with the caller's source position; see warnArgs.
+template <typename... A>
+void warn(const char* file, int line, const A&... args) {
+  const FmtArg list[] = {FmtArg(args)...};
+  warnArgs(file, line, list);
+}
+
+/// Fatal error with an exit status; see errArgs.
+template <typename... A>
+[[noreturn]] void err(int status, const A&... args) {
+  const FmtArg list[] = {FmtArg(args)...};
+  errArgs(status, list);
+}
+
+/// Wide text of NUL-terminated Windows-1252 bytes; null gives empty text.
+std::u16string fromCodePage(const char* bytes);
+
+/// Wide text of a fixed-width Windows-1252 field, ending at its first NUL.
+std::u16string fromCodePage(std::span<const std::uint8_t> field);
+
+/// UTF-8 text of Windows-1252 bytes, ending at the first NUL.
+std::string fromCodePageUtf8(std::string_view bytes);
+
+/// The Unicode character of one Windows-1252 byte. The five bytes the code
+/// page leaves undefined give the C1 control character of the same number.
+char16_t cp1252ToUnicode(std::uint8_t byte);
+
+/// Appends the UTF-8 form of wide text (unpaired surrogates give U+FFFD).
+void appendUtf8(std::string& out, std::u16string_view wide);
+
+/// UTF-8 form of wide text.
+std::string toUtf8(std::u16string_view wide);
+
+/// Wide form of UTF-8 text (malformed bytes give U+FFFD).
+std::u16string toUtf16(std::string_view utf8);
+
+/// Length of UTF-8 text counted in UTF-16 units.
+std::size_t utf16Length(std::string_view utf8);
+
+/// Appends wide text as UTF-8, padded with spaces to `width` UTF-16 units,
+/// right-aligned unless `left`; a longer text is written whole.
+void appendPadded(std::string& out, std::u16string_view wide, std::size_t width, bool left);
+
+/// Appends UTF-8 text padded with spaces to `width` UTF-16 units.
+void appendPadded(std::string& out, std::string_view utf8, std::size_t width, bool left);
+
+/// Appends wide text cut to `maxUnits` UTF-16 units and padded to `width`.
+void appendPaddedCut(std::u16string& out, std::u16string_view wide, std::size_t width,
+                     std::size_t maxUnits, bool left);
+
+/// Lower-case form of wide text, code point by code point.
+std::u16string toLowerWide(std::u16string_view wide);
+
+}  // namespace marvolt
+
+/// Issues a warning that names the statement raising it.
+#define MARVOLT_WARN(...) ::marvolt::warn(__FILE_NAME__, __LINE__, __VA_ARGS__)

@@ -1,0 +1,53 @@
+// Runs the built marvolt binary in a temporary directory and captures what
+// it did: standard output, standard error, exit status and the files it left.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/replay_builder.hpp"
+
+namespace testsupport {
+
+/// A fresh directory, removed with everything in it on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  /// The directory's absolute path.
+  const std::string& path() const { return path_; }
+  /// The absolute path of `name` inside the directory.
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+/// What one run of marvolt did.
+struct RunResult {
+  int status = -1;                               ///< exit status, or -1 when killed
+  std::string out;                               ///< standard output
+  std::string err;                               ///< standard error
+  std::map<std::string, std::string> files;      ///< regular files in the directory afterwards
+};
+
+/// Options of one run.
+struct RunOptions {
+  std::optional<std::string> input;   ///< standard input text; none: standard input is closed (end of input)
+  std::string stdoutPath;             ///< when set, standard output goes to this path (for /dev/full)
+};
+
+/// The path of the built marvolt binary.
+std::string marvoltExe();
+
+/// Runs marvolt with `args` inside `dir` (its working directory).
+RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {});
+
+/// Runs marvolt with `args` in a fresh temporary directory.
+RunResult run(const std::vector<std::string>& args, const RunOptions& options = {});
+
+}  // namespace testsupport

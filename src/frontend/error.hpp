@@ -26,4 +26,11 @@ class FormatError : public Error {
   using Error::Error;
 };
 
+/// Ends the process after a broken internal precondition (a programming error).
+[[noreturn]] void internalError(const char* what, const char* file, int line);
+
 }  // namespace marvolt
+
+/// Checks an internal precondition that the program's own flow never violates.
+#define MARVOLT_ASSERT(cond, what) \
+  ((cond) ? static_cast<void>(0) : ::marvolt::internalError(what, __FILE_NAME__, __LINE__))

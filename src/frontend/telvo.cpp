@@ -234,6 +234,12 @@ void errArgs(int status, std::span<const FmtArg> args) {
   std::exit(status);
 }
 
+void internalError(const char* what, const char* file, int line) {
+  cerr.writefln("Internal error: (%s:%d) %s", file, line, what);
+  std::fflush(stdout);
+  std::abort();
+}
+
 char16_t cp1252ToUnicode(std::uint8_t byte) {
   if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
   return byte;

@@ -1,1 +1,276 @@
-namespace marvolt {}
+#include "timing/timing.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_set>
+
+#include <fmt/format.h>
+
+#include "frontend/error.hpp"
+#include "frontend/telvo.hpp"
+
+namespace marvolt {
+
+namespace {
+
+constexpr std::size_t kReservedLaps = 110;
+
+// Lap indices are 16-bit; a longer list wraps without touching memory.
+std::int16_t lapIndex(std::size_t i) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(i)); }
+
+std::int32_t signedDiff(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b); }
+
+std::vector<TimedLap> noLaps;
+
+}  // namespace
+
+// ---------------------------------------------------------------- texts
+
+std::u16string TimedLap::timeStr() const { return msecToTime(clock); }
+
+std::u16string TimedLap::flagStr() const { return lapFlagStr(flags); }
+
+void appendMsecToTime(std::string& out, std::uint32_t ms) {
+  if (ms == NOTIME) {
+    out += "-.---";
+    return;
+  }
+  const std::uint32_t hours = ms / 3600000;
+  const std::uint32_t minutes = ms / 60000 % 60;
+  const std::uint32_t seconds = ms / 1000 % 60;
+  const std::uint32_t millis = ms % 1000;
+  if (hours != 0) {
+    fmt::format_to(std::back_inserter(out), "{}:{:02}:{:02}.{:03}", hours, minutes, seconds, millis);
+  } else if (minutes != 0) {
+    fmt::format_to(std::back_inserter(out), "{}:{:02}.{:03}", minutes, seconds, millis);
+  } else {
+    fmt::format_to(std::back_inserter(out), "{}.{:03}", seconds, millis);
+  }
+}
+
+std::u16string msecToTime(std::uint32_t ms) {
+  std::string text;
+  appendMsecToTime(text, ms);
+  return std::u16string(text.begin(), text.end());
+}
+
+std::u16string lapFlagStr(LapFlag flags) {
+  std::u16string text;
+  const auto add = [&text](const char16_t* name) {
+    if (!text.empty()) text += u' ';
+    text += name;
+  };
+  if (hasFlag(flags, LapFlag::OFFTRACK)) add(u"Off Track");
+  if (hasFlag(flags, LapFlag::INVALID)) add(u"Invalid");
+  if (hasFlag(flags, LapFlag::UNKNOWN)) add(u"Unknown");
+  return text;
+}
+
+// ---------------------------------------------------------------- orders
+
+bool TimingCell::operator<(const TimingCell& other) const {
+  if (lap != other.lap) return lap < other.lap;
+  return lapData.clock < other.lapData.clock;
+}
+
+bool RaceResult::operator<(const RaceResult& other) const {
+  if (laps != other.laps) return laps > other.laps;
+  return clock < other.clock;
+}
+
+// ---------------------------------------------------------------- Timing
+
+Timing::Timing(const Session& s, const Entries& e) : session(s), entries(e) {}
+
+void Timing::requireRace() const {
+  MARVOLT_ASSERT(session.type == SessT::RACE, "race classification of a session that is no race");
+}
+
+RaceLapTable Timing::createRaceLapTable(const std::vector<TimingEntry>& cars) const {
+  RaceLapTable rows;
+  rows.reserve(kReservedLaps);
+  for (const TimingEntry& car : cars) {
+    if (rows.size() < car.laps.size()) rows.resize(car.laps.size());
+    for (std::size_t j = 0; j < car.laps.size(); ++j) {
+      rows[j].push_back({car.carid, car.driverid, lapIndex(j), car.laps[j]});
+    }
+  }
+  // Every cell of a row has the same lap index, so each row ends ordered by
+  // clock; cars with equal clocks keep the order of the lap lists.
+  for (auto& row : rows) std::stable_sort(row.begin(), row.end());
+  return rows;
+}
+
+BestLapResult Timing::bestlap(const TimingEntry& entry) const {
+  BestLapResult best{entry.carid, entry.driverid, 0, 0, 0, 0, u"no time"};
+  bool found = false;
+  std::uint32_t prev = 0;
+  for (std::size_t i = 0; i < entry.laps.size(); ++i) {
+    const TimedLap& lap = entry.laps[i];
+    const std::uint32_t laptime = lap.clock - prev;
+    prev = lap.clock;
+    if (i == 0 || hasFlag(lap.flags, LapFlag::INVALID)) continue;
+    // A later lap that is not slower replaces the best so far.
+    if (!found || laptime <= best.laptime) {
+      best = {entry.carid, entry.driverid, lapIndex(i), laptime, lap.clock, -1, lapFlagStr(lap.flags)};
+      found = true;
+    }
+  }
+  return best;
+}
+
+std::uint32_t Timing::bestlap(const std::vector<TimedLap>& laps) const {
+  std::uint32_t best = 0;
+  bool found = false;
+  std::uint32_t prev = 0;
+  for (std::size_t i = 0; i < laps.size(); ++i) {
+    const std::uint32_t laptime = laps[i].clock - prev;
+    prev = laps[i].clock;
+    if (i == 0 || hasFlag(laps[i].flags, LapFlag::INVALID)) continue;
+    if (!found || laptime <= best) best = laptime;
+    found = true;
+  }
+  return best;
+}
+
+std::vector<BestLapResult> Timing::getBestLapResults() const {
+  std::vector<BestLapResult> rows;
+  for (const TimingEntry& car : timing) {
+    BestLapResult row = bestlap(car);
+    if (row.laptime != 0) rows.push_back(std::move(row));
+  }
+  std::stable_sort(rows.begin(), rows.end());
+  if (!rows.empty()) {
+    const std::uint32_t fastest = rows.front().laptime;
+    for (BestLapResult& row : rows) row.gap = signedDiff(row.laptime, fastest);
+  }
+  return rows;
+}
+
+std::vector<RaceResult> Timing::getRaceResults() const {
+  requireRace();
+  std::vector<RaceResult> results;
+  if (raceLapTable.empty() || raceLapTable.front().empty()) return results;
+  const TimingCell& start = raceLapTable.front().front();
+  const std::size_t winnerRow = raceLapTable.size() - 1;
+  const TimingCell& winner = raceLapTable[winnerRow].front();
+  std::unordered_set<std::uint32_t> classified;
+  classified.reserve(timing.size());
+  for (std::size_t r = raceLapTable.size(); r-- > 0;) {
+    const std::vector<TimingCell>& row = raceLapTable[r];
+    for (std::size_t k = 0; k < row.size(); ++k) {
+      const TimingCell& cell = row[k];
+      if (!classified.insert(cell.carid).second) continue;
+      RaceResult result{cell.carid, cell.driverid, lapIndex(r), cell.lapData.clock - start.lapData.clock, 0, 0, {}};
+      const std::uint32_t clock = cell.lapData.clock;
+      result.gap = signedDiff(clock, winner.lapData.clock);
+      if (r == winnerRow) {
+        result.diff = k > 0 ? signedDiff(clock, row[k - 1].lapData.clock) : signedDiff(clock, winner.lapData.clock);
+      } else {
+        if (result.gap < 0) {
+          // Stopped before the winner finished: behind the leader of its last lap.
+          result.gap = signedDiff(clock, row.front().lapData.clock);
+          result.remark += u"DNF";
+        }
+        result.diff = k > 0 ? signedDiff(clock, row[k - 1].lapData.clock) : static_cast<std::int32_t>(NOTIME);
+      }
+      results.push_back(std::move(result));
+    }
+  }
+  return results;
+}
+
+RaceResult Timing::lastlap(const TimingEntry& entry) const {
+  requireRace();
+  if (entry.laps.empty()) return {entry.carid, entry.driverid, 0, 0, 0, 0, u"no laps"};
+  const std::size_t laps = entry.laps.size() - 1;
+  if (laps > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+    throw Error("Conversion positive overflow");
+  }
+  return {entry.carid, entry.driverid, static_cast<std::int16_t>(laps), entry.laps.back().clock, 0, 0, {}};
+}
+
+std::vector<RaceResult> Timing::getRaceResults2() const {
+  requireRace();
+  std::vector<RaceResult> rows;
+  rows.reserve(timing.size());
+  for (const TimingEntry& car : timing) rows.push_back(lastlap(car));
+  std::stable_sort(rows.begin(), rows.end());
+  if (rows.empty()) return rows;
+  const std::uint32_t firstClock = rows.front().clock;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    RaceResult& row = rows[i];
+    row.diff = i > 0 && row.laps == rows[i - 1].laps ? signedDiff(row.clock, rows[i - 1].clock) : 0;
+    if (row.clock < firstClock) row.remark += u"DNF";
+  }
+  return rows;
+}
+
+const std::vector<TimedLap>& Timing::laptimes(std::uint32_t carid) const {
+  for (const TimingEntry& car : timing) {
+    if (car.carid == carid) return car.laps;
+  }
+  return noLaps;
+}
+
+std::u16string Timing::laptimesStr(std::uint32_t carid) const {
+  const std::vector<TimedLap>& laps = laptimes(carid);
+  const Entry* entry = entries.findCarid(carid);
+  std::string text = fmt::format("Car number {} laptimes\n", entry != nullptr ? entry->startNum : 0);
+  std::uint32_t prev = 0;
+  std::string time;
+  for (std::size_t i = 0; i < laps.size(); ++i) {
+    time.clear();
+    appendMsecToTime(time, laps[i].clock - prev);
+    fmt::format_to(std::back_inserter(text), "{:>3}: {:>9}  ", i, time);
+    text += toUtf8(lapFlagStr(laps[i].flags));
+    text += '\n';
+    prev = laps[i].clock;
+  }
+  text += '\n';
+  return toUtf16(text);
+}
+
+std::u16string Timing::dumpLaps() const {
+  std::u16string text;
+  for (const TimingEntry& car : timing) text += laptimesStr(car.carid);
+  return text;
+}
+
+// ---------------------------------------------------------------- TimingGPL
+
+TimingGPL::TimingGPL(const Session& s, const RpySession& rpySession, const Entries& e) : Timing(s, e) {
+  load(rpySession.cars);
+  switch (s.type) {
+    case SessT::TESTING:
+    case SessT::PRACTICE: type = TimingT::BESTLAP; break;
+    case SessT::RACE: type = TimingT::RACE; break;
+    default: throw Error("Unknown timing type");
+  }
+}
+
+LapFlag TimingGPL::toLF(std::uint8_t raw) {
+  LapFlag flags = LapFlag::NONE;
+  if ((raw & 0x40) != 0) flags = flags | LapFlag::OFFTRACK;
+  if ((raw & 0x10) != 0) flags = flags | LapFlag::INVALID;
+  if ((raw & 0xAF) != 0) flags = flags | LapFlag::UNKNOWN;
+  return flags;
+}
+
+void TimingGPL::load(std::span<const CarLaps> cars) {
+  timing.reserve(timing.size() + cars.size());
+  for (const CarLaps& car : cars) {
+    TimingEntry entry;
+    entry.carid = car.carid;
+    // A car without entry or driver keeps driver id 0; the reports then
+    // show the placeholder entry rather than drop a car that raced.
+    const Entry* owner = entries.findCarid(car.carid);
+    if (owner != nullptr && !owner->drivers.empty()) entry.driverid = owner->drivers.front().driverid;
+    entry.laps.reserve(std::max(kReservedLaps, car.laps.size()));
+    for (const LapTime& word : car.laps) entry.laps.push_back({word.getTime(), toLF(word.flags())});
+    timing.push_back(std::move(entry));
+  }
+  raceLapTable = createRaceLapTable(timing);
+}
+
+}  // namespace marvolt

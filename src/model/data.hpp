@@ -1,0 +1,270 @@
+// The game-neutral picture of one replay that the reports read: who saved
+// it, and the event with its entries, drivers and sessions. Lookups by car
+// id and driver id never fail; they return placeholder values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <ranges>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "frontend/enums.hpp"
+#include "replay/rpylib.hpp"
+
+namespace marvolt {
+
+class Timing;
+class Entries;
+class IniSection;
+using SessT = WeekendInfo::SessT;
+
+/// A shared, immutable array viewed through a window that can shrink from
+/// both ends; copying the range copies the view, not the elements.
+template <typename T>
+class SharedRange {
+ public:
+  SharedRange() : store_(std::make_shared<std::vector<T>>()) {}
+  /// Takes over the elements.
+  explicit SharedRange(std::vector<T> elements)
+      : store_(std::make_shared<std::vector<T>>(std::move(elements))), last_(store_->size()) {}
+
+  /// Whether the range holds no element.
+  bool empty() const { return first_ == last_; }
+  /// The number of elements.
+  std::size_t length() const { return last_ - first_; }
+  /// Copy of the first element; the range must not be empty.
+  T front() const { return (*store_)[first_]; }
+  /// Copy of the last element; the range must not be empty.
+  T back() const { return (*store_)[last_ - 1]; }
+  /// Drops the first element.
+  void popFront() { ++first_; }
+  /// Drops the last element.
+  void popBack() { --last_; }
+  /// A copy of the view.
+  SharedRange save() const { return *this; }
+  /// Copy of element `i`; `i` must be below length().
+  T operator[](std::size_t i) const { return (*store_)[first_ + i]; }
+  /// The whole range as an array view.
+  std::span<const T> all() const { return std::span<const T>(*store_).subspan(first_, length()); }
+  /// Elements `i` up to, not including, `j`.
+  SharedRange slice(std::size_t i, std::size_t j) const {
+    SharedRange r = *this;
+    r.first_ = first_ + i;
+    r.last_ = first_ + j;
+    return r;
+  }
+  auto begin() const { return all().begin(); }
+  auto end() const { return all().end(); }
+
+ private:
+  std::shared_ptr<const std::vector<T>> store_;
+  std::size_t first_ = 0;
+  std::size_t last_ = 0;
+};
+
+/// One driver of an entry.
+struct Driver {
+  std::uint32_t driverid = 0;
+  std::u16string firstName;
+  std::u16string lastName;
+  std::u16string nat;
+  std::u16string remark;
+  std::uint8_t textHometown = 0;   ///< the record's text flag, byte as stored
+  std::uint8_t extraFlag = 0;      ///< the record's third flag, byte as stored
+
+  /// The placeholder returned when no driver matches: remark "invalid".
+  static Driver placeholder();
+  /// First name, last name, nationality and remark joined by single spaces.
+  std::u16string toString() const;
+};
+
+/// The drivers of one entry.
+class Drivers : public SharedRange<Driver> {
+ public:
+  using SharedRange<Driver>::SharedRange;
+  /// The drivers whose id equals `id`, in order.
+  auto byDriverid(std::uint32_t id) const {
+    return all() | std::views::filter([id](const Driver& d) { return d.driverid == id; });
+  }
+  /// The first driver with id `id`, or the placeholder driver.
+  Driver frontDriverid(std::uint32_t id) const;
+};
+
+/// One car with its driver.
+struct Entry {
+  std::uint32_t make = 0;
+  std::uint32_t carid = 0;
+  std::u16string carClass;
+  std::u16string team = u"SomeTeam";
+  std::u16string chassis = u"SomeCar";
+  std::u16string engine = u"SomeEngine";
+  Drivers drivers;
+  std::int16_t startNum = 0;
+  std::int16_t year = 0;
+  bool placeholder = false;
+
+  /// The placeholder returned when no entry matches.
+  static Entry placeholderEntry();
+  /// One line: start number, team, chassis-engine, drivers.
+  std::u16string toString() const;
+  /// One entry per driver record of the replay, in file order.
+  static Entries loadArr(const RpyGPL& reader);
+};
+
+/// The entries of an event.
+class Entries : public SharedRange<Entry> {
+ public:
+  using SharedRange<Entry>::SharedRange;
+  /// A new array holding copies of all entries, in order.
+  std::vector<Entry> arrdup() const { return {begin(), end()}; }
+  /// The entries of make `make`, in order.
+  auto byMake(std::uint32_t make) const {
+    return all() | std::views::filter([make](const Entry& e) { return e.make == make; });
+  }
+  /// The entries of car id `carid`, in order.
+  auto byCarid(std::uint32_t carid) const {
+    return all() | std::views::filter([carid](const Entry& e) { return e.carid == carid; });
+  }
+  /// The first entry of make `make`, or the placeholder entry.
+  Entry frontMake(std::uint32_t make) const;
+  /// The first entry of car id `carid`, or the placeholder entry.
+  Entry frontCarid(std::uint32_t carid) const;
+  /// The first entry of car id `carid`, or null; no copy is made.
+  const Entry* findCarid(std::uint32_t carid) const;
+};
+
+/// Who saved the replay.
+struct ReplayData {
+  std::u16string track;
+  std::u16string saverFirstName;
+  std::u16string saverLastName;
+  std::uint32_t saverId = 0;
+
+  /// Text form: track and saver.
+  std::u16string toString() const;
+};
+
+/// One session of the event with its timing.
+struct Session {
+  SessT type = SessT::TESTING;
+  std::int32_t maxLaps = 0;
+  std::int32_t maxSecs = 0;
+  std::shared_ptr<Timing> timing;
+
+  /// Text form: type, limits and the timing's text.
+  std::u16string toString() const;
+  /// One session per lap table of the replay, with its timing.
+  static std::vector<Session> loadArr(const RpyGPL& reader, const Entries& entries);
+};
+
+/// The race weekend: track, carset, entries and sessions.
+struct Event {
+  std::u16string track;
+  std::u16string carset;
+  Entries entries;
+  std::vector<Session> sessions;
+
+  /// Text form: track, carset, entries, sessions.
+  std::u16string toString() const;
+  /// The event of the replay (settles the carset first).
+  static std::vector<Event> loadArr(const RpyGPL& reader);
+};
+
+/// Base of the model's classes.
+class DataObj {
+ public:
+  explicit DataObj(Game g) : game(g) {}
+  virtual ~DataObj() = default;
+  /// The object itself.
+  virtual const DataObj& parent() const { return *this; }
+
+  Game game;
+};
+
+/// Loading of a model from an opened replay file.
+class DataI {
+ public:
+  virtual ~DataI() = default;
+  /// Fills the model from the opened replay.
+  virtual void load(RpyFile& file) = 0;
+};
+
+class DataGPL;
+
+/// The model of one replay, for any game.
+class Data : public DataObj, public DataI {
+ public:
+  explicit Data(Game g) : DataObj(g) {}
+  /// Fills the model from the opened replay.
+  void load(RpyFile& file) override = 0;
+  /// The object itself, through parent().
+  virtual const DataObj& pokus() const { return parent(); }
+  /// The object as a GPL model; the game must be GPL.
+  virtual DataGPL& asGPL();
+  /// The game's name.
+  virtual std::u16string gameName() const { return u"Unknown game"; }
+  /// Text form: replay data and events.
+  virtual std::u16string toString() const;
+
+  /// An empty model for `game`; null for games without a model.
+  static std::unique_ptr<Data> create(Game game);
+  /// The model of the opened replay `file`, loaded.
+  static std::unique_ptr<Data> create(RpyFile& file);
+
+  std::uint32_t rpyVersion = 0;
+  ReplayData replay;
+  std::vector<Event> events;
+};
+
+/// The model of a GPL replay.
+class DataGPL : public Data {
+ public:
+  DataGPL() : Data(Game::GPL) {}
+  /// Reads the replay and fills the model.
+  void load(RpyFile& file) override;
+  /// "Grand Prix Legends".
+  std::u16string gameName() const override { return u"Grand Prix Legends"; }
+  /// The replay's frame rate.
+  virtual std::int16_t fps() const { return fpsValue; }
+  /// The replay reader.
+  virtual const RpyGPL& rpy() const { return *rpyReader; }
+
+  std::unique_ptr<RpyGPL> rpyReader;
+  std::int16_t fpsValue = 36;
+};
+
+// ---------------------------------------------------------------- carsets
+
+/// The carset in use: a tree with a root named "root"; loaded when it has a section.
+extern IniSection& carsetIni();
+/// The directories searched for a carset file, in order.
+extern std::vector<std::string> CSTSearch;
+
+/// Whether a carset is loaded.
+bool carsetLoaded();
+/// Parses the carset file `filename` into `tree`; returns the error message
+/// (prefixed with the file name), or empty text on success.
+std::string parseIni(IniSection& tree, const std::string& filename);
+/// Searches the carset directories for the carset named `carsetName` and loads it.
+void findGPLCstFile(const std::u16string& carsetName);
+/// Team name of a make.
+std::u16string teamByMake(std::int32_t make);
+/// Chassis name of a make.
+std::u16string chassisByMake(std::int32_t make);
+/// Engine name of a make.
+std::u16string engineByMake(std::int32_t make);
+/// The carset's model year, or 1967.
+std::int16_t modYear();
+/// Whether `tree` has a section `section` with key `key`.
+bool isInCarset(const std::string& section, const std::string& key, const IniSection& tree);
+/// The carset value of "Team", "Name" or "Engine" for a make; empty when absent.
+std::u16string getFromCarset(const std::string& key, std::int32_t make);
+/// Key `key` of section `section` as a 16-bit number; throws when missing or no number.
+std::int16_t getNumberFromCarset(const std::string& section, const std::string& key, const IniSection& tree);
+/// Key `key` of section `section` as wide text; throws when missing.
+std::u16string getTextFromCarset(const std::string& section, const std::string& key, const IniSection& tree);
+
+}  // namespace marvolt

@@ -1,0 +1,151 @@
+// Lap timing of one session: line crossings become timed laps with flags,
+// the race lap table orders every car's crossings lap by lap, and the
+// classifications rank the cars by best lap or by race distance and time.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/data.hpp"
+#include "replay/rpylib.hpp"
+
+namespace marvolt {
+
+/// Flags of a timed lap (a bit set).
+enum class LapFlag : std::uint8_t { NONE = 0, UNKNOWN = 0x01, INVALID = 0x10, OFFTRACK = 0x40 };
+
+/// The union of two flag sets.
+constexpr LapFlag operator|(LapFlag a, LapFlag b) {
+  return static_cast<LapFlag>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+}
+/// Whether `set` holds every bit of `bit`.
+constexpr bool hasFlag(LapFlag set, LapFlag bit) {
+  return (static_cast<std::uint8_t>(set) & static_cast<std::uint8_t>(bit)) == static_cast<std::uint8_t>(bit);
+}
+
+/// The "no time" value; prints as "-.---".
+inline constexpr std::uint32_t NOTIME = 0x80000001u;
+
+/// One crossing of the line.
+struct TimedLap {
+  std::uint32_t clock = 0;   ///< session clock at the crossing, milliseconds
+  LapFlag flags = LapFlag::NONE;
+
+  /// The clock as time text.
+  std::u16string timeStr() const;
+  /// The flags as text.
+  std::u16string flagStr() const;
+};
+
+/// The crossings of one car, in order; a crossing's index is its lap index.
+struct TimingEntry {
+  std::uint32_t carid = 0;
+  std::uint32_t driverid = 0;
+  std::vector<TimedLap> laps;
+};
+
+/// One cell of the race lap table.
+struct TimingCell {
+  std::uint32_t carid = 0;
+  std::uint32_t driverid = 0;
+  std::int16_t lap = 0;
+  TimedLap lapData;
+
+  /// Order by lap index, then by clock.
+  bool operator<(const TimingCell& other) const;
+};
+
+/// The kind of timing of a session.
+enum class TimingT : std::int32_t { BESTLAP = 0, RACE = 1 };
+
+/// One row of a best-lap classification.
+struct BestLapResult {
+  std::uint32_t carid = 0;
+  std::uint32_t driverid = 0;
+  std::int16_t lap = 0;
+  std::uint32_t laptime = 0;
+  std::uint32_t clock = 0;
+  std::int32_t gap = 0;
+  std::u16string remark;
+
+  /// Order by lap time.
+  bool operator<(const BestLapResult& other) const { return laptime < other.laptime; }
+};
+
+/// One row of a race classification.
+struct RaceResult {
+  std::uint32_t carid = 0;
+  std::uint32_t driverid = 0;
+  std::int16_t laps = 0;
+  std::uint32_t clock = 0;
+  std::int32_t gap = 0;
+  std::int32_t diff = 0;
+  std::u16string remark;
+
+  /// Order by laps descending, then by clock.
+  bool operator<(const RaceResult& other) const;
+};
+
+using RaceLapTable = std::vector<std::vector<TimingCell>>;
+
+/// The timing of one session.
+class Timing {
+ public:
+  /// Keeps copies of the session and the entries; builds nothing.
+  Timing(const Session& session, const Entries& entries);
+  virtual ~Timing() = default;
+
+  /// Row r holds every car's crossing number r, ordered by clock.
+  virtual RaceLapTable createRaceLapTable(const std::vector<TimingEntry>& entries) const;
+  /// Every car with a valid lap, fastest first, with the gap to the fastest.
+  virtual std::vector<BestLapResult> getBestLapResults() const;
+  /// The best valid lap of one car, or the "no time" row.
+  virtual BestLapResult bestlap(const TimingEntry& entry) const;
+  /// The best valid lap time of a lap list, 0 when none.
+  virtual std::uint32_t bestlap(const std::vector<TimedLap>& laps) const;
+  /// The race classification; the session must be a race.
+  virtual std::vector<RaceResult> getRaceResults() const;
+  /// A simpler race classification by last crossing; the session must be a race.
+  virtual std::vector<RaceResult> getRaceResults2() const;
+  /// The last crossing of one car; the session must be a race.
+  virtual RaceResult lastlap(const TimingEntry& entry) const;
+  /// The crossings of a car, empty when the car has none.
+  virtual const std::vector<TimedLap>& laptimes(std::uint32_t carid) const;
+  /// The lap list of a car as text.
+  virtual std::u16string laptimesStr(std::uint32_t carid) const;
+  /// The lap lists of every car as text.
+  virtual std::u16string dumpLaps() const;
+  /// Always empty text.
+  virtual std::u16string toString() const { return {}; }
+
+  Session session;
+  Entries entries;
+  TimingT type = TimingT::BESTLAP;
+  std::vector<TimingEntry> timing;
+  RaceLapTable raceLapTable;
+
+ protected:
+  void requireRace() const;
+};
+
+/// Timing of a GPL session, made from its lap words.
+class TimingGPL : public Timing {
+ public:
+  /// Loads the cars of `rpySession` and sets the timing kind from the session type.
+  TimingGPL(const Session& session, const RpySession& rpySession, const Entries& entries);
+  /// Fills the lap lists and the race lap table.
+  virtual void load(std::span<const CarLaps> cars);
+  /// The flags of a raw flag byte.
+  static LapFlag toLF(std::uint8_t raw);
+};
+
+/// Time text of milliseconds: "-.---" for NOTIME, else [h:]mm:ss.mmm shortened.
+std::u16string msecToTime(std::uint32_t ms);
+/// Appends the time text of milliseconds as UTF-8.
+void appendMsecToTime(std::string& out, std::uint32_t ms);
+/// The texts of the set flags, joined by spaces.
+std::u16string lapFlagStr(LapFlag flags);
+
+}  // namespace marvolt

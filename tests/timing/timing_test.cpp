@@ -1,0 +1,232 @@
+#include "timing/timing.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/replay_builder.hpp"
+
+namespace marvolt {
+namespace {
+
+// Lap words of one car, kept alive for the spans of CarLaps.
+struct Car {
+  std::uint32_t carid;
+  std::vector<LapTime> words;
+};
+
+LapTime word(std::uint32_t clock, std::uint8_t flags = 0) {
+  LapTime lt{};
+  const std::uint32_t w = testsupport::lapWord(clock, flags);
+  for (int i = 0; i < 4; ++i) lt.word.bytes[i] = static_cast<std::uint8_t>(w >> (8 * i));
+  return lt;
+}
+
+Car car(std::uint32_t carid, const std::vector<std::uint32_t>& clocks) {
+  Car c{carid, {}};
+  for (const std::uint32_t clock : clocks) c.words.push_back(word(clock));
+  return c;
+}
+
+Entries entriesFor(const std::vector<Car>& cars) {
+  std::vector<Entry> list;
+  for (const Car& c : cars) {
+    Entry e;
+    e.carid = c.carid;
+    e.startNum = static_cast<std::int16_t>(c.carid + 10);
+    Driver d;
+    d.driverid = c.carid * 100;
+    e.drivers = Drivers(std::vector<Driver>{d});
+    list.push_back(e);
+  }
+  return Entries(std::move(list));
+}
+
+TimingGPL timingOf(SessT type, const std::vector<Car>& cars, const Entries& entries) {
+  RpySession rs;
+  for (const Car& c : cars) rs.cars.push_back({c.carid, c.words});
+  Session s;
+  s.type = type;
+  return TimingGPL(s, rs, entries);
+}
+
+TimingGPL timingOf(SessT type, const std::vector<Car>& cars) { return timingOf(type, cars, entriesFor(cars)); }
+
+TEST(TimeText, UnitBordersAndNoTime) {
+  const std::pair<std::uint32_t, std::u16string> cases[] = {
+      {0, u"0.000"},           {59999, u"59.999"},        {60000, u"1:00.000"},
+      {83456, u"1:23.456"},    {3599999, u"59:59.999"},   {3600000, u"1:00:00.000"},
+      {NOTIME, u"-.---"},      {0x80000000u, u"596:31:23.648"}, {4000000000u, u"1111:06:40.000"},
+      {4294967295u, u"1193:02:47.295"}};
+  for (const auto& [ms, text] : cases) EXPECT_EQ(msecToTime(ms), text) << ms;
+}
+
+TEST(LapFlags, RawBytesAndTheirTexts) {
+  EXPECT_EQ(TimingGPL::toLF(0x00), LapFlag::NONE);
+  EXPECT_EQ(TimingGPL::toLF(0x10), LapFlag::INVALID);
+  EXPECT_EQ(TimingGPL::toLF(0x40), LapFlag::OFFTRACK);
+  EXPECT_EQ(TimingGPL::toLF(0x50), LapFlag::OFFTRACK | LapFlag::INVALID);
+  EXPECT_EQ(TimingGPL::toLF(0x80), LapFlag::UNKNOWN);
+  EXPECT_EQ(TimingGPL::toLF(0x41), LapFlag::OFFTRACK | LapFlag::UNKNOWN);
+  EXPECT_EQ(TimingGPL::toLF(0xFF), LapFlag::OFFTRACK | LapFlag::INVALID | LapFlag::UNKNOWN);
+  EXPECT_EQ(lapFlagStr(TimingGPL::toLF(0x51)), u"Off Track Invalid Unknown");
+  EXPECT_EQ(lapFlagStr(LapFlag::INVALID), u"Invalid");
+  EXPECT_EQ(lapFlagStr(LapFlag::NONE), u"");
+  Car c{1, {word(0x01ABCD, 0x50)}};
+  const TimingGPL t = timingOf(SessT::PRACTICE, {c});
+  EXPECT_EQ(t.timing[0].laps[0].clock, 109517u);
+  EXPECT_EQ(t.timing[0].laps[0].flags, LapFlag::OFFTRACK | LapFlag::INVALID);
+}
+
+TEST(RaceLapTable, RowsFollowTheCrossings) {
+  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 20, 30, 40, 50}), car(2, {5, 25, 35}), car(3, {})});
+  ASSERT_EQ(t.raceLapTable.size(), 5u);
+  EXPECT_EQ(t.raceLapTable[0].size(), 2u);
+  EXPECT_EQ(t.raceLapTable[2].size(), 2u);
+  EXPECT_EQ(t.raceLapTable[3].size(), 1u);
+  EXPECT_EQ(t.raceLapTable[4].size(), 1u);
+  EXPECT_EQ(t.raceLapTable[0][0].carid, 2u);   // ordered by clock
+  EXPECT_EQ(t.raceLapTable[1][0].carid, 1u);
+  EXPECT_EQ(t.raceLapTable[4][0].lap, 4);
+  EXPECT_EQ(t.timing.size(), 3u);
+  EXPECT_EQ(t.timing[0].driverid, 100u);
+  // Equal clocks keep the order of the lap lists.
+  const TimingGPL tie = timingOf(SessT::RACE, {car(7, {5, 9}), car(8, {5, 9})});
+  EXPECT_EQ(tie.raceLapTable[1][0].carid, 7u);
+}
+
+TEST(BestLap, CandidatesExcludeTheFirstCrossingAndInvalidLaps) {
+  Car flagged{1, {word(0), word(90000), word(179000, 0x10), word(268600, 0x40)}};
+  const TimingGPL t = timingOf(SessT::PRACTICE, {flagged, car(2, {0, 90000, 180000}), car(3, {5000}),
+                                                 Car{4, {word(0), word(95000, 0x10)}}});
+  const BestLapResult best = t.bestlap(t.timing[0]);
+  EXPECT_EQ(best.lap, 3);
+  EXPECT_EQ(best.laptime, 89600u);
+  EXPECT_EQ(best.clock, 268600u);
+  EXPECT_EQ(best.gap, -1);
+  EXPECT_EQ(best.remark, u"Off Track");
+  EXPECT_EQ(t.bestlap(t.timing[1]).lap, 2);   // equal laps: the later one
+  const BestLapResult none = t.bestlap(t.timing[2]);
+  EXPECT_EQ(none.laptime, 0u);
+  EXPECT_EQ(none.remark, u"no time");
+  EXPECT_EQ(t.bestlap(t.timing[3]).remark, u"no time");
+  EXPECT_EQ(t.bestlap(t.timing[0].laps), 89600u);
+  EXPECT_EQ(t.bestlap(t.timing[2].laps), 0u);
+
+  const auto results = t.getBestLapResults();
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].carid, 1u);
+  EXPECT_EQ(results[0].gap, 0);
+  EXPECT_EQ(results[1].carid, 2u);
+  EXPECT_EQ(results[1].gap, 400);
+}
+
+TEST(BestLap, EqualTimesShareTheGapInListOrder) {
+  const TimingGPL t = timingOf(SessT::PRACTICE, {car(1, {0, 1000, 2500}), car(2, {0, 1500}), car(3, {0, 1500})});
+  const auto results = t.getBestLapResults();
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].carid, 1u);
+  EXPECT_EQ(results[1].carid, 2u);
+  EXPECT_EQ(results[2].carid, 3u);
+  EXPECT_EQ(results[1].gap, 500);
+  EXPECT_EQ(results[2].gap, 500);
+}
+
+TEST(RaceResults, ThreeCarsWithOneStopped) {
+  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110})});
+  const auto r = t.getRaceResults();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0].carid, 1u);
+  EXPECT_EQ(r[0].laps, 2);
+  EXPECT_EQ(r[0].clock, 180u);
+  EXPECT_EQ(r[0].gap, 0);
+  EXPECT_EQ(r[0].diff, 0);
+  EXPECT_EQ(r[1].carid, 2u);
+  EXPECT_EQ(r[1].clock, 190u);
+  EXPECT_EQ(r[1].gap, 10);
+  EXPECT_EQ(r[1].diff, 10);
+  EXPECT_EQ(r[2].carid, 3u);
+  EXPECT_EQ(r[2].laps, 1);
+  EXPECT_EQ(r[2].clock, 100u);
+  EXPECT_EQ(r[2].gap, 10);
+  EXPECT_EQ(r[2].diff, 5);
+  EXPECT_EQ(r[2].remark, u"DNF");
+  EXPECT_EQ(r[0].driverid, 100u);
+}
+
+TEST(RaceResults, LateCrossingsAndLappedCars) {
+  // C crosses again at 195: it finishes second, between A and B.
+  const TimingGPL again = timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110, 195})});
+  const auto r = again.getRaceResults();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[1].carid, 3u);
+  EXPECT_EQ(r[1].gap, 5);
+  EXPECT_EQ(r[1].diff, 5);
+  EXPECT_EQ(r[2].carid, 2u);
+  EXPECT_EQ(r[2].gap, 10);
+  EXPECT_EQ(r[2].diff, 5);
+  // D is lapped but crossed after the winner finished: no DNF.
+  const TimingGPL lapped = timingOf(
+      SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}), car(4, {20, 250})});
+  const auto l = lapped.getRaceResults();
+  ASSERT_EQ(l.size(), 4u);
+  EXPECT_EQ(l[3].carid, 4u);
+  EXPECT_EQ(l[3].laps, 1);
+  EXPECT_EQ(l[3].gap, 60);
+  EXPECT_EQ(l[3].diff, 140);
+  EXPECT_EQ(l[3].remark, u"");
+}
+
+TEST(RaceResults, LeaderWhoStoppedAndEmptyRaces) {
+  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 90}), car(2, {12, 100, 190}), car(3, {15, 105, 200})});
+  const auto r = t.getRaceResults();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[2].carid, 1u);
+  EXPECT_EQ(r[2].laps, 1);
+  EXPECT_EQ(r[2].gap, 0);
+  EXPECT_EQ(r[2].remark, u"DNF");
+  EXPECT_EQ(static_cast<std::uint32_t>(r[2].diff), NOTIME);
+  EXPECT_TRUE(timingOf(SessT::RACE, {car(1, {}), car(2, {})}).getRaceResults().empty());
+  EXPECT_TRUE(timingOf(SessT::RACE, {}).getRaceResults().empty());
+}
+
+TEST(RaceResults, LastLapClassification) {
+  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}),
+                                             car(4, {})});
+  const RaceResult none = t.lastlap(t.timing[3]);
+  EXPECT_EQ(none.remark, u"no laps");
+  EXPECT_EQ(t.lastlap(t.timing[0]).clock, 190u);
+  const auto r = t.getRaceResults2();
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(r[0].carid, 1u);
+  EXPECT_EQ(r[1].diff, 10);
+  EXPECT_EQ(r[2].carid, 3u);
+  EXPECT_EQ(r[2].diff, 0);
+  EXPECT_EQ(r[2].remark, u"DNF");
+  EXPECT_EQ(r[3].remark, u"no lapsDNF");
+  const TimingGPL practice = timingOf(SessT::PRACTICE, {car(1, {10})});
+  EXPECT_DEATH(practice.getRaceResults(), "Internal error");
+}
+
+TEST(LapLists, TextOfOneCarAndOfAll) {
+  Car c{1, {word(83456), word(83456 + 83456, 0x40)}};
+  const TimingGPL t = timingOf(SessT::PRACTICE, {c});
+  EXPECT_EQ(t.laptimesStr(1), u"Car number 11 laptimes\n"
+                              u"  0:  1:23.456  \n"
+                              u"  1:  1:23.456  Off Track\n"
+                              u"\n");
+  EXPECT_EQ(t.laptimesStr(99), u"Car number 0 laptimes\n\n");
+  EXPECT_TRUE(t.laptimes(99).empty());
+  EXPECT_EQ(timingOf(SessT::PRACTICE, {}).dumpLaps(), u"");
+  // A car without an entry keeps driver id 0.
+  const TimingGPL orphan = timingOf(SessT::PRACTICE, {car(5, {1, 2})}, Entries());
+  EXPECT_EQ(orphan.timing[0].driverid, 0u);
+  EXPECT_EQ(orphan.laptimesStr(5).substr(0, 22), u"Car number 0 laptimes\n");
+}
+
+TEST(TimingKind, SessionTypeDecides) {
+  EXPECT_EQ(timingOf(SessT::TESTING, {}).type, TimingT::BESTLAP);
+  EXPECT_EQ(timingOf(SessT::RACE, {}).type, TimingT::RACE);
+  EXPECT_THROW(timingOf(static_cast<SessT>(5), {}), Error);
+}
+
+}  // namespace
+}  // namespace marvolt

@@ -10,11 +10,13 @@
 
 #include <fmt/format.h>
 
-#include "container/chunkfile.hpp"
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
 #include "frontend/globals.hpp"
 #include "frontend/telvo.hpp"
+#include "model/data.hpp"
+#include "replay/rpylib.hpp"
+#include "reports/report.hpp"
 
 namespace marvolt {
 
@@ -100,16 +102,30 @@ void writeToFile(const std::string& path, std::string_view text) {
   if (!written || !closed) throw Error(fmt::format("{}: {}", path, std::strerror(written ? errno : writeErrno)));
 }
 
-// Builds the report of the replay at `replayPath`; empty until the replay decoding exists.
+// The report format: the last format option given decides; text by default.
+Report::Format chosenFormat() {
+  Report::Format format = Report::Format::TXT;
+  const auto it = opts.find("format");
+  if (it == opts.end()) return format;
+  for (const std::string& value : it->second) {
+    format = value == "semikv" ? Report::Format::SEMIKV : Report::Format::TXT;
+  }
+  return format;
+}
+
+// Opens the replay, loads its model and builds the whole report text.
 std::string makeReport(const std::string& replayPath) {
-  std::unique_ptr<ChunkFile> file;
+  std::unique_ptr<RpyFile> file;
   try {
-    file = std::make_unique<ChunkFile>(replayPath);
+    file = std::make_unique<RpyFile>(replayPath);
   } catch (const FileSystemError& e) {
     err(-1, " accessing file ", e.what());
   }
   file->open();
-  return {};
+  std::unique_ptr<Data> data = Data::create(file->game());
+  MARVOLT_ASSERT(data != nullptr, "no data model for an opened replay");
+  data->load(*file);
+  return Report(*data, chosenFormat()).toString();
 }
 
 }  // namespace
@@ -177,7 +193,8 @@ std::string sameNameOutput(const std::string& replayPath) {
 
 std::string absolutePath(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
-  return workingDirectory() + "/" + path;
+  const std::string cwd = workingDirectory();
+  return cwd.back() == '/' ? cwd + path : cwd + "/" + path;
 }
 
 void printHelp(std::string_view program) {

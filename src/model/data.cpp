@@ -1,9 +1,23 @@
 #include "model/data.hpp"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
 #include <fmt/format.h>
 
+#include "frontend/console.hpp"
 #include "frontend/error.hpp"
+#include "frontend/globals.hpp"
+#include "frontend/marvolt.hpp"
 #include "frontend/telvo.hpp"
+#include "model/gemplus.hpp"
+#include "model/ini.hpp"
 #include "timing/timing.hpp"
 
 namespace marvolt {
@@ -122,6 +136,310 @@ std::unique_ptr<Data> Data::create(RpyFile& file) {
   std::unique_ptr<Data> data = create(file.game());
   if (data) data->load(file);
   return data;
+}
+
+}  // namespace marvolt
+
+// ================================================================ carsets
+
+namespace marvolt {
+
+namespace {
+
+struct MakeField {
+  const char* key;
+  const std::array<std::string_view, 7>* builtIn;
+  const char* fallback;
+};
+
+constexpr std::int16_t kDefaultYear = 1967;
+
+std::u16string byMake(const MakeField& field, std::int32_t make) {
+  if (carsetLoaded()) {
+    std::u16string fromCarset = getFromCarset(field.key, make);
+    if (!fromCarset.empty()) return fromCarset;
+  }
+  if (make >= 0 && make < 7) {
+    const std::string_view name = (*field.builtIn)[static_cast<std::size_t>(make)];
+    return std::u16string(name.begin(), name.end());
+  }
+  return wide(fmt::format("{}{}", field.fallback, static_cast<std::uint32_t>(make) & 0xFF));
+}
+
+const IniSection* carsetSection(const IniSection& tree, const std::string& section, const std::string& key) {
+  if (tree.sections().empty() || !tree.hasSection(section)) return nullptr;
+  const IniSection& s = tree.getSection(section);
+  return s.hasKey(key) ? &s : nullptr;
+}
+
+[[noreturn]] void missingCarsetKey(const std::string& section, const std::string& key) {
+  throw Error(fmt::format("CST error: can't find key '{}' in section '{}' reading file (carset)", key, section));
+}
+
+// Strict decimal conversion to a 16-bit number: optional sign, digits only.
+std::optional<std::int16_t> parseInt16(std::string_view text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i == text.size()) return std::nullopt;
+  long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+    if (value > 32768) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > 32767 || value < -32768) return std::nullopt;
+  return static_cast<std::int16_t>(value);
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw Error(std::strerror(errno));
+  std::string bytes;
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw Error(std::strerror(EIO));
+  return bytes;
+}
+
+// The lexical normal form of a directory path: no "." parts, ".." folded,
+// no repeated or trailing separators.
+std::string normalizePath(const std::string& path) {
+  const bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t slash = std::min(path.find('/', start), path.size());
+    const std::string part = path.substr(start, slash - start);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (!absolute) {
+        parts.push_back(part);
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = slash + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i > 0 ? "/" : "") + parts[i];
+  return out.empty() ? "." : out;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isRegular(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The ".cst" regular files directly inside `dir`, as absolute paths, sorted byte-wise.
+std::vector<std::string> carsetFilesIn(const std::string& dir) {
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) throw Error(fmt::format("{}: {}", dir, std::strerror(errno)));
+  std::vector<std::string> found;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string path = dir == "/" ? "/" + name : dir + "/" + name;
+    // Entries that vanish or cannot be examined while listed are skipped.
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".cst") != 0 || !isRegular(path)) continue;
+    found.push_back(absolutePath(path));
+  }
+  ::closedir(listing);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace
+
+IniSection& carsetIni() {
+  static IniSection tree("root");
+  return tree;
+}
+
+std::vector<std::string> CSTSearch = {"cst", ".", "/GPL/Mods/GEM+", "C:/Sierra/gpl/Mods/GEM+",
+                                      "C:/Program Files (x86)/GPL/Mods/GEM+"};
+
+bool carsetLoaded() { return !carsetIni().sections().empty(); }
+
+std::string parseIni(IniSection& tree, const std::string& filename) {
+  if (filename.empty()) return {};
+  try {
+    const std::string text = fromCodePageUtf8(readWholeFile(filename));
+    IniSection fresh("root");
+    fresh.parseString(text, false);
+    tree = std::move(fresh);
+    return {};
+  } catch (const Error& e) {
+    return filename + ": " + e.what();
+  }
+}
+
+void findGPLCstFile(const std::u16string& carsetName) {
+  std::vector<std::string> candidates;
+  for (const std::string& dir : CSTSearch) {
+    const std::string normal = normalizePath(dir);
+    if (!isDirectory(normal)) continue;
+    const std::vector<std::string> files = carsetFilesIn(normal);
+    candidates.insert(candidates.end(), files.begin(), files.end());
+  }
+  const std::u16string wanted = toLowerWide(carsetName);
+  std::vector<std::pair<std::string, IniSection>> matches;
+  for (const std::string& path : candidates) {
+    IniSection tree("root");
+    if (!parseIni(tree, path).empty() || carsetSection(tree, "Carset", "CarDir") == nullptr) continue;
+    const std::u16string carDir = toUtf16(tree.getSection("Carset").getKey("CarDir"));
+    if (toLowerWide(carDir) == wanted) matches.emplace_back(path, std::move(tree));
+  }
+  if (matches.empty()) return;
+  if (matches.size() > 1) {
+    std::erase_if(matches, [](const auto& m) { return !isInCarset("Carset", "Engines", m.second); });
+    if (matches.empty()) return;
+  }
+  carsetIni() = std::move(matches.front().second);
+  cerr.writefln("Using carset file %s", matches.front().first);
+}
+
+std::u16string teamByMake(std::int32_t make) { return byMake({"Team", &TeamsGPL, "unkTeam"}, make); }
+
+std::u16string chassisByMake(std::int32_t make) { return byMake({"Name", &ChassisGPL, "unkMake"}, make); }
+
+std::u16string engineByMake(std::int32_t make) { return byMake({"Engine", &EnginesGPL, "unkEngine"}, make); }
+
+std::int16_t modYear() {
+  if (!carsetLoaded()) return kDefaultYear;
+  try {
+    return getNumberFromCarset("Carset", "Year", carsetIni());
+  } catch (const Error&) {
+    return kDefaultYear;
+  }
+}
+
+bool isInCarset(const std::string& section, const std::string& key, const IniSection& tree) {
+  return carsetSection(tree, section, key) != nullptr;
+}
+
+std::u16string getFromCarset(const std::string& key, std::int32_t make) {
+  const IniSection* car = carsetSection(carsetIni(), fmt::format("Car{}", make), key);
+  return car != nullptr ? toUtf16(car->getKey(key)) : std::u16string();
+}
+
+std::int16_t getNumberFromCarset(const std::string& section, const std::string& key, const IniSection& tree) {
+  const IniSection* s = carsetSection(tree, section, key);
+  if (s == nullptr) missingCarsetKey(section, key);
+  const std::optional<std::int16_t> value = parseInt16(s->getKey(key));
+  if (!value) throw Error(fmt::format("CST error: key '{}' in section '{}' is no 16-bit number", key, section));
+  return *value;
+}
+
+std::u16string getTextFromCarset(const std::string& section, const std::string& key, const IniSection& tree) {
+  const IniSection* s = carsetSection(tree, section, key);
+  if (s == nullptr) missingCarsetKey(section, key);
+  return toUtf16(s->getKey(key));
+}
+
+// ================================================================ loading
+
+namespace {
+
+std::int16_t narrowStartNumber(std::uint32_t startnum) {
+  if (startnum > 32767) throw Error("Conversion positive overflow");
+  return static_cast<std::int16_t>(startnum);
+}
+
+Driver loadDriver(const DriverInfo& d) {
+  Driver driver;
+  driver.driverid = d.driverid;
+  driver.firstName = fromCodePage(std::span<const std::uint8_t>(d.first_name));
+  driver.lastName = fromCodePage(std::span<const std::uint8_t>(d.last_name));
+  driver.textHometown = d.textflag;
+  driver.extraFlag = d.flag3;
+  const std::string_view nat = countryCode(d.country);
+  driver.nat = std::u16string(nat.begin(), nat.end());
+  const GEM gem(d);
+  if (gem.hasGEM()) driver.remark = u"GEM+ " + gem.verStr();
+  return driver;
+}
+
+Entry loadEntry(const DriverInfo& d) {
+  Entry entry;
+  entry.startNum = narrowStartNumber(d.startnum);
+  entry.make = static_cast<std::uint32_t>(d.make.value());
+  entry.carid = d.carid;
+  entry.carClass = wide(toString(static_cast<CarClass>(d.carclass.value())));
+  entry.team = teamByMake(d.make);
+  entry.chassis = chassisByMake(d.make);
+  entry.engine = engineByMake(d.make);
+  const std::int16_t carsetYear = modYear();
+  entry.year = d.textflag == 0 ? GEM(d).modYear() : carsetYear;
+  if (d.textflag != 1 && entry.year != carsetYear) {
+    cerr.writefln("Warning: entry #%s year %s doesn't match carset year %s", entry.startNum, entry.year, carsetYear);
+  }
+  entry.drivers = Drivers(std::vector<Driver>{loadDriver(d)});
+  return entry;
+}
+
+}  // namespace
+
+Entries Entry::loadArr(const RpyGPL& reader) {
+  std::vector<Entry> entries;
+  entries.reserve(reader.drivers.size());
+  for (const DriverInfo* d : reader.drivers) entries.push_back(loadEntry(*d));
+  return Entries(std::move(entries));
+}
+
+std::vector<Session> Session::loadArr(const RpyGPL& reader, const Entries& entries) {
+  std::vector<Session> sessions;
+  const std::vector<WeekendInfo::SessInfo> infos = reader.wkinfo->getSessInfos();
+  if (infos.empty()) return sessions;
+  for (const RpySession& s : reader.sessions) {
+    if (s.num >= infos.size()) {
+      // Keep the rest of the report: a lap table without a weekend session is left out.
+      MARVOLT_WARN("Session %s has no entry in the weekend's session list; its lap table is skipped", s.num);
+      continue;
+    }
+    const WeekendInfo::SessInfo& info = infos[s.num];
+    Session session;
+    session.type = info.type;
+    session.maxLaps = info.laps;
+    session.maxSecs = info.length;
+    session.timing = std::make_shared<TimingGPL>(session, s, entries);
+    sessions.push_back(std::move(session));
+  }
+  return sessions;
+}
+
+std::vector<Event> Event::loadArr(const RpyGPL& reader) {
+  Event event;
+  event.track = fromCodePage(std::span<const std::uint8_t>(reader.wkinfo->track));
+  event.carset = fromCodePage(std::span<const std::uint8_t>(reader.wkinfo->carset));
+  const std::string carsetError = parseIni(carsetIni(), cstfile);
+  if (!carsetError.empty()) err(2, carsetError);
+  if (hasOpt("cst-auto") && !carsetLoaded()) findGPLCstFile(event.carset);
+  event.entries = Entry::loadArr(reader);
+  event.sessions = Session::loadArr(reader, event.entries);
+  return {std::move(event)};
+}
+
+void DataGPL::load(RpyFile& file) {
+  rpyReader = std::make_unique<RpyGPL>(file);
+  fpsValue = rpyReader->fps();
+  rpyVersion = file.root().ver();
+  const RpyInfo& info = *rpyReader->info;
+  replay.track = fromCodePage(std::span<const std::uint8_t>(info.track));
+  replay.saverFirstName = fromCodePage(std::span<const std::uint8_t>(info.first_name));
+  replay.saverLastName = fromCodePage(std::span<const std::uint8_t>(info.last_name));
+  replay.saverId = info.saverid;
+  events = Event::loadArr(*rpyReader);
 }
 
 }  // namespace marvolt

@@ -1,0 +1,37 @@
+// The report of one replay in the format chosen on the command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/data.hpp"
+
+namespace marvolt {
+
+/// A report of a data model in one format.
+class Report {
+ public:
+  /// The report formats.
+  enum class Format : std::int32_t { TXT = 0, SEMIKV = 4 };
+
+  /// Keeps the model and the format; nothing is built yet.
+  Report(const Data& data, Format format) : data(data), format(format) {}
+  virtual ~Report() = default;
+  /// The whole report as UTF-8 text; empty for an unsupported format.
+  virtual std::string toString() const;
+
+  const Data& data;
+  Format format;
+};
+
+/// Copies of the event's entries by ascending start number; equal numbers keep their order.
+std::vector<Entry> entriesByStartNumber(const Event& event);
+/// The entry of a car id, or the placeholder entry.
+const Entry& entryOf(const Event& event, std::uint32_t carid);
+/// The driver of a driver id within an entry, or the placeholder driver.
+const Driver& driverOf(const Entry& entry, std::uint32_t driverid);
+/// First and last name joined by one space.
+std::u16string fullName(const Driver& driver);
+
+}  // namespace marvolt

@@ -14,7 +14,7 @@ namespace marvolt {
 namespace {
 
 constexpr std::int16_t kUnlimitedLaps = 0x7FFF;
-constexpr std::uint64_t kHeaderSize = 12;
+constexpr std::uint64_t kLabelSize = 8;
 constexpr std::uint64_t kCarIdSize = 4;
 
 /// Formats one line of a dump in the program's format language.
@@ -371,11 +371,10 @@ void RpyGPL::read(RpyFile& file) {
   std::uint32_t n = info->saved_first;
   const std::uint64_t end = root.dsize();
   while (p < end) {
-    if (end - p < kHeaderSize) {
-      // A header cut off by the end of the data cannot even be looked at:
-      // the checked step reports it as a chunk overrunning the file.
-      innerChunk(root, lblSessionLapTab, p);
-    }
+    // Whatever follows the lap tables is not read beyond its label. A label
+    // cut off by the end of the data cannot even be looked at: the checked
+    // step reports it, like a lap table cut off there, as an overrun.
+    if (end - p < kLabelSize) innerChunk(root, lblSessionLapTab, p);
     const Chunk next = innerChunk(root, p);
     if (next.label() != lblSessionLapTab.label()) break;
     list.clear();

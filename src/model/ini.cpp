@@ -18,6 +18,14 @@ namespace {
 constexpr std::size_t kLookupAllowance = std::size_t{1} << 20;
 constexpr std::size_t kLookupGrowthFactor = 16;
 
+// Keys copied by inheritance during one parse: this many bytes plus a
+// multiple of the text's size, each key counting its text and an overhead.
+// Every header may copy every key of an earlier section, so without a bound
+// a text could make its tree grow with the square of its size.
+constexpr std::size_t kInheritAllowance = std::size_t{16} << 20;
+constexpr std::size_t kInheritGrowthFactor = 16;
+constexpr std::size_t kInheritKeyOverhead = 64;
+
 // The multi-byte UTF-8 forms of the Unicode white-space characters.
 constexpr std::string_view kWideWhiteSpace[] = {
     "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82",
@@ -152,6 +160,13 @@ std::string readFile(const std::string& filename) {
   }
 }
 
+// The bytes an inheritance of these keys counts against its budget.
+std::size_t inheritCost(const IniSection::Keys& keys) {
+  std::size_t cost = 0;
+  for (const auto& [key, value] : keys) cost += key.size() + value.size() + kInheritKeyOverhead;
+  return cost;
+}
+
 // The bytes of all keys and values of the section and its descendants.
 std::size_t textSize(const IniSection& top) {
   std::size_t size = 0;
@@ -179,12 +194,15 @@ IniSection::IniSection(const IniSection& other) : name_(other.name_), parent_(ot
   copyChildrenFrom(other);
 }
 
-IniSection::IniSection(IniSection&& other) noexcept
-    : name_(std::move(other.name_)),
+// The moved-from section keeps its name, so a tree that still holds it stays
+// consistent with its index of children by name.
+IniSection::IniSection(IniSection&& other)
+    : name_(other.name_),
       parent_(other.parent_),
       children_(std::move(other.children_)),
       keys_(std::move(other.keys_)),
       firstChildByName_(std::move(other.firstChildByName_)) {
+  other.keys_.clear();
   other.children_.clear();
   other.firstChildByName_.clear();
   relinkChildren();
@@ -238,10 +256,11 @@ void IniSection::copyChildrenFrom(const IniSection& source) {
 void IniSection::takeContents(IniSection&& other) {
   const bool renamed = name_ != other.name_;
   Children oldChildren = std::move(children_);
-  name_ = std::move(other.name_);
+  name_ = other.name_;
   keys_ = std::move(other.keys_);
   children_ = std::move(other.children_);
   firstChildByName_ = std::move(other.firstChildByName_);
+  other.keys_.clear();
   other.children_.clear();
   other.firstChildByName_.clear();
   relinkChildren();
@@ -412,44 +431,57 @@ IniSection IniSection::ParseString(std::string_view text, bool lookups) {
   return root;
 }
 
+// What the line parser carries from one line to the next.
+struct IniSection::ParseState {
+  IniSection* current;         // the section key lines go to
+  std::size_t number;          // the line's number, from 1
+  std::size_t inheritBudget;   // bytes inheritance may still copy
+};
+
 void IniSection::parseText(std::string_view text, bool anyLineBreak, bool lookups) {
-  IniSection* current = this;
-  forEachLine(text, anyLineBreak,
-              [&](std::string_view line, std::size_t number) { parseLine(line, number, current); });
+  ParseState state{this, 0, kInheritAllowance + kInheritGrowthFactor * text.size()};
+  forEachLine(text, anyLineBreak, [&](std::string_view line, std::size_t number) {
+    state.number = number;
+    parseLine(line, state);
+  });
   if (lookups) parseLookups();
 }
 
-// Runs one line with this section as the root; `current` is the section
-// that key lines go to.
-void IniSection::parseLine(std::string_view line, std::size_t number, IniSection*& current) {
+// Runs one line with this section as the root.
+void IniSection::parseLine(std::string_view line, ParseState& state) {
   line = strip(line);
   if (line.empty() || line.front() == ';') return;
   if (line.size() >= 3 && line.front() == '[' && line.back() == ']') {
-    current = &openHeader(line.substr(1, line.size() - 2));
+    state.current = &openHeader(line.substr(1, line.size() - 2), state);
     return;
   }
   const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) throw IniException("Syntax error at line " + std::to_string(number));
+  if (equals == std::string_view::npos) throw IniException("Syntax error at line " + std::to_string(state.number));
   const std::string_view key = strip(line.substr(0, equals));
   std::string_view value = strip(line.substr(equals + 1));
   if (value.size() >= 3 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-  current->setKey(std::string(key), std::string(value));
+  state.current->setKey(std::string(key), std::string(value));
 }
 
 // Opens the section named by a header's inner text, always from this (the
 // root) section, creating what is missing, and applies its inheritance.
-IniSection& IniSection::openHeader(std::string_view inner) {
-  std::string_view parentSpec;
+IniSection& IniSection::openHeader(std::string_view inner, ParseState& state) {
+  std::string_view sourcePath;
   if (const std::size_t colon = inner.find(':'); colon != std::string_view::npos) {
-    parentSpec = strip(inner.substr(colon + 1));
+    sourcePath = strip(inner.substr(colon + 1));
     inner = strip(inner.substr(0, colon));
   }
   IniSection* section = this;
   bool more = true;
   while (more) section = &section->childOrNew(nextPathPart(inner, more));
-  if (hasTwoCharacters(parentSpec)) {
+  if (hasTwoCharacters(sourcePath)) {
     const IniSection& source =
-        parentSpec.front() == '.' ? sectionAt(parentSpec.substr(1)) : section->parent_->sectionAt(parentSpec);
+        sourcePath.front() == '.' ? sectionAt(sourcePath.substr(1)) : section->parent_->sectionAt(sourcePath);
+    const std::size_t cost = inheritCost(source.keys_);
+    if (cost > state.inheritBudget) {
+      throw IniException("Inherited keys exceed the size limit at line " + std::to_string(state.number));
+    }
+    state.inheritBudget -= cost;
     section->inherit(source);
   }
   return *section;

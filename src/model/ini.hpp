@@ -91,11 +91,11 @@ class IniSection {
   IniSection(std::string name, IniSection* parent);
   /// A deep copy; it keeps the original's parent link.
   IniSection(const IniSection& other);
-  /// Takes over the other's contents and parent link.
-  IniSection(IniSection&& other) noexcept;
+  /// Takes over the other's keys, children and parent link; the other keeps its name.
+  IniSection(IniSection&& other);
   /// Replaces name, keys and children by copies; the own parent link stays.
   IniSection& operator=(const IniSection& other);
-  /// Replaces name, keys and children by the other's; the own parent link stays.
+  /// Takes the other's keys and children and copies its name; the own parent link stays.
   IniSection& operator=(IniSection&& other);
   /// Releases the whole subtree without recursion.
   ~IniSection();
@@ -178,9 +178,10 @@ class IniSection {
   void takeContents(IniSection&& other);
   void relinkChildren();
   void rebuildIndex();
+  struct ParseState;
   void parseText(std::string_view text, bool anyLineBreak, bool lookups);
-  void parseLine(std::string_view line, std::size_t number, IniSection*& current);
-  IniSection& openHeader(std::string_view inner);
+  void parseLine(std::string_view line, ParseState& state);
+  IniSection& openHeader(std::string_view inner, ParseState& state);
   void expandLookups(std::size_t& budget);
   const std::string& lookupValue(std::string_view reference, const std::string& key) const;
 

@@ -490,13 +490,15 @@ IniSection& IniSection::openHeader(std::string_view inner, ParseState& state) {
 // ---- lookups ----
 
 void IniSection::parseLookups() {
-  std::size_t budget = kLookupAllowance + kLookupGrowthFactor * textSize(rootRef());
+  // Every section visited shares this root; it is found once, not per reference.
+  const IniSection& top = rootRef();
+  std::size_t budget = kLookupAllowance + kLookupGrowthFactor * textSize(top);
   // Visit this section, then each child's subtree in order, without recursion.
   std::vector<IniSection*> pending{this};
   while (!pending.empty()) {
     IniSection* section = pending.back();
     pending.pop_back();
-    section->expandLookups(budget);
+    section->expandLookups(top, budget);
     for (auto child = section->children_.rbegin(); child != section->children_.rend(); ++child) {
       pending.push_back(child->get());
     }
@@ -505,7 +507,7 @@ void IniSection::parseLookups() {
 
 // Replaces every %reference% in this section's values. Each value is scanned
 // once, left to right: text taken from a reference is never scanned again.
-void IniSection::expandLookups(std::size_t& budget) {
+void IniSection::expandLookups(const IniSection& top, std::size_t& budget) {
   for (auto& [key, value] : keys_) {
     if (value.find('%') == std::string::npos) continue;
     std::string expanded;
@@ -515,7 +517,7 @@ void IniSection::expandLookups(std::size_t& budget) {
       const std::size_t close = open == std::string::npos ? open : value.find('%', open + 1);
       if (close == std::string::npos) break;
       expanded.append(value, from, open - from);
-      const std::string& replacement = lookupValue(std::string_view(value).substr(open + 1, close - open - 1), key);
+      const std::string& replacement = lookupValue(top, std::string_view(value).substr(open + 1, close - open - 1), key);
       if (replacement.size() > budget) throw IniException("Lookup expansion too large in key '" + key + "'");
       budget -= replacement.size();
       expanded += replacement;
@@ -527,12 +529,13 @@ void IniSection::expandLookups(std::size_t& budget) {
 }
 
 // The value a reference found in key `key` designates: [.]path.key, absolute
-// from the root with a leading ".", else relative to this section.
-const std::string& IniSection::lookupValue(std::string_view reference, const std::string& key) const {
+// from the root `top` with a leading ".", else relative to this section.
+const std::string& IniSection::lookupValue(const IniSection& top, std::string_view reference,
+                                           const std::string& key) const {
   if (reference.empty()) throw IniException("Empty lookup reference in key '" + key + "'");
   if (reference == ".") throw IniException("Invalid lookup reference '.' in key '" + key + "'");
   const bool absolute = reference.front() == '.';
-  const IniSection& base = absolute ? rootRef() : *this;
+  const IniSection& base = absolute ? top : *this;
   if (absolute) reference.remove_prefix(1);
   const std::size_t lastDot = reference.rfind('.');
   if (lastDot == std::string_view::npos) return base.getKey(std::string(reference));

@@ -182,8 +182,8 @@ class IniSection {
   void parseText(std::string_view text, bool anyLineBreak, bool lookups);
   void parseLine(std::string_view line, ParseState& state);
   IniSection& openHeader(std::string_view inner, ParseState& state);
-  void expandLookups(std::size_t& budget);
-  const std::string& lookupValue(std::string_view reference, const std::string& key) const;
+  void expandLookups(const IniSection& top, std::size_t& budget);
+  const std::string& lookupValue(const IniSection& top, std::string_view reference, const std::string& key) const;
 
   std::string name_;
   IniSection* parent_ = nullptr;

@@ -23,7 +23,7 @@ using SessT = WeekendInfo::SessT;
 
 /// A shared, immutable array viewed through a window that can shrink from
 /// both ends; copying the range copies the view, not the elements.
-template <typename T>
+template <typename T, typename Derived>
 class SharedRange {
  public:
   SharedRange() : store_(std::make_shared<std::vector<T>>()) {}
@@ -44,14 +44,14 @@ class SharedRange {
   /// Drops the last element.
   void popBack() { --last_; }
   /// A copy of the view.
-  SharedRange save() const { return *this; }
+  Derived save() const { return static_cast<const Derived&>(*this); }
   /// Copy of element `i`; `i` must be below length().
   T operator[](std::size_t i) const { return (*store_)[first_ + i]; }
   /// The whole range as an array view.
   std::span<const T> all() const { return std::span<const T>(*store_).subspan(first_, length()); }
   /// Elements `i` up to, not including, `j`.
-  SharedRange slice(std::size_t i, std::size_t j) const {
-    SharedRange r = *this;
+  Derived slice(std::size_t i, std::size_t j) const {
+    Derived r = save();
     r.first_ = first_ + i;
     r.last_ = first_ + j;
     return r;
@@ -82,9 +82,9 @@ struct Driver {
 };
 
 /// The drivers of one entry.
-class Drivers : public SharedRange<Driver> {
+class Drivers : public SharedRange<Driver, Drivers> {
  public:
-  using SharedRange<Driver>::SharedRange;
+  using SharedRange::SharedRange;
   /// The drivers whose id equals `id`, in order.
   auto byDriverid(std::uint32_t id) const {
     return all() | std::views::filter([id](const Driver& d) { return d.driverid == id; });
@@ -115,9 +115,9 @@ struct Entry {
 };
 
 /// The entries of an event.
-class Entries : public SharedRange<Entry> {
+class Entries : public SharedRange<Entry, Entries> {
  public:
-  using SharedRange<Entry>::SharedRange;
+  using SharedRange::SharedRange;
   /// A new array holding copies of all entries, in order.
   std::vector<Entry> arrdup() const { return {begin(), end()}; }
   /// The entries of make `make`, in order.

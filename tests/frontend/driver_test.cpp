@@ -111,6 +111,8 @@ TEST(CommandLine, OverwriteQuestion) {
   writeReplay(dir.file("race.rpy"));
   testsupport::writeText(dir.file("out.txt"), "old");
   const std::string question = "Output file out.txt already exists. Overwrite ? (Y/N): ";
+  const std::string report = runIn(dir, {"race.rpy"}).out;
+  ASSERT_NE(report, "");
   for (const std::string answer : {"n", "N\n", "x"}) {
     const auto no = runIn(dir, {"-o", "out.txt", "race.rpy"}, RunOptions{answer, ""});
     EXPECT_EQ(no.status, 4);
@@ -122,12 +124,12 @@ TEST(CommandLine, OverwriteQuestion) {
   const auto yes = runIn(dir, {"-o", "out.txt", "race.rpy"}, RunOptions{"y", ""});
   EXPECT_EQ(yes.status, 0);
   EXPECT_EQ(yes.err, question + "Writing output to file " + dir.file("out.txt") + "\n");
-  EXPECT_EQ(yes.files.at("out.txt"), "");
+  EXPECT_EQ(yes.files.at("out.txt"), report);
   testsupport::writeText(dir.file("out.txt"), "old");
   const auto forced = runIn(dir, {"--force", "-o", "out.txt", "race.rpy"});
   EXPECT_EQ(forced.status, 0);
   EXPECT_EQ(forced.err, "Writing output to file " + dir.file("out.txt") + "\n");
-  EXPECT_EQ(forced.files.at("out.txt"), "");
+  EXPECT_EQ(forced.files.at("out.txt"), report);
   // A directory in the way: the question is asked, then creating the file fails.
   ::mkdir(dir.file("sub").c_str(), 0755);
   const auto intoDir = runIn(dir, {"-o", "sub", "race.rpy"}, RunOptions{"Y", ""});

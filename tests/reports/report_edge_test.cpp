@@ -61,8 +61,8 @@ TEST(ReportEdges, TablesWithoutValidLapsAreLeftOut) {
   EXPECT_EQ(r.out, kHeader + kTwoCarsList + "\n" +
                        "Race Results\n\n"
                        "Pos Num Driver                  Laps     Clock        Gap       Diff   Remark\n"
-                       " 1.   5 Ann Aa                   1        0.090     0.000     -0.000  \n"
-                       " 2.   9 Cy Cc                    0        0.010     0.010     -0.010  DNF\n"
+                       " 1.   5 Ann Aa                    1        0.090     0.000     -0.000  \n"
+                       " 2.   9 Cy Cc                     0        0.010     0.010     -0.010  DNF\n"
                        "\n");
   const RunResult kv = runReport(b, {"--format=semikv", "--no-header"});
   EXPECT_EQ(kv.out.find("Practice Results"), std::string::npos);

@@ -73,7 +73,7 @@ Bytes RpyInfoRec::bytes() const {
   putText(out, lastName, 16);
   out.insert(out.end(), unk2.begin(), unk2.end());
   putLe32(out, savedFirst);
-  putLe32(out, savedLast);
+  putLe32(out, savedLast.value_or(savedFirst - 1));
   return out;
 }
 
@@ -186,7 +186,11 @@ void ReplayBuilder::addSlot(std::int16_t type, std::int16_t laps, float seconds)
 Bytes ReplayBuilder::content() const {
   std::vector<Bytes> driverChunks;
   for (const DriverRec& d : drivers) driverChunks.push_back(chunk("TNRD", d.bytes()));
-  Bytes out = concat({chunk("DHPR", info.bytes()), chunk("FNKW", weekend.bytes()), container("SLRD", driverChunks)});
+  RpyInfoRec infoRec = info;
+  if (!infoRec.savedLast) infoRec.savedLast = infoRec.savedFirst + static_cast<std::uint32_t>(sessions.size()) - 1;
+  WeekendRec weekendRec = weekend;
+  if (weekendRec.slots.empty()) weekendRec.slots.push_back({kRace, 10, kLastSlot});
+  Bytes out = concat({chunk("DHPR", infoRec.bytes()), chunk("FNKW", weekendRec.bytes()), container("SLRD", driverChunks)});
   for (const auto& session : sessions) {
     std::vector<Bytes> cars;
     for (const CarLapsRec& car : session) cars.push_back(car.chunkBytes());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,7 +57,7 @@ struct RpyInfoRec {
   std::string lastName = "Person";
   std::array<std::uint8_t, 4> unk2 = {0, 0, 0, 0};
   std::uint32_t savedFirst = 0;
-  std::uint32_t savedLast = 0;
+  std::optional<std::uint32_t> savedLast;   ///< none: consistent with the lap tables written
   /// The 76 record bytes.
   Bytes bytes() const;
 };
@@ -76,7 +77,7 @@ struct WeekendRec {
   std::int32_t mode = 5;
   std::uint8_t damage = 0x20;
   std::uint16_t ainum = 0;
-  std::vector<SessSlotRec> slots;   ///< up to 8; the rest are zero
+  std::vector<SessSlotRec> slots;   ///< up to 8; the rest are zero (a replay builder adds a race when none)
   int sessionsField = -1;           ///< the `sessions` count; -1: the number of slots up to the last
   bool terminate = true;            ///< give the last slot the end-of-list length word
   /// The 184 record bytes.

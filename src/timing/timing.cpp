@@ -1,6 +1,7 @@
 #include "timing/timing.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <unordered_map>
@@ -59,6 +60,31 @@ char* writeTime(char* p, std::uint32_t ms) {
   *p++ = static_cast<char>('0' + millis / 100);
   two(millis % 100);
   return p;
+}
+
+// Rows from this many cells up are sorted by their clocks' bytes: linear
+// in the row, where a comparison sort grows with the row's logarithm.
+constexpr std::size_t kRadixRow = 256;
+
+// Orders a row of one lap index by clock (unsigned), keeping the order of
+// cells with equal clocks: the order of std::stable_sort by TimingCell.
+void sortRowByClock(std::vector<TimingCell>& row, std::vector<TimingCell>& scratch) {
+  if (row.size() < kRadixRow) {
+    std::stable_sort(row.begin(), row.end());
+    return;
+  }
+  // Least significant byte first; each pass is stable, so the order of the
+  // previous passes (and of the lap lists) survives among equal bytes. A
+  // byte that all clocks share (the high byte of 24-bit clocks) is skipped.
+  scratch.resize(row.size());
+  for (unsigned shift = 0; shift < 32; shift += 8) {
+    std::array<std::size_t, 257> start{};
+    for (const TimingCell& cell : row) ++start[((cell.lapData.clock >> shift) & 0xFF) + 1];
+    if (std::find(start.begin() + 1, start.end(), row.size()) != start.end()) continue;
+    for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    for (const TimingCell& cell : row) scratch[start[(cell.lapData.clock >> shift) & 0xFF]++] = cell;
+    row.swap(scratch);
+  }
 }
 
 // Appends `text` right-aligned in `width` columns (ASCII only).
@@ -124,26 +150,29 @@ void Timing::requireRace() const {
 }
 
 RaceLapTable Timing::createRaceLapTable(const std::vector<TimingEntry>& cars) const {
-  // Row j holds one cell for every car with more than j crossings: counting
-  // them first gives every row its exact room, so no row grows by copying.
-  std::vector<std::uint32_t> rowSizes;
-  rowSizes.reserve(kReservedLaps);
-  for (const TimingEntry& car : cars) {
-    if (rowSizes.size() < car.laps.size()) rowSizes.resize(car.laps.size());
-    for (std::size_t j = 0; j < car.laps.size(); ++j) ++rowSizes[j];
-  }
+  std::size_t longest = 0;
+  for (const TimingEntry& car : cars) longest = std::max(longest, car.laps.size());
   RaceLapTable rows;
-  rows.reserve(std::max(kReservedLaps, rowSizes.size()));
-  rows.resize(rowSizes.size());
-  for (std::size_t j = 0; j < rows.size(); ++j) rows[j].reserve(rowSizes[j]);
+  rows.reserve(std::max(kReservedLaps, longest));
+  rows.resize(longest);
+  // Row by row, each car's crossing number j in the order of the lap lists;
+  // a row is written once, with its exact room, and read back while the
+  // cars' nearby crossings are still in the cache.
+  std::vector<const TimingEntry*> running;
+  running.reserve(cars.size());
   for (const TimingEntry& car : cars) {
-    for (std::size_t j = 0; j < car.laps.size(); ++j) {
-      rows[j].push_back({car.carid, car.driverid, lapIndex(j), car.laps[j]});
-    }
+    if (!car.laps.empty()) running.push_back(&car);
   }
-  // Every cell of a row has the same lap index, so each row ends ordered by
-  // clock; cars with equal clocks keep the order of the lap lists.
-  for (auto& row : rows) std::stable_sort(row.begin(), row.end());
+  std::vector<TimingCell> scratch;
+  for (std::size_t j = 0; j < longest; ++j) {
+    std::erase_if(running, [j](const TimingEntry* car) { return car->laps.size() <= j; });
+    std::vector<TimingCell>& row = rows[j];
+    row.reserve(running.size());
+    for (const TimingEntry* car : running) row.push_back({car->carid, car->driverid, lapIndex(j), car->laps[j]});
+    // Every cell of a row has the same lap index, so each row ends ordered by
+    // clock; cars with equal clocks keep the order of the lap lists.
+    sortRowByClock(row, scratch);
+  }
   return rows;
 }
 

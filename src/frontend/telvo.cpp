@@ -1,6 +1,8 @@
 #include "frontend/telvo.hpp"
 
+#include <charconv>
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 #include <vector>
 
@@ -113,17 +115,28 @@ void FmtArg::format(std::string& out, char conv, bool left, bool zero, int width
     return;
   }
   if (conv != 's') throw FormatError(fmt::format("Format specifier %{} does not take a text", conv));
+  // Widths count UTF-16 units. Texts without a precision, the common case,
+  // go straight into `out`.
+  if (precision < 0) {
+    if (kind_ == Kind::Wide) {
+      if (!left) pad(out, wide_.size(), width);
+      appendUtf8(out, wide_);
+      if (left) pad(out, wide_.size(), width);
+    } else {
+      const std::size_t units = width > 0 ? utf16Length(text_) : 0;
+      if (!left) pad(out, units, width);
+      out += text_;
+      if (left) pad(out, units, width);
+    }
+    return;
+  }
   std::string text;
   if (kind_ == Kind::Wide) {
-    const std::u16string_view wide =
-        precision >= 0 ? wide_.substr(0, static_cast<std::size_t>(precision)) : wide_;
-    appendUtf8(text, wide);
-  } else if (precision >= 0) {
+    appendUtf8(text, wide_.substr(0, static_cast<std::size_t>(precision)));
+  } else {
     std::u16string wide = toUtf16(text_);
     if (wide.size() > static_cast<std::size_t>(precision)) wide.resize(precision);
     appendUtf8(text, wide);
-  } else {
-    text = text_;
   }
   const std::size_t units = utf16Length(text);
   if (!left) pad(out, units, width);
@@ -134,7 +147,9 @@ void FmtArg::format(std::string& out, char conv, bool left, bool zero, int width
 void FmtArg::formatInteger(std::string& out, char conv, bool left, bool zero, int width) const {
   const std::uint64_t mask = bits_ >= 64 ? ~0ULL : ((1ULL << bits_) - 1);
   const auto raw = static_cast<std::uint64_t>(int_) & mask;
-  std::string digits;
+  char buffer[72];
+  char* const first = buffer;
+  char* last = buffer;
   bool negative = false;
   switch (conv) {
     case 's':
@@ -143,18 +158,24 @@ void FmtArg::formatInteger(std::string& out, char conv, bool left, bool zero, in
     case 'u':
       if (kind_ == Kind::Signed && int_ < 0) {
         negative = true;
-        digits = fmt::format("{}", 0 - static_cast<std::uint64_t>(int_));
+        last = std::to_chars(first, std::end(buffer), 0 - static_cast<std::uint64_t>(int_)).ptr;
       } else {
-        digits = fmt::format("{}", kind_ == Kind::Signed ? static_cast<std::uint64_t>(int_) : raw);
+        last = std::to_chars(first, std::end(buffer), kind_ == Kind::Signed ? static_cast<std::uint64_t>(int_) : raw).ptr;
       }
       break;
-    case 'b': digits = fmt::format("{:b}", raw); break;
-    case 'o': digits = fmt::format("{:o}", raw); break;
-    case 'x': digits = fmt::format("{:x}", raw); break;
-    case 'X': digits = fmt::format("{:X}", raw); break;
-    case 'c': digits = std::string(1, static_cast<char>(raw)); break;
+    case 'b': last = std::to_chars(first, std::end(buffer), raw, 2).ptr; break;
+    case 'o': last = std::to_chars(first, std::end(buffer), raw, 8).ptr; break;
+    case 'x': last = std::to_chars(first, std::end(buffer), raw, 16).ptr; break;
+    case 'X':
+      last = std::to_chars(first, std::end(buffer), raw, 16).ptr;
+      for (char* c = first; c != last; ++c) {
+        if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+      }
+      break;
+    case 'c': *last++ = static_cast<char>(raw); break;
     default: throw FormatError(fmt::format("Unknown format specifier %{}", conv));
   }
+  const std::string_view digits(first, static_cast<std::size_t>(last - first));
   const std::size_t len = digits.size() + (negative ? 1 : 0);
   if (left) {
     if (negative) out += '-';
@@ -171,8 +192,8 @@ void FmtArg::formatInteger(std::string& out, char conv, bool left, bool zero, in
   }
 }
 
-std::string formatLang(std::string_view format, std::span<const FmtArg> args, std::size_t& used) {
-  std::string out;
+void formatLangTo(std::string& out, std::string_view format, std::span<const FmtArg> args, std::size_t& used,
+                  ValueHook afterValue) {
   used = 0;
   std::size_t i = 0;
   while (i < format.size()) {
@@ -193,15 +214,27 @@ std::string formatLang(std::string_view format, std::span<const FmtArg> args, st
     if (used >= args.size()) {
       throw FormatError(fmt::format("Orphan format specifier: {}", format.substr(specStart, i - specStart)));
     }
+    const std::size_t valueStart = out.size();
     args[used++].format(out, spec.conv, spec.left, spec.zero, spec.width, spec.precision);
+    if (afterValue != nullptr) afterValue(out, valueStart);
   }
+}
+
+void formatLangTo(std::string& out, std::string_view format, std::span<const FmtArg> args, ValueHook afterValue) {
+  std::size_t used = 0;
+  formatLangTo(out, format, args, used, afterValue);
+  if (used != args.size()) throw FormatError(fmt::format("Orphan format arguments for \"{}\"", format));
+}
+
+std::string formatLang(std::string_view format, std::span<const FmtArg> args, std::size_t& used) {
+  std::string out;
+  formatLangTo(out, format, args, used);
   return out;
 }
 
 std::string formatLang(std::string_view format, std::span<const FmtArg> args) {
-  std::size_t used = 0;
-  std::string out = formatLang(format, args, used);
-  if (used != args.size()) throw FormatError(fmt::format("Orphan format arguments for \"{}\"", format));
+  std::string out;
+  formatLangTo(out, format, args);
   return out;
 }
 

@@ -59,6 +59,19 @@ std::string formatLang(std::string_view format, std::span<const FmtArg> args, st
 /// Formats `args` by `format`; every argument must be used.
 std::string formatLang(std::string_view format, std::span<const FmtArg> args);
 
+/// Called after a value was put into `out`; its text starts at `valueStart`.
+using ValueHook = void (*)(std::string& out, std::size_t valueStart);
+
+/// Appends the text of formatLang(format, args, used) to `out`, calling
+/// `afterValue` (when given) after each value.
+void formatLangTo(std::string& out, std::string_view format, std::span<const FmtArg> args, std::size_t& used,
+                  ValueHook afterValue = nullptr);
+
+/// Appends the text of formatLang(format, args) to `out`, calling
+/// `afterValue` (when given) after each value.
+void formatLangTo(std::string& out, std::string_view format, std::span<const FmtArg> args,
+                  ValueHook afterValue = nullptr);
+
 /// Composes a diagnostic message: a text where a format is expected is a
 /// format taking the following arguments; other arguments print plainly.
 std::string formatErr(std::span<const FmtArg> args);

@@ -69,7 +69,18 @@ std::u16string Entry::toString() const {
   return line;
 }
 
+Entries::Entries(std::vector<Entry> elements) : SharedRange(std::move(elements)) {
+  auto index = std::make_shared<std::unordered_map<std::uint32_t, std::size_t>>();
+  index->reserve(length());
+  for (std::size_t i = 0; i < length(); ++i) index->emplace(all()[i].carid, i);   // the first one stays
+  firstByCarid_ = std::move(index);
+}
+
 const Entry* Entries::findCarid(std::uint32_t carid) const {
+  if (firstByCarid_ && whole()) {
+    const auto it = firstByCarid_->find(carid);
+    return it != firstByCarid_->end() ? &all()[it->second] : nullptr;
+  }
   for (const Entry& e : all()) {
     if (e.carid == carid) return &e;
   }

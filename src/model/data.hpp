@@ -9,6 +9,7 @@
 #include <ranges>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "frontend/enums.hpp"
@@ -47,6 +48,8 @@ class SharedRange {
   Derived save() const { return static_cast<const Derived&>(*this); }
   /// Copy of element `i`; `i` must be below length().
   T operator[](std::size_t i) const { return (*store_)[first_ + i]; }
+  /// Whether the view spans every element of the shared array.
+  bool whole() const { return first_ == 0 && last_ == store_->size(); }
   /// The whole range as an array view.
   std::span<const T> all() const { return std::span<const T>(*store_).subspan(first_, length()); }
   /// Elements `i` up to, not including, `j`.
@@ -117,7 +120,10 @@ struct Entry {
 /// The entries of an event.
 class Entries : public SharedRange<Entry, Entries> {
  public:
-  using SharedRange::SharedRange;
+  /// No entries.
+  Entries() = default;
+  /// Takes over the entries and indexes them by car id.
+  explicit Entries(std::vector<Entry> elements);
   /// A new array holding copies of all entries, in order.
   std::vector<Entry> arrdup() const { return {begin(), end()}; }
   /// The entries of make `make`, in order.
@@ -134,6 +140,11 @@ class Entries : public SharedRange<Entry, Entries> {
   Entry frontCarid(std::uint32_t carid) const;
   /// The first entry of car id `carid`, or null; no copy is made.
   const Entry* findCarid(std::uint32_t carid) const;
+
+ private:
+  // Position of the first entry of each car id in the shared array; the
+  // lookups of every lap table and report row go through it.
+  std::shared_ptr<const std::unordered_map<std::uint32_t, std::size_t>> firstByCarid_;
 };
 
 /// Who saved the replay.

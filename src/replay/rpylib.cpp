@@ -41,7 +41,12 @@ std::string numbers(std::span<const std::uint8_t> bytes) {
 }
 
 /// Bytes as a bracketed list of decimal numbers: "[0, 12]".
-std::string byteList(std::span<const std::uint8_t> bytes) { return "[" + numbers(bytes) + "]"; }
+std::string byteList(std::span<const std::uint8_t> bytes) {
+  std::string out = "[";   // appended, not concatenated: g++ 12 -O3 warns falsely on "[" + text
+  out += numbers(bytes);
+  out += ']';
+  return out;
+}
 
 /// Whether a field begins with the three letters "NOT", which mark it as text.
 bool startsWithNot(const std::uint8_t (&field)[32]) { return std::memcmp(field, "NOT", 3) == 0; }

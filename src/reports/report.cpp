@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "frontend/console.hpp"
+#include "frontend/globals.hpp"
 #include "reports/repsemikv.hpp"
 #include "reports/reptxt.hpp"
+#include "timing/timing.hpp"
 
 namespace marvolt {
 
@@ -17,10 +19,13 @@ std::string Report::toString() const {
   return {};
 }
 
-std::vector<Entry> entriesByStartNumber(const Event& event) {
-  std::vector<Entry> entries = event.entries.arrdup();
+std::vector<const Entry*> entriesByStartNumber(const Event& event) {
+  // The listing sorts views of the entries; copying them would only cost.
+  std::vector<const Entry*> entries;
+  entries.reserve(event.entries.length());
+  for (const Entry& e : event.entries) entries.push_back(&e);
   std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& a, const Entry& b) { return a.startNum < b.startNum; });
+                   [](const Entry* a, const Entry* b) { return a->startNum < b->startNum; });
   return entries;
 }
 
@@ -36,6 +41,22 @@ const Driver& driverOf(const Entry& entry, std::uint32_t driverid) {
     if (d.driverid == driverid) return d;
   }
   return placeholder;
+}
+
+std::size_t reportRoom(const Data& data, std::size_t perLine, std::size_t perCrossing) {
+  constexpr std::size_t kFixed = 16384;
+  std::size_t room = kFixed;
+  const bool laps = flagSet(Flag::LAPTIMES);
+  for (const Event& event : data.events) {
+    room += 2 * perLine * event.entries.length();
+    for (const Session& session : event.sessions) {
+      if (!session.timing) continue;
+      for (const TimingEntry& car : session.timing->timing) {
+        room += 3 * perLine + (laps ? perCrossing * car.laps.size() : 0);
+      }
+    }
+  }
+  return room;
 }
 
 std::u16string fullName(const Driver& driver) { return driver.firstName + u' ' + driver.lastName; }

@@ -25,12 +25,16 @@ class Report {
   Format format;
 };
 
-/// Copies of the event's entries by ascending start number; equal numbers keep their order.
-std::vector<Entry> entriesByStartNumber(const Event& event);
+/// The event's entries by ascending start number; equal numbers keep their order.
+std::vector<const Entry*> entriesByStartNumber(const Event& event);
 /// The entry of a car id, or the placeholder entry.
 const Entry& entryOf(const Event& event, std::uint32_t carid);
 /// The driver of a driver id within an entry, or the placeholder driver.
 const Driver& driverOf(const Entry& entry, std::uint32_t driverid);
+/// Room for a whole report of `data`: `perLine` bytes for each entry line,
+/// classification row and car of a session, and `perCrossing` more for each
+/// crossing when the lap lists are written.
+std::size_t reportRoom(const Data& data, std::size_t perLine, std::size_t perCrossing);
 /// First and last name joined by one space.
 std::u16string fullName(const Driver& driver);
 

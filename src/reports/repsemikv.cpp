@@ -1,5 +1,8 @@
 #include "reports/repsemikv.hpp"
 
+#include <algorithm>
+#include <charconv>
+
 #include <fmt/format.h>
 
 #include "frontend/globals.hpp"
@@ -23,30 +26,57 @@ std::string timeText(std::uint32_t ms) {
 
 }  // namespace
 
-std::string rformat(std::string_view format, std::initializer_list<FmtArg> values) {
-  // The format's own ";" are marked, the values are put in, every ";" left
-  // (they all come from values) is protected, and the marks become ";".
-  std::string marked(format);
-  for (char& c : marked) {
-    if (c == ';') c = kSeparatorMark;
-  }
-  const std::string filled = formatLang(marked, std::span<const FmtArg>(values.begin(), values.size()));
-  std::string out;
-  out.reserve(filled.size() + 8);
-  for (const char c : filled) {
+namespace {
+
+// The ";" of a value become U+037E and its U+0012 become ";".
+void protectValue(std::string& out, std::size_t valueStart) {
+  const std::size_t semicolon = out.find(';', valueStart);
+  if (semicolon == std::string::npos && out.find(kSeparatorMark, valueStart) == std::string::npos) return;
+  const std::string value = out.substr(valueStart);
+  out.resize(valueStart);
+  for (const char c : value) {
     if (c == ';') {
       out += kProtectedSemicolon;
     } else {
       out += c == kSeparatorMark ? ';' : c;
     }
   }
+}
+
+}  // namespace
+
+void rformatTo(std::string& out, std::string_view format, std::initializer_list<FmtArg> values) {
+  // The format's own ";" are separators; every ";" of a value is protected
+  // as it is put in, and a U+0012 of a value becomes ";". So the format is
+  // used as it is, unless it holds a U+0012 itself, which becomes ";" too.
+  const std::span<const FmtArg> args(values.begin(), values.size());
+  const std::size_t start = out.size();
+  try {
+    if (format.find(kSeparatorMark) == std::string_view::npos) {
+      formatLangTo(out, format, args, protectValue);
+      return;
+    }
+    std::string marked(format);
+    std::replace(marked.begin(), marked.end(), kSeparatorMark, ';');
+    formatLangTo(out, marked, args, protectValue);
+  } catch (...) {
+    out.resize(start);
+    throw;
+  }
+}
+
+std::string rformat(std::string_view format, std::initializer_list<FmtArg> values) {
+  std::string out;
+  rformatTo(out, format, values);
   return out;
 }
 
 SemiKVReport::SemiKVReport() { rep_.reserve(kReserved); }
 
+void SemiKVReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
+
 void SemiKVReport::append(std::string_view format, std::initializer_list<FmtArg> values) {
-  rep_ += rformat(format, values);
+  rformatTo(rep_, format, values);
 }
 
 void SemiKVReport::reportReplayInfo(const Data& data) {
@@ -78,7 +108,8 @@ void SemiKVReport::reportEvent(const Data& data) {
 
 void SemiKVReport::reportEntryList(const Event& event) {
   rep_ += "table_start;table=Entry List;\n";
-  for (const Entry& entry : entriesByStartNumber(event)) {
+  for (const Entry* listed : entriesByStartNumber(event)) {
+    const Entry& entry = *listed;
     append("startnum=%s;", {entry.startNum});
     append("team=%s;", {entry.team});
     append("chassis=%s;", {entry.chassis});
@@ -144,14 +175,22 @@ void SemiKVReport::reportDumpLaps(const Event& event) {
       rep_ += "table_start;table_type=laptimes;";
       append("table=Session %s (%s) Car %d laptimes;", {s, type, num});
       append("session=%d;startnum=%d;\n", {s, num});
+      // The values of a lap row are a number, two time texts and a flag
+      // text: none can hold a ";" or U+0012, so the protection of rformat
+      // leaves them as they are and the row is written directly.
       std::uint32_t prev = 0;
-      int j = 0;
+      std::size_t j = 0;
+      char number[24];
       for (const TimedLap& lap : car.laps) {
-        append("lap=%d;", {j++});
-        append("laptime=%s;", {timeText(lap.clock - prev)});
-        append("clock=%s;", {timeText(lap.clock)});
-        append("remark=%s;", {lapFlagStr(lap.flags)});
-        rep_ += '\n';
+        rep_ += "lap=";
+        rep_.append(number, std::to_chars(number, number + sizeof number, j++).ptr);
+        rep_ += ";laptime=";
+        appendMsecToTime(rep_, lap.clock - prev);
+        rep_ += ";clock=";
+        appendMsecToTime(rep_, lap.clock);
+        rep_ += ";remark=";
+        appendLapFlagStr(rep_, lap.flags);
+        rep_ += ";\n";
         prev = lap.clock;
       }
       rep_ += "table_end;\n\n";
@@ -162,6 +201,9 @@ void SemiKVReport::reportDumpLaps(const Event& event) {
 std::string reportSemiKV(const Data& data) {
   if (data.events.empty()) return {};
   SemiKVReport report;
+  // The whole report fits without growing: a growing text is copied at every
+  // step, and the pages of room that stay unwritten cost no memory.
+  report.reserve(reportRoom(data, 128, 96));
   if (flagSet(Flag::REPLAYINFO)) report.reportReplayInfo(data);
   report.reportEvent(data);
   return report.take();

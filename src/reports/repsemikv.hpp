@@ -15,10 +15,15 @@ namespace marvolt {
 /// ";" of the result separates pairs.
 std::string rformat(std::string_view format, std::initializer_list<FmtArg> values);
 
+/// Appends the text of rformat(format, values) to `out`.
+void rformatTo(std::string& out, std::string_view format, std::initializer_list<FmtArg> values);
+
 /// Builds the key=value report piece by piece into one UTF-8 text.
 class SemiKVReport {
  public:
   SemiKVReport();
+  /// Makes room for `bytes` of report text.
+  void reserve(std::size_t bytes);
   /// Appends the Replay Info table.
   void reportReplayInfo(const Data& data);
   /// Appends the event tables, session tables and lap tables.

@@ -26,6 +26,8 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
 
 TxtReport::TxtReport() { rep_.reserve(kReserved); }
 
+void TxtReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
+
 void TxtReport::reportReplayInfo(const Data& data) {
   rep_ += "Replay Info\n";
   rep_ += "saver     : ";
@@ -62,7 +64,8 @@ void TxtReport::reportEntryList(const Event& event) {
   rep_ += "Entry List\n\n";
   rep_ += "Num Team                          Chassis                Engine                  Year\n";
   rep_ += "      Driver                 NAT    Remark\n";
-  for (const Entry& entry : entriesByStartNumber(event)) {
+  for (const Entry* listed : entriesByStartNumber(event)) {
+    const Entry& entry = *listed;
     fmt::format_to(std::back_inserter(rep_), "{:>3} ", entry.startNum);
     appendPadded(rep_, entry.team, 30, true);
     appendPadded(rep_, entry.chassis, 23, true);
@@ -132,13 +135,16 @@ void TxtReport::reportDumpLaps(const Event& event) {
   std::size_t position = 0;
   for (const Session& session : event.sessions) {
     fmt::format_to(std::back_inserter(rep_), "Session {} ({}) Laptimes\n\n", ++position, toString(session.type));
-    appendUtf8(rep_, session.timing->dumpLaps());
+    session.timing->appendDumpLaps(rep_);
   }
 }
 
 std::string reportTXT(const Data& data) {
   if (data.events.empty()) return {};
   TxtReport report;
+  // The whole report fits without growing: a growing text is copied at every
+  // step, and the pages of room that stay unwritten cost no memory.
+  report.reserve(reportRoom(data, 128, 44));
   if (flagSet(Flag::REPLAYINFO)) report.reportReplayInfo(data);
   report.reportEvent(data);
   return report.take();

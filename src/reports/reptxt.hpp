@@ -12,6 +12,8 @@ namespace marvolt {
 class TxtReport {
  public:
   TxtReport();
+  /// Makes room for `bytes` of report text.
+  void reserve(std::size_t bytes);
   /// Appends the replay information block.
   void reportReplayInfo(const Data& data);
   /// Appends the event information, entry list, session tables and lap dump.

@@ -1,7 +1,10 @@
 #include "timing/timing.hpp"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <fmt/format.h>
@@ -22,6 +25,74 @@ std::int32_t signedDiff(std::uint32_t a, std::uint32_t b) { return static_cast<s
 
 std::vector<TimedLap> noLaps;
 
+// The longest time text: "1193:02:47.295".
+constexpr std::size_t kTimeChars = 16;
+
+// Writes the time text of milliseconds at `p` (room for kTimeChars) and
+// returns its end. Digit by digit: this runs for every lap of the lap dumps.
+char* writeTime(char* p, std::uint32_t ms) {
+  if (ms == NOTIME) {
+    for (const char c : {'-', '.', '-', '-', '-'}) *p++ = c;
+    return p;
+  }
+  const std::uint32_t hours = ms / 3600000;
+  const std::uint32_t minutes = ms / 60000 % 60;
+  const std::uint32_t seconds = ms / 1000 % 60;
+  const std::uint32_t millis = ms % 1000;
+  const auto two = [&p](std::uint32_t v) {
+    *p++ = static_cast<char>('0' + v / 10);
+    *p++ = static_cast<char>('0' + v % 10);
+  };
+  if (hours != 0) {
+    p = std::to_chars(p, p + 4, hours).ptr;
+    *p++ = ':';
+    two(minutes);
+    *p++ = ':';
+    two(seconds);
+  } else if (minutes != 0) {
+    p = std::to_chars(p, p + 2, minutes).ptr;
+    *p++ = ':';
+    two(seconds);
+  } else {
+    p = std::to_chars(p, p + 2, seconds).ptr;
+  }
+  *p++ = '.';
+  *p++ = static_cast<char>('0' + millis / 100);
+  two(millis % 100);
+  return p;
+}
+
+// Rows from this many cells up are sorted by their clocks' bytes: linear
+// in the row, where a comparison sort grows with the row's logarithm.
+constexpr std::size_t kRadixRow = 256;
+
+// Orders a row of one lap index by clock (unsigned), keeping the order of
+// cells with equal clocks: the order of std::stable_sort by TimingCell.
+void sortRowByClock(std::vector<TimingCell>& row, std::vector<TimingCell>& scratch) {
+  if (row.size() < kRadixRow) {
+    std::stable_sort(row.begin(), row.end());
+    return;
+  }
+  // Least significant byte first; each pass is stable, so the order of the
+  // previous passes (and of the lap lists) survives among equal bytes. A
+  // byte that all clocks share (the high byte of 24-bit clocks) is skipped.
+  scratch.resize(row.size());
+  for (unsigned shift = 0; shift < 32; shift += 8) {
+    std::array<std::size_t, 257> start{};
+    for (const TimingCell& cell : row) ++start[((cell.lapData.clock >> shift) & 0xFF) + 1];
+    if (std::find(start.begin() + 1, start.end(), row.size()) != start.end()) continue;
+    for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    for (const TimingCell& cell : row) scratch[start[(cell.lapData.clock >> shift) & 0xFF]++] = cell;
+    row.swap(scratch);
+  }
+}
+
+// Appends `text` right-aligned in `width` columns (ASCII only).
+void appendRight(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- texts
@@ -31,21 +102,8 @@ std::u16string TimedLap::timeStr() const { return msecToTime(clock); }
 std::u16string TimedLap::flagStr() const { return lapFlagStr(flags); }
 
 void appendMsecToTime(std::string& out, std::uint32_t ms) {
-  if (ms == NOTIME) {
-    out += "-.---";
-    return;
-  }
-  const std::uint32_t hours = ms / 3600000;
-  const std::uint32_t minutes = ms / 60000 % 60;
-  const std::uint32_t seconds = ms / 1000 % 60;
-  const std::uint32_t millis = ms % 1000;
-  if (hours != 0) {
-    fmt::format_to(std::back_inserter(out), "{}:{:02}:{:02}.{:03}", hours, minutes, seconds, millis);
-  } else if (minutes != 0) {
-    fmt::format_to(std::back_inserter(out), "{}:{:02}.{:03}", minutes, seconds, millis);
-  } else {
-    fmt::format_to(std::back_inserter(out), "{}.{:03}", seconds, millis);
-  }
+  char text[kTimeChars];
+  out.append(text, writeTime(text, ms));
 }
 
 std::u16string msecToTime(std::uint32_t ms) {
@@ -54,16 +112,21 @@ std::u16string msecToTime(std::uint32_t ms) {
   return std::u16string(text.begin(), text.end());
 }
 
-std::u16string lapFlagStr(LapFlag flags) {
-  std::u16string text;
-  const auto add = [&text](const char16_t* name) {
-    if (!text.empty()) text += u' ';
-    text += name;
+void appendLapFlagStr(std::string& out, LapFlag flags) {
+  const std::size_t start = out.size();
+  const auto add = [&out, start](std::string_view name) {
+    if (out.size() != start) out += ' ';
+    out += name;
   };
-  if (hasFlag(flags, LapFlag::OFFTRACK)) add(u"Off Track");
-  if (hasFlag(flags, LapFlag::INVALID)) add(u"Invalid");
-  if (hasFlag(flags, LapFlag::UNKNOWN)) add(u"Unknown");
-  return text;
+  if (hasFlag(flags, LapFlag::OFFTRACK)) add("Off Track");
+  if (hasFlag(flags, LapFlag::INVALID)) add("Invalid");
+  if (hasFlag(flags, LapFlag::UNKNOWN)) add("Unknown");
+}
+
+std::u16string lapFlagStr(LapFlag flags) {
+  std::string text;
+  appendLapFlagStr(text, flags);
+  return std::u16string(text.begin(), text.end());
 }
 
 // ---------------------------------------------------------------- orders
@@ -87,17 +150,29 @@ void Timing::requireRace() const {
 }
 
 RaceLapTable Timing::createRaceLapTable(const std::vector<TimingEntry>& cars) const {
+  std::size_t longest = 0;
+  for (const TimingEntry& car : cars) longest = std::max(longest, car.laps.size());
   RaceLapTable rows;
-  rows.reserve(kReservedLaps);
+  rows.reserve(std::max(kReservedLaps, longest));
+  rows.resize(longest);
+  // Row by row, each car's crossing number j in the order of the lap lists;
+  // a row is written once, with its exact room, and read back while the
+  // cars' nearby crossings are still in the cache.
+  std::vector<const TimingEntry*> running;
+  running.reserve(cars.size());
   for (const TimingEntry& car : cars) {
-    if (rows.size() < car.laps.size()) rows.resize(car.laps.size());
-    for (std::size_t j = 0; j < car.laps.size(); ++j) {
-      rows[j].push_back({car.carid, car.driverid, lapIndex(j), car.laps[j]});
-    }
+    if (!car.laps.empty()) running.push_back(&car);
   }
-  // Every cell of a row has the same lap index, so each row ends ordered by
-  // clock; cars with equal clocks keep the order of the lap lists.
-  for (auto& row : rows) std::stable_sort(row.begin(), row.end());
+  std::vector<TimingCell> scratch;
+  for (std::size_t j = 0; j < longest; ++j) {
+    std::erase_if(running, [j](const TimingEntry* car) { return car->laps.size() <= j; });
+    std::vector<TimingCell>& row = rows[j];
+    row.reserve(running.size());
+    for (const TimingEntry* car : running) row.push_back({car->carid, car->driverid, lapIndex(j), car->laps[j]});
+    // Every cell of a row has the same lap index, so each row ends ordered by
+    // clock; cars with equal clocks keep the order of the lap lists.
+    sortRowByClock(row, scratch);
+  }
   return rows;
 }
 
@@ -213,28 +288,50 @@ const std::vector<TimedLap>& Timing::laptimes(std::uint32_t carid) const {
   return noLaps;
 }
 
-std::u16string Timing::laptimesStr(std::uint32_t carid) const {
-  const std::vector<TimedLap>& laps = laptimes(carid);
+void Timing::appendLapLines(std::string& out, const std::vector<TimedLap>& laps, std::uint32_t carid) const {
   const Entry* entry = entries.findCarid(carid);
-  std::string text = fmt::format("Car number {} laptimes\n", entry != nullptr ? entry->startNum : 0);
+  char number[24];
+  out += "Car number ";
+  out.append(number, std::to_chars(number, number + sizeof number, entry != nullptr ? entry->startNum : 0).ptr);
+  out += " laptimes\n";
   std::uint32_t prev = 0;
-  std::string time;
+  char time[kTimeChars];
   for (std::size_t i = 0; i < laps.size(); ++i) {
-    time.clear();
-    appendMsecToTime(time, laps[i].clock - prev);
-    fmt::format_to(std::back_inserter(text), "{:>3}: {:>9}  ", i, time);
-    text += toUtf8(lapFlagStr(laps[i].flags));
-    text += '\n';
+    // "%3s: %9s  %s\n" with the index, the lap time and the flags.
+    appendRight(out, std::string_view(number, std::to_chars(number, number + sizeof number, i).ptr), 3);
+    out += ": ";
+    appendRight(out, std::string_view(time, writeTime(time, laps[i].clock - prev)), 9);
+    out += "  ";
+    appendLapFlagStr(out, laps[i].flags);
+    out += '\n';
     prev = laps[i].clock;
   }
-  text += '\n';
+  out += '\n';
+}
+
+void Timing::appendLaptimes(std::string& out, std::uint32_t carid) const {
+  appendLapLines(out, laptimes(carid), carid);
+}
+
+void Timing::appendDumpLaps(std::string& out) const {
+  // Each car's laps are those of the first lap list with its car id, as
+  // laptimes() finds them; one pass keeps this linear in the field.
+  std::unordered_map<std::uint32_t, const std::vector<TimedLap>*> firstLaps;
+  firstLaps.reserve(timing.size());
+  for (const TimingEntry& car : timing) firstLaps.emplace(car.carid, &car.laps);
+  for (const TimingEntry& car : timing) appendLapLines(out, *firstLaps.at(car.carid), car.carid);
+}
+
+std::u16string Timing::laptimesStr(std::uint32_t carid) const {
+  std::string text;
+  appendLaptimes(text, carid);
   return toUtf16(text);
 }
 
 std::u16string Timing::dumpLaps() const {
-  std::u16string text;
-  for (const TimingEntry& car : timing) text += laptimesStr(car.carid);
-  return text;
+  std::string text;
+  appendDumpLaps(text);
+  return toUtf16(text);
 }
 
 // ---------------------------------------------------------------- TimingGPL

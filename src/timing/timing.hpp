@@ -119,6 +119,10 @@ class Timing {
   virtual std::u16string dumpLaps() const;
   /// Always empty text.
   virtual std::u16string toString() const { return {}; }
+  /// Appends the text of laptimesStr as UTF-8.
+  void appendLaptimes(std::string& out, std::uint32_t carid) const;
+  /// Appends the text of dumpLaps as UTF-8.
+  void appendDumpLaps(std::string& out) const;
 
   Session session;
   Entries entries;
@@ -128,6 +132,9 @@ class Timing {
 
  protected:
   void requireRace() const;
+
+ private:
+  void appendLapLines(std::string& out, const std::vector<TimedLap>& laps, std::uint32_t carid) const;
 };
 
 /// Timing of a GPL session, made from its lap words.
@@ -147,5 +154,7 @@ std::u16string msecToTime(std::uint32_t ms);
 void appendMsecToTime(std::string& out, std::uint32_t ms);
 /// The texts of the set flags, joined by spaces.
 std::u16string lapFlagStr(LapFlag flags);
+/// Appends the texts of the set flags, joined by spaces.
+void appendLapFlagStr(std::string& out, LapFlag flags);
 
 }  // namespace marvolt

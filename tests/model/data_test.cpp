@@ -57,6 +57,17 @@ TEST(Ranges, ViewsShareTheirElements) {
   EXPECT_EQ(entries.slice(1, 3)[1].carid, 3u);
   EXPECT_EQ(entries.arrdup().size(), 3u);
   EXPECT_EQ(entries.all().size(), 3u);
+  // Lookups by car id see only the view: a narrowed view finds the first
+  // match inside it, not the first of the whole array.
+  const Entries dup(std::vector<Entry>{entry(1, 5, u"A", u"a"), entry(1, 7, u"B", u"b"), entry(2, 6, u"C", u"c")});
+  Entries tail = dup.save();
+  tail.popFront();
+  EXPECT_EQ(tail.frontCarid(1).startNum, 7);
+  tail.popFront();
+  EXPECT_TRUE(tail.frontCarid(1).placeholder);
+  EXPECT_EQ(tail.frontCarid(2).startNum, 6);
+  EXPECT_EQ(dup.slice(0, 1).frontCarid(2).placeholder, true);
+  EXPECT_EQ(dup.frontCarid(1).startNum, 5);
 }
 
 TEST(TextForms, EntryAndDriverLines) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "frontend/telvo.hpp"
 #include "support/replay_builder.hpp"
 
 namespace marvolt {
@@ -91,6 +94,45 @@ TEST(RaceLapTable, RowsFollowTheCrossings) {
   // Equal clocks keep the order of the lap lists.
   const TimingGPL tie = timingOf(SessT::RACE, {car(7, {5, 9}), car(8, {5, 9})});
   EXPECT_EQ(tie.raceLapTable[1][0].carid, 7u);
+}
+
+TEST(RaceLapTable, LargeFieldsKeepTheOrderOfAStableSort) {
+  // Rows of hundreds of cells take another sorting path; every row must
+  // still equal the cells in lap-list order, stably sorted by clock. Clocks
+  // in a narrow band give many ties; some use all 32 bits.
+  std::vector<TimingEntry> cars;
+  std::uint32_t noise = 12345;
+  for (std::uint32_t c = 0; c < 700; ++c) {
+    TimingEntry e;
+    e.carid = 5000 - c;
+    e.driverid = c;
+    const std::size_t laps = c % 50 == 7 ? 2 : 4;   // some cars stop early
+    for (std::size_t j = 0; j < laps; ++j) {
+      noise = noise * 1664525u + 1013904223u;
+      std::uint32_t clock = static_cast<std::uint32_t>(j) * 90000 + (noise >> 24);
+      if (c % 97 == 3) clock |= 0x80000000u;
+      if (c % 89 == 5) clock = 0xFFFFFFFFu - (noise >> 28);
+      e.laps.push_back({clock, c % 3 == 0 ? LapFlag::OFFTRACK : LapFlag::NONE});
+    }
+    cars.push_back(e);
+  }
+  const TimingGPL t = timingOf(SessT::RACE, {});
+  const RaceLapTable rows = t.createRaceLapTable(cars);
+  ASSERT_EQ(rows.size(), 4u);
+  for (std::size_t j = 0; j < rows.size(); ++j) {
+    std::vector<TimingCell> expected;
+    for (const TimingEntry& e : cars) {
+      if (e.laps.size() > j) expected.push_back({e.carid, e.driverid, static_cast<std::int16_t>(j), e.laps[j]});
+    }
+    std::stable_sort(expected.begin(), expected.end());
+    ASSERT_EQ(rows[j].size(), expected.size()) << "row " << j;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      EXPECT_EQ(rows[j][k].carid, expected[k].carid) << "row " << j << " cell " << k;
+      EXPECT_EQ(rows[j][k].lapData.clock, expected[k].lapData.clock);
+      EXPECT_EQ(rows[j][k].lapData.flags, expected[k].lapData.flags);
+      EXPECT_EQ(rows[j][k].lap, static_cast<std::int16_t>(j));
+    }
+  }
 }
 
 TEST(BestLap, CandidatesExcludeTheFirstCrossingAndInvalidLaps) {
@@ -220,6 +262,20 @@ TEST(LapLists, TextOfOneCarAndOfAll) {
   const TimingGPL orphan = timingOf(SessT::PRACTICE, {car(5, {1, 2})}, Entries());
   EXPECT_EQ(orphan.timing[0].driverid, 0u);
   EXPECT_EQ(orphan.laptimesStr(5).substr(0, 22), u"Car number 0 laptimes\n");
+  // Two lap lists of one car id: the dump shows the first list for both,
+  // as laptimes() finds it, and the UTF-8 form is the same text.
+  const TimingGPL twice = timingOf(SessT::PRACTICE, {car(1, {1000}), car(2, {7}), car(1, {2000, 3000})});
+  const std::u16string first = u"Car number 11 laptimes\n  0:     1.000  \n\n";
+  EXPECT_EQ(twice.dumpLaps(), first + u"Car number 12 laptimes\n  0:     0.007  \n\n" + first);
+  std::string utf8 = "before:";
+  twice.appendDumpLaps(utf8);
+  EXPECT_EQ(toUtf16(utf8), u"before:" + twice.dumpLaps());
+  // Wide lap indices and long times keep their columns growing rightwards.
+  std::vector<std::uint32_t> many(1001);
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = 14400000 + static_cast<std::uint32_t>(i) * 2000;
+  const std::u16string long_ = timingOf(SessT::PRACTICE, {car(3, many)}).laptimesStr(3);
+  EXPECT_NE(long_.find(u"\n999:     2.000  \n1000:     2.000  \n"), std::u16string::npos);
+  EXPECT_NE(long_.find(u"\n  0: 4:00:00.000  \n"), std::u16string::npos) << "hours overflow the column";
 }
 
 TEST(TimingKind, SessionTypeDecides) {

@@ -1,0 +1,105 @@
+// The benchmark workloads: what the measurements rely on is that marvolt
+// reads every variant as the same weekend, whatever follows the lap tables.
+#include "workload.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "frontend/globals.hpp"
+#include "model/data.hpp"
+#include "replay/rpylib.hpp"
+#include "support/harness.hpp"
+#include "timing/timing.hpp"
+
+namespace {
+
+using namespace testsupport;
+
+TEST(Workload, FullWeekendHasItsSessionsRetirementsAndLappedCars) {
+  const ReplayBuilder replay = benchsupport::fullWeekend(1);
+  TempDir dir;
+  benchsupport::writeWorkload(dir.file("w1.rpy"), replay, 4096, false);
+  marvolt::resetFlags();
+  marvolt::RpyFile file(dir.file("w1.rpy"));
+  file.open();
+  const std::unique_ptr<marvolt::Data> data = marvolt::Data::create(file);
+  const marvolt::Event& event = data->events.front();
+  EXPECT_EQ(event.entries.length(), 40u);
+  ASSERT_EQ(event.sessions.size(), 4u);
+  EXPECT_EQ(event.sessions[0].type, marvolt::SessT::TESTING);
+  EXPECT_EQ(event.sessions[1].type, marvolt::SessT::PRACTICE);
+  EXPECT_EQ(event.sessions[2].type, marvolt::SessT::PRACTICE);
+  EXPECT_EQ(event.sessions[3].type, marvolt::SessT::RACE);
+
+  std::uint64_t crossings = 0;
+  for (const marvolt::Session& s : event.sessions) {
+    for (const marvolt::TimingEntry& car : s.timing->timing) crossings += car.laps.size();
+  }
+  EXPECT_EQ(crossings, benchsupport::crossings(replay));
+  for (const marvolt::TimingEntry& car : event.sessions[1].timing->timing) EXPECT_EQ(car.laps.size(), 150u);
+
+  const auto results = event.sessions[3].timing->getRaceResults();
+  ASSERT_EQ(results.size(), 40u);
+  EXPECT_EQ(results.front().laps, 100);
+  int retired = 0;
+  int lapped = 0;
+  for (const marvolt::RaceResult& r : results) {
+    if (r.remark == u"DNF") ++retired;
+    if (r.remark.empty() && r.laps < 100) ++lapped;
+  }
+  EXPECT_GE(retired, 3);
+  EXPECT_GE(lapped, 10);
+}
+
+TEST(Workload, FrameDataChangesNothingMarvoltReads) {
+  // Frame data of 0 bytes, of a few chunks, and 3 GiB as holes: the same
+  // reports, and the outer size matches the file length in each case.
+  const ReplayBuilder replay = benchsupport::fullWeekend(1);
+  TempDir dir;
+  const std::uint64_t small = benchsupport::writeWorkload(dir.file("none.rpy"), replay, 0, false);
+  const std::uint64_t chunked =
+      benchsupport::writeWorkload(dir.file("chunks.rpy"), replay, 2 * benchsupport::kFrameChunkBytes + 5, false);
+  const std::uint64_t huge = benchsupport::writeWorkload(dir.file("huge.rpy"), replay, 3ull << 30, true);
+  EXPECT_EQ(chunked, small + 2 * benchsupport::kFrameChunkBytes + 8 + 3 * 12);
+  EXPECT_EQ(huge, small + (3ull << 30) + 192 * 12);
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.file("huge.rpy").c_str(), &st), 0);
+  EXPECT_EQ(static_cast<std::uint64_t>(st.st_size), huge);
+  EXPECT_LT(static_cast<std::uint64_t>(st.st_blocks) * 512, 64ull << 20) << "the frame data should be holes";
+
+  // The runs happen elsewhere: the harness reads back every file left in
+  // its directory, which would mean reading the holes.
+  TempDir runDir;
+  const RunResult base = runIn(runDir, {"--laps", dir.file("none.rpy")});
+  ASSERT_EQ(base.status, 0) << base.err;
+  EXPECT_TRUE(base.err.empty()) << base.err;
+  EXPECT_NE(base.out.find("Race Results"), std::string::npos);
+  for (const char* name : {"chunks.rpy", "huge.rpy"}) {
+    const RunResult r = runIn(runDir, {"--laps", "--format=txt", dir.file(name)});
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    EXPECT_EQ(r.out, base.out) << name;
+  }
+  // The outer chunk's size field is 32 bits: a replay past it is refused.
+  EXPECT_THROW(benchsupport::writeWorkload(dir.file("big.rpy"), replay, 4ull << 30, true), std::runtime_error);
+}
+
+TEST(Workload, ScaledFieldsMultiplyTheCrossings) {
+  const std::uint64_t one = benchsupport::crossings(benchsupport::fullWeekend(1));
+  const ReplayBuilder ten = benchsupport::fullWeekend(10);
+  EXPECT_EQ(ten.drivers.size(), 400u);
+  // The race ends when the fastest car of the larger field finishes, so
+  // the count is close to, not exactly, ten times the unscaled one.
+  EXPECT_NEAR(static_cast<double>(benchsupport::crossings(ten)), 10.0 * static_cast<double>(one), 0.01 * one);
+  std::vector<std::uint32_t> numbers;
+  for (const DriverRec& d : ten.drivers) numbers.push_back(d.startnum);
+  std::sort(numbers.begin(), numbers.end());
+  for (std::size_t i = 0; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], i + 1) << "start numbers 1..400, once each";
+  EXPECT_THROW(benchsupport::fullWeekend(0), std::runtime_error);
+}
+
+}  // namespace

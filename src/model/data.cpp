@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include <fmt/format.h>
@@ -69,8 +70,27 @@ std::u16string Entry::toString() const {
   return line;
 }
 
+Entries::Entries(std::vector<Entry> elements) : SharedRange(std::move(elements)) {
+  auto index = std::make_shared<std::unordered_map<std::uint32_t, const Entry*>>();
+  index->reserve(length());
+  for (const Entry& e : all()) index->try_emplace(e.carid, &e);
+  firstByCarid_ = std::move(index);
+}
+
 const Entry* Entries::findCarid(std::uint32_t carid) const {
-  for (const Entry& e : all()) {
+  const std::span<const Entry> window = all();
+  const Entry* const first = window.data();
+  const Entry* const last = first + window.size();
+  if (firstByCarid_) {
+    const auto found = firstByCarid_->find(carid);
+    if (found == firstByCarid_->end()) return nullptr;
+    const Entry* entry = found->second;
+    // The array's first entry of the id is the view's when the view holds it.
+    if (std::less_equal<>()(first, entry) && std::less<>()(entry, last)) return entry;
+    if (!std::less<>()(entry, first)) return nullptr;
+  }
+  // A view that dropped the array's first entry of the id: search it.
+  for (const Entry& e : window) {
     if (e.carid == carid) return &e;
   }
   return nullptr;

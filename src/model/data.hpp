@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -168,7 +169,10 @@ struct Entry {
 /// The entries of an event.
 class Entries : public SharedRange<Entry, Entries> {
  public:
-  using SharedRange::SharedRange;
+  /// No entries.
+  Entries() = default;
+  /// Takes over the entries and indexes them by car id.
+  explicit Entries(std::vector<Entry> elements);
   /// A new array holding copies of all entries, in order.
   std::vector<Entry> arrdup() const { return {begin(), end()}; }
   /// The entries of make `make`, in order.
@@ -185,6 +189,12 @@ class Entries : public SharedRange<Entry, Entries> {
   Entry frontCarid(std::uint32_t carid) const;
   /// The first entry of car id `carid`, or null; no copy is made.
   const Entry* findCarid(std::uint32_t carid) const;
+
+ private:
+  // Car id -> its first entry in the shared array. Every car of every
+  // session looks up its entry, so a search through all entries each time
+  // would make a replay with many cars take quadratic time.
+  std::shared_ptr<const std::unordered_map<std::uint32_t, const Entry*>> firstByCarid_;
 };
 
 /// Who saved the replay.

@@ -128,6 +128,8 @@ class Timing {
 
  protected:
   void requireRace() const;
+  /// The text of laptimesStr for the lap list `laps` of car `carid`.
+  std::u16string lapListText(std::uint32_t carid, const std::vector<TimedLap>& laps) const;
 };
 
 /// Timing of a GPL session, made from its lap words.

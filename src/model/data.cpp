@@ -326,6 +326,8 @@ void findGPLCstFile(const std::u16string& carsetName) {
     if (matches.empty()) return;
   }
   carsetIni() = std::move(matches.front().second);
+  // The report is made from this file too: it must never be written over it.
+  protectInput(matches.front().first);
   cerr.writefln("Using carset file %s", matches.front().first);
 }
 

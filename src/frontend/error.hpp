@@ -7,11 +7,17 @@
 
 namespace marvolt {
 
-/// A failure that ends the run; what() is the message shown to the user.
+/// A failure that ends the run; message() is the text shown to the user.
 class Error : public std::runtime_error {
  public:
   /// Makes an error with the given message.
-  explicit Error(const std::string& message) : std::runtime_error(message) {}
+  explicit Error(const std::string& message) : std::runtime_error(message), message_(message) {}
+  /// The whole message. Unlike what(), it does not end at a NUL byte, which
+  /// a label copied from a damaged file may hold.
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 /// The status of a path could not be read (no such file, no permission).

@@ -1,5 +1,6 @@
 #include "frontend/marvolt.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,13 +94,42 @@ void writeToStdout(std::string_view text) {
   }
 }
 
+[[noreturn]] void throwOutputError(const std::string& path, int errnum) {
+  throw Error(fmt::format("{}: {}", path, std::strerror(errnum)));
+}
+
 void writeToFile(const std::string& path, std::string_view text) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw Error(fmt::format("{}: {}", path, std::strerror(errno)));
+  // Opened without truncating: the file the name leads to now is compared
+  // with the inputs before anything in it is lost.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) throwOutputError(path, errno);
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int e = errno;
+    ::close(fd);
+    throwOutputError(path, e);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int e = errno;
+    std::fclose(file);
+    throwOutputError(path, e);
+  }
+  try {
+    checkNotInput(path, st);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+    const int e = errno;
+    std::fclose(file);
+    throwOutputError(path, e);
+  }
   const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const int writeErrno = errno;
   const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) throw Error(fmt::format("{}: {}", path, std::strerror(written ? errno : writeErrno)));
+  if (!written || !closed) throwOutputError(path, written ? errno : writeErrno);
 }
 
 // The report format: the last format option given decides; text by default.
@@ -223,6 +253,9 @@ void printVer(std::string_view program) { cout.write(fmt::format("{}{}\n\n{}\n",
 void protectInput(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
+  for (const FileId& input : protectedInputs()) {
+    if (input.dev == st.st_dev && input.ino == st.st_ino) return;   // known under this or another name
+  }
   const char* role = protectedInputs().empty() ? "replay" : "carset";
   protectedInputs().push_back({st.st_dev, st.st_ino, path, role});
 }
@@ -230,6 +263,10 @@ void protectInput(const std::string& path) {
 void checkNotInput(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
+  checkNotInput(path, st);
+}
+
+void checkNotInput(const std::string& path, const struct stat& st) {
   for (const FileId& input : protectedInputs()) {
     if (input.dev == st.st_dev && input.ino == st.st_ino) {
       throw Error(fmt::format("Output file {} is the {} file {}; it is not overwritten", path, input.role,

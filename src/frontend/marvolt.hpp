@@ -3,6 +3,8 @@
 // to an exit status.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +50,9 @@ void protectInput(const std::string& path);
 
 /// Throws when `path` names one of the protected input files.
 void checkNotInput(const std::string& path);
+
+/// Throws when the file of status `st`, reached through `path`, is a protected input.
+void checkNotInput(const std::string& path, const struct stat& st);
 
 /// Runs marvolt on the command line; returns the exit status. Failures that
 /// no part handles propagate to the caller's catch-all.

@@ -1,9 +1,10 @@
 #include "frontend/telvo.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include <fmt/format.h>
@@ -70,6 +71,20 @@ struct Spec {
   char conv = 0;
 };
 
+// Widths and precisions stop growing here. A message read as a format
+// (the text of an error about a carset, say) may hold any run of digits;
+// the count must neither overflow nor ask for gigabytes of padding.
+constexpr int kMaxCount = 1 << 20;
+
+// Reads the decimal digits at `i` (none gives 0), saturating at kMaxCount.
+int parseCount(std::string_view format, std::size_t& i) {
+  int count = 0;
+  while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+    count = std::min(kMaxCount, count * 10 + (format[i++] - '0'));
+  }
+  return count;
+}
+
 Spec parseSpec(std::string_view format, std::size_t& i) {
   Spec spec;
   for (; i < format.size(); ++i) {
@@ -82,15 +97,10 @@ Spec parseSpec(std::string_view format, std::size_t& i) {
       break;
     }
   }
-  while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-    spec.width = spec.width * 10 + (format[i++] - '0');
-  }
+  spec.width = parseCount(format, i);
   if (i < format.size() && format[i] == '.') {
-    spec.precision = 0;
     ++i;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-      spec.precision = spec.precision * 10 + (format[i++] - '0');
-    }
+    spec.precision = parseCount(format, i);
   }
   if (i >= format.size()) throw FormatError(fmt::format("Incomplete format specifier in \"{}\"", format));
   spec.conv = format[i++];

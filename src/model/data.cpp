@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include <fmt/format.h>
@@ -317,6 +318,8 @@ void findGPLCstFile(const std::u16string& carsetName) {
     if (matches.empty()) return;
   }
   carsetIni() = std::move(matches.front().second);
+  // The report is made from this file too: it must never be written over it.
+  protectInput(matches.front().first);
   cerr.writefln("Using carset file %s", matches.front().first);
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
-#include <ranges>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -21,6 +21,56 @@ class Timing;
 class Entries;
 class IniSection;
 using SessT = WeekendInfo::SessT;
+
+/// The elements of an array view that satisfy a predicate, found lazily, in
+/// order. (A plain forward range of its own: the standard library's filter
+/// view does not build with every compiler the project uses.)
+template <typename T, typename Pred>
+class Filtered {
+ public:
+  /// Walks the matching elements.
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const T*;
+    using reference = const T&;
+    iterator() = default;
+    /// The first match at or after `at`.
+    iterator(const T* at, const T* end, const Pred* pred) : at_(at), end_(end), pred_(pred) { skip(); }
+    reference operator*() const { return *at_; }
+    pointer operator->() const { return at_; }
+    iterator& operator++() {
+      ++at_;
+      skip();
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++*this;
+      return old;
+    }
+    bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+   private:
+    void skip() {
+      while (at_ != end_ && !(*pred_)(*at_)) ++at_;
+    }
+    const T* at_ = nullptr;
+    const T* end_ = nullptr;
+    const Pred* pred_ = nullptr;
+  };
+
+  /// The matches of `pred` among `items`.
+  Filtered(std::span<const T> items, Pred pred) : items_(items), pred_(std::move(pred)) {}
+  iterator begin() const { return iterator(items_.data(), items_.data() + items_.size(), &pred_); }
+  iterator end() const { return iterator(items_.data() + items_.size(), items_.data() + items_.size(), &pred_); }
+
+ private:
+  std::span<const T> items_;
+  Pred pred_;
+};
 
 /// A shared, immutable array viewed through a window that can shrink from
 /// both ends; copying the range copies the view, not the elements.
@@ -90,7 +140,7 @@ class Drivers : public SharedRange<Driver, Drivers> {
   using SharedRange::SharedRange;
   /// The drivers whose id equals `id`, in order.
   auto byDriverid(std::uint32_t id) const {
-    return all() | std::views::filter([id](const Driver& d) { return d.driverid == id; });
+    return Filtered(all(), [id](const Driver& d) { return d.driverid == id; });
   }
   /// The first driver with id `id`, or the placeholder driver.
   Driver frontDriverid(std::uint32_t id) const;
@@ -128,11 +178,11 @@ class Entries : public SharedRange<Entry, Entries> {
   std::vector<Entry> arrdup() const { return {begin(), end()}; }
   /// The entries of make `make`, in order.
   auto byMake(std::uint32_t make) const {
-    return all() | std::views::filter([make](const Entry& e) { return e.make == make; });
+    return Filtered(all(), [make](const Entry& e) { return e.make == make; });
   }
   /// The entries of car id `carid`, in order.
   auto byCarid(std::uint32_t carid) const {
-    return all() | std::views::filter([carid](const Entry& e) { return e.carid == carid; });
+    return Filtered(all(), [carid](const Entry& e) { return e.carid == carid; });
   }
   /// The first entry of make `make`, or the placeholder entry.
   Entry frontMake(std::uint32_t make) const;

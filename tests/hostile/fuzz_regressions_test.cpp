@@ -1,0 +1,86 @@
+// Every input a fuzzer found a fault with, kept in fuzz/regressions/<target>/,
+// run again the way its fuzz target runs it, and through the binary.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "frontend/error.hpp"
+#include "frontend/telvo.hpp"
+#include "model/data.hpp"
+#include "model/ini.hpp"
+#include "pipeline.hpp"
+#include "support/harness.hpp"
+#include "support/replay_builder.hpp"
+
+namespace {
+
+using namespace testsupport;
+
+std::vector<std::string> regressions(const std::string& target) {
+  std::vector<std::string> paths;
+  const std::filesystem::path dir = std::filesystem::path(MARVOLT_SOURCE_DIR) / "fuzz" / "regressions" / target;
+  if (!std::filesystem::is_directory(dir)) return paths;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) paths.push_back(entry.path().string());
+  return paths;
+}
+
+// Replays answer with a report or a replay error; INI texts parse or fail
+// with the reader's error.
+void runKeptReplaysAndIniTexts() {
+  for (const std::string& path : regressions("replay")) {
+    const hostile::Outcome o = hostile::runPipeline(path);
+    if (!o.reported) {
+      EXPECT_TRUE(hostile::isReplayError(o.error, path)) << path << ": " << hostile::printable(o.error);
+    }
+  }
+  for (const std::string& path : regressions("ini")) {
+    for (const bool lookups : {false, true}) {
+      try {
+        marvolt::IniSection::ParseString(readFile(path), lookups);
+      } catch (const marvolt::Error&) {
+      }
+    }
+  }
+}
+
+// A carset the loading cannot parse ends the run through the fatal exit,
+// which reads the message as a format: the carset's own text, digits and
+// "%" included, must compose to a message (status 2) or fail cleanly as a
+// format (the catch-all's status 1).
+void runKeptCarsets() {
+  const std::vector<std::string> carsets = regressions("carset");
+  EXPECT_FALSE(carsets.empty());
+  TempDir dir;
+  ReplayBuilder b;
+  b.addSlot(kRace, 2, 604800.0f);
+  writeFile(dir.file("race.rpy"), b.build());
+  for (const std::string& path : carsets) {
+    marvolt::IniSection tree("root");
+    const std::string error = marvolt::parseIni(tree, path);
+    std::string message;
+    if (!error.empty()) {
+      const marvolt::FmtArg args[] = {marvolt::FmtArg(error)};
+      try {
+        message = "Error: " + marvolt::formatErr(args) + "\n";
+      } catch (const marvolt::FormatError& e) {
+        message = e.message() + "\n";
+      }
+    }
+    const RunResult r = runIn(dir, {"--cst", path, "race.rpy"});
+    if (error.empty()) {
+      EXPECT_EQ(r.status, 0) << path;
+    } else {
+      EXPECT_EQ(r.status, message.rfind("Error: ", 0) == 0 ? 2 : 1) << path;
+      EXPECT_EQ(r.err, message) << path;
+    }
+  }
+}
+
+TEST(FuzzRegressions, EveryKeptInputAgain) {
+  runKeptReplaysAndIniTexts();
+  runKeptCarsets();
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The report never replaces a file it was made from, whatever name leads to
+// it, and a report that could not be written is a failure, not a success.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "support/harness.hpp"
+#include "support/replay_builder.hpp"
+
+namespace {
+
+using namespace testsupport;
+
+ReplayBuilder replay() {
+  ReplayBuilder b;
+  b.addSlot(kRace, 2, 604800.0f);
+  b.addDriver(7, 1, "Jim", "Clark", 5);
+  b.sessions.push_back({CarLapsRec::fromClocks(1, {10, 90010, 180020})});
+  return b;
+}
+
+const std::string kCarset = "[Carset]\nCarDir = gpl67\nYear = 1967\n[Car5]\nTeam = Lotus\n";
+
+std::string refusal(const std::string& output, const std::string& role, const std::string& input) {
+  return "Output file " + output + " is the " + role + " file " + input + "; it is not overwritten\n";
+}
+
+// Runs with and without "--force"; without it the question would be answered
+// "y". Either way: status 1, the refusal alone, no question, the input intact.
+void expectRefused(const TempDir& dir, std::vector<std::string> args, const std::string& message,
+                   const std::string& input, const std::string& content) {
+  for (const bool force : {false, true}) {
+    std::vector<std::string> run = args;
+    if (force) run.insert(run.begin(), "--force");
+    const RunResult r = runIn(dir, run, RunOptions{"y", ""});
+    EXPECT_EQ(r.status, 1) << args[1];
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(readFile(dir.file(input)), content) << args[1];
+  }
+}
+
+TEST(OutputSafety, TheReplayIsNeverOverwritten) {
+  TempDir dir;
+  const Bytes bytes = replay().build();
+  const std::string content(bytes.begin(), bytes.end());
+  writeFile(dir.file("race.rpy"), bytes);
+  ASSERT_EQ(::link(dir.file("race.rpy").c_str(), dir.file("hard.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("race.rpy", dir.file("soft.txt").c_str()), 0);
+  for (const std::string& output : std::vector<std::string>{"race.rpy", "./race.rpy", dir.file("race.rpy"), "hard.txt", "soft.txt"}) {
+    expectRefused(dir, {"-o", output, "race.rpy"}, refusal(output, "replay", "race.rpy"), "race.rpy", content);
+  }
+  // The replay reached through the link: the link names the input this time.
+  expectRefused(dir, {"-o", "race.rpy", "hard.txt"}, refusal("race.rpy", "replay", "hard.txt"), "race.rpy",
+                content);
+  // "-osame" on a replay whose name already ends in ".txt".
+  writeFile(dir.file("heat.txt"), bytes);
+  expectRefused(dir, {"-osame", "heat.txt"}, refusal("heat.txt", "replay", "heat.txt"), "heat.txt", content);
+
+  // A copy is another file: it is replaced as any output file is.
+  writeFile(dir.file("copy.txt"), bytes);
+  const RunResult copy = runIn(dir, {"--force", "-o", "copy.txt", "race.rpy"});
+  EXPECT_EQ(copy.status, 0);
+  EXPECT_EQ(copy.files.at("copy.txt"), runIn(dir, {"race.rpy"}).out);
+}
+
+TEST(OutputSafety, TheCarsetIsNeverOverwritten) {
+  TempDir dir;
+  writeFile(dir.file("race.rpy"), replay().build());
+  writeText(dir.file("set.cst"), kCarset);
+  ASSERT_EQ(::symlink("set.cst", dir.file("set.txt").c_str()), 0);
+  for (const std::string output : {"set.cst", "set.txt"}) {
+    expectRefused(dir, {"-o", output, "--cst", "set.cst", "race.rpy"}, refusal(output, "carset", "set.cst"),
+                  "set.cst", kCarset);
+  }
+}
+
+// The carset "--cst-auto" finds is chosen while the replay loads, after the
+// question: the refusal comes before the file is written, the answer "y"
+// notwithstanding.
+TEST(OutputSafety, TheCarsetFoundByTheSearchIsNeverOverwritten) {
+  TempDir dir;
+  writeFile(dir.file("race.rpy"), replay().build());
+  ASSERT_EQ(::mkdir(dir.file("cst").c_str(), 0755), 0);
+  writeText(dir.file("cst/gpl67.cst"), kCarset);
+  ASSERT_EQ(::link(dir.file("cst/gpl67.cst").c_str(), dir.file("out.txt").c_str()), 0);
+  const std::string found = dir.file("cst/gpl67.cst");
+  const std::string using_ = "Using carset file " + found + "\n";
+  for (const std::string output : {"cst/gpl67.cst", "out.txt"}) {
+    const RunResult forced = runIn(dir, {"--cst-auto", "--force", "-o", output, "race.rpy"});
+    EXPECT_EQ(forced.status, 1);
+    EXPECT_EQ(forced.err, using_ + refusal(output, "carset", found));
+    const RunResult asked = runIn(dir, {"--cst-auto", "-o", output, "race.rpy"}, RunOptions{"y", ""});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_EQ(asked.err, "Output file " + output + " already exists. Overwrite ? (Y/N): " + using_ +
+                             refusal(output, "carset", found));
+    EXPECT_EQ(readFile(found), kCarset);
+  }
+  // Without the search the same file is an ordinary output file.
+  EXPECT_EQ(runIn(dir, {"--force", "-o", "out.txt", "race.rpy"}).status, 0);
+}
+
+TEST(OutputSafety, AReportThatCannotBeWrittenIsAFailure) {
+  TempDir dir;
+  writeFile(dir.file("race.rpy"), replay().build());
+  const RunResult full = runIn(dir, {"race.rpy"}, RunOptions{std::nullopt, "/dev/full"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "Cannot write the report to standard output (No space left on device)\n");
+  const RunResult fileFull = runIn(dir, {"--force", "-o", "/dev/full", "race.rpy"});
+  EXPECT_EQ(fileFull.status, 1);
+  EXPECT_EQ(fileFull.err, "Writing output to file /dev/full\n/dev/full: No space left on device\n");
+  const RunResult noDir = runIn(dir, {"-o", "missing/out.txt", "race.rpy"});
+  EXPECT_EQ(noDir.status, 1);
+  EXPECT_EQ(noDir.err, "Writing output to file " + dir.file("missing/out.txt") +
+                           "\nmissing/out.txt: No such file or directory\n");
+  // The usage and version texts are console messages: they stay silent.
+  EXPECT_EQ(runIn(dir, {"--version"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);
+  EXPECT_EQ(runIn(dir, {"--help"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);
+}
+
+}  // namespace

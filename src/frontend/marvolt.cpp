@@ -250,13 +250,12 @@ void printHelp(std::string_view program) {
 
 void printVer(std::string_view program) { cout.write(fmt::format("{}{}\n\n{}\n", program, kVersion, kCredit)); }
 
-void protectInput(const std::string& path) {
+void protectInput(const std::string& path, const char* role) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
   for (const FileId& input : protectedInputs()) {
     if (input.dev == st.st_dev && input.ino == st.st_ino) return;   // known under this or another name
   }
-  const char* role = protectedInputs().empty() ? "replay" : "carset";
   protectedInputs().push_back({st.st_dev, st.st_ino, path, role});
 }
 
@@ -312,14 +311,16 @@ int runMarvolt(int argc, const char* const* argv) {
   if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);
   if (!cl.carset.empty() && !isRegularFile(cl.carset)) err(2, "cannot read %s: no such file", cl.carset);
   cstfile = cl.carset;
-  protectInput(replay);
-  protectInput(cstfile);
+  protectInput(replay, "replay");
+  protectInput(cstfile, "carset");
 
   std::string output = cl.output;
   if (hasOpt("osame") && output.empty()) output = sameNameOutput(replay);
   if (!output.empty() && pathExists(output)) {
-    checkNotInput(output);
+    // The question comes first, as for any existing file; an answer that
+    // would replace an input file is refused.
     if (!hasOpt("force") && !confirmOverwrite(output)) exitProcess(4);
+    checkNotInput(output);
   }
 
   const std::string report = makeReport(replay);

@@ -46,7 +46,7 @@ void printVer(std::string_view program);
 void writeOutput(const std::string& path, std::string_view text);
 
 /// Remembers a file the report was made from, which the output must never replace.
-void protectInput(const std::string& path);
+void protectInput(const std::string& path, const char* role);
 
 /// Throws when `path` names one of the protected input files.
 void checkNotInput(const std::string& path);

@@ -319,7 +319,7 @@ void findGPLCstFile(const std::u16string& carsetName) {
   }
   carsetIni() = std::move(matches.front().second);
   // The report is made from this file too: it must never be written over it.
-  protectInput(matches.front().first);
+  protectInput(matches.front().first, "carset");
   cerr.writefln("Using carset file %s", matches.front().first);
 }
 

@@ -29,18 +29,21 @@ std::string refusal(const std::string& output, const std::string& role, const st
   return "Output file " + output + " is the " + role + " file " + input + "; it is not overwritten\n";
 }
 
-// Runs with and without "--force"; without it the question would be answered
-// "y". Either way: status 1, the refusal alone, no question, the input intact.
+// Runs with "--force", with the question answered "y", and answered "n".
+// Replacing the input is refused (status 1, the input intact); declining is
+// the ordinary status 4.
 void expectRefused(const TempDir& dir, std::vector<std::string> args, const std::string& message,
                    const std::string& input, const std::string& content) {
-  for (const bool force : {false, true}) {
+  const std::string output = args[1];
+  const std::string question = "Output file " + output + " already exists. Overwrite ? (Y/N): ";
+  for (const std::string answer : {"force", "y", "n"}) {
     std::vector<std::string> run = args;
-    if (force) run.insert(run.begin(), "--force");
-    const RunResult r = runIn(dir, run, RunOptions{"y", ""});
-    EXPECT_EQ(r.status, 1) << args[1];
+    if (answer == "force") run.insert(run.begin(), "--force");
+    const RunResult r = runIn(dir, run, RunOptions{answer, ""});
+    EXPECT_EQ(r.status, answer == "n" ? 4 : 1) << output;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, message);
-    EXPECT_EQ(readFile(dir.file(input)), content) << args[1];
+    EXPECT_EQ(r.err, answer == "force" ? message : answer == "y" ? question + message : question);
+    EXPECT_EQ(readFile(dir.file(input)), content) << output;
   }
 }
 

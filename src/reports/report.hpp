@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/globals.hpp"
 #include "model/data.hpp"
 
 namespace marvolt {
@@ -35,6 +36,23 @@ const Driver& driverOf(const Entry& entry, std::uint32_t driverid);
 /// classification row and car of a session, and `perCrossing` more for each
 /// crossing when the lap lists are written.
 std::size_t reportRoom(const Data& data, std::size_t perLine, std::size_t perCrossing);
+/// Appends the session tables the switches select, in session order (a
+/// practice's best laps; a race's classification, then its fastest laps),
+/// then the lap dump; shared by the text and key=value builders.
+template <typename Builder>
+void reportSessions(Builder& builder, const Event& event) {
+  for (const Session& session : event.sessions) {
+    if (flagSet(Flag::PRACTICERESULTS) && session.type == SessT::PRACTICE) {
+      builder.reportBestLapResults(event, session, "Practice Results");
+    }
+    if (flagSet(Flag::RACERESULTS) && session.type == SessT::RACE) {
+      builder.reportRaceResults(event, session);
+      builder.reportBestLapResults(event, session, "Race Fastest Laps");
+    }
+  }
+  if (flagSet(Flag::LAPTIMES)) builder.reportDumpLaps(event);
+}
+
 /// First and last name joined by one space.
 std::u16string fullName(const Driver& driver);
 

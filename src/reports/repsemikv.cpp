@@ -94,16 +94,7 @@ void SemiKVReport::reportEvent(const Data& data) {
     rep_ += "table_end;\n\n";
   }
   if (flagSet(Flag::ENTRYLIST)) reportEntryList(event);
-  for (const Session& session : event.sessions) {
-    if (flagSet(Flag::PRACTICERESULTS) && session.type == SessT::PRACTICE) {
-      reportBestLapResults(event, session, "Practice Results");
-    }
-    if (flagSet(Flag::RACERESULTS) && session.type == SessT::RACE) {
-      reportRaceResults(event, session);
-      reportBestLapResults(event, session, "Race Fastest Laps");
-    }
-  }
-  if (flagSet(Flag::LAPTIMES)) reportDumpLaps(event);
+  reportSessions(*this, event);
 }
 
 void SemiKVReport::reportEntryList(const Event& event) {

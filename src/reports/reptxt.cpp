@@ -48,16 +48,7 @@ void TxtReport::reportEvent(const Data& data) {
   }
   if (flagSet(Flag::ENTRYLIST)) reportEntryList(event);
   rep_ += '\n';
-  for (const Session& session : event.sessions) {
-    if (flagSet(Flag::PRACTICERESULTS) && session.type == SessT::PRACTICE) {
-      reportBestLapResults(event, session, "Practice Results");
-    }
-    if (flagSet(Flag::RACERESULTS) && session.type == SessT::RACE) {
-      reportRaceResults(event, session);
-      reportBestLapResults(event, session, "Race Fastest Laps");
-    }
-  }
-  if (flagSet(Flag::LAPTIMES)) reportDumpLaps(event);
+  reportSessions(*this, event);
 }
 
 void TxtReport::reportEntryList(const Event& event) {

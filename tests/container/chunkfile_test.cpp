@@ -93,27 +93,5 @@ TEST_F(ChunkFileTest, HeadersNearTheEndNeverReadPastTheMapping) {
   EXPECT_THROW(file[16], Error);
 }
 
-TEST_F(ChunkFileTest, WantedLabelsVersionsAndPlausibility) {
-  ChunkFile file(write(outerFile(2, concat({chunk("DHPR", {}, 3), rawChunk("\x80XYZ", 0, {})}))));
-  Chunk root = file.open();
-  EXPECT_EQ(file.getLbl(ChunkLbl::make("DHPR"), 12).label(), "DHPR");  // version 0 wants any
-  EXPECT_EQ(file.getLbl(ChunkLbl::make("DHPR", 3), 12).label(), "DHPR");
-  try {
-    file.getLbl(ChunkLbl::make("DHPR", 4), 12);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Bad chunk DHPR version (3 != 4)");
-  }
-  try {
-    file.getLbl(ChunkLbl::make("FNKW"), 12);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Bad chunk label (DHPR != FNKW)");
-  }
-  EXPECT_TRUE(root.isValid());
-  Chunk high = innerChunk(root, 12);
-  EXPECT_FALSE(high.isValid());
-}
-
 }  // namespace
 }  // namespace marvolt

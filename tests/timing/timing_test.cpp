@@ -227,11 +227,5 @@ TEST(LapLists, TextOfOneCarAndOfAll) {
   EXPECT_NE(long_.find(u"\n  0: 4:00:00.000  \n"), std::u16string::npos) << "hours overflow the column";
 }
 
-TEST(TimingKind, SessionTypeDecides) {
-  EXPECT_EQ(timingOf(SessT::TESTING, {}).type, TimingT::BESTLAP);
-  EXPECT_EQ(timingOf(SessT::RACE, {}).type, TimingT::RACE);
-  EXPECT_THROW(timingOf(static_cast<SessT>(5), {}), Error);
-}
-
 }  // namespace
 }  // namespace marvolt

@@ -9,10 +9,7 @@
 
 namespace {
 
-using testsupport::RunOptions;
-using testsupport::TempDir;
-using testsupport::run;
-using testsupport::runIn;
+using testsupport::RunOptions, testsupport::TempDir, testsupport::run, testsupport::runIn;
 
 const std::string kUsage =
     "\n"
@@ -91,11 +88,9 @@ TEST(CommandLine, ReplayAndCarsetPathChecks) {
 }
 
 TEST(CommandLine, SameNameOutputPaths) {
-  EXPECT_EQ(marvolt::sameNameOutput("race.rpy"), "race.txt");
-  EXPECT_EQ(marvolt::sameNameOutput("old.dir/race"), "old.dir/race.txt");
-  EXPECT_EQ(marvolt::sameNameOutput("dir/.rpy"), "dir/.rpy.txt");
-  EXPECT_EQ(marvolt::sameNameOutput("a/b.c/race"), "a/b.c/race.txt");
-  EXPECT_EQ(marvolt::sameNameOutput("race.final.rpy"), "race.final.txt");
+  const std::pair<const char*, const char*> names[] = {{"race.rpy", "race.txt"}, {"old.dir/race", "old.dir/race.txt"},
+      {"dir/.rpy", "dir/.rpy.txt"}, {"a/b.c/race", "a/b.c/race.txt"}, {"race.final.rpy", "race.final.txt"}};
+  for (const auto& [replay, output] : names) EXPECT_EQ(marvolt::sameNameOutput(replay), output);
   TempDir dir;
   writeReplay(dir.file("race.rpy"));
   const auto same = runIn(dir, {"-osame", "race.rpy"});

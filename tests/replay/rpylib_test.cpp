@@ -53,13 +53,16 @@ class RpyTest : public ::testing::Test {
     gpl = std::make_unique<RpyGPL>(*file);
     return *gpl;
   }
-  /// The error of opening and reading a file of the given outer content; warnings are dropped.
-  std::string readError(const Bytes& content) {
+  /// The error ("" when none) of opening and reading a whole file; its warnings go to `warnings`.
+  std::string readError(const Bytes& bytes, std::string* warnings) {
     ::testing::internal::CaptureStderr();
-    const std::string message = errorOf([&] { read(outerFile(0x2402, content)); });
-    ::testing::internal::GetCapturedStderr();
+    const std::string message = errorOf([&] { read(bytes); });
+    const std::string captured = ::testing::internal::GetCapturedStderr();
+    if (warnings != nullptr) *warnings = withoutPositions(captured);
     return message;
   }
+  /// The error of opening and reading a file of the given outer content; warnings are dropped.
+  std::string readError(const Bytes& content) { return readError(outerFile(0x2402, content), nullptr); }
 
   testsupport::TempDir dir;
   std::string path = dir.file("r.rpy");
@@ -121,9 +124,10 @@ TEST_F(RpyTest, ReadsRecordsDriversAndSessionsInPlaceAndInFileOrder) {
   b.addDriver(6, 12, "Graham", "Hill", 5);
   b.sessions = {{testsupport::CarLapsRec::fromClocks(11, {1000, 2000}), {12, {0x40012345}}}, {}, {{12, {}}}};
   b.trailer = rawChunk("XXXX", 0xFFFFFF, {});  // the rest of the replay is not read beyond its label
-  ::testing::internal::CaptureStderr();
-  const RpyGPL& r = read(b.build());
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  std::string warnings;
+  ASSERT_EQ(readError(b.build(), &warnings), "");
+  EXPECT_EQ(warnings, "");
+  const RpyGPL& r = *gpl;
   EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(r.info) - file->bytes().data(), 12 + 12);
   ASSERT_EQ(r.drivers.size(), 2u);
   EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(r.drivers[1]) - file->bytes().data(), 308 + 12 + 152);
@@ -149,10 +153,10 @@ TEST_F(RpyTest, SessionCountIsCheckedAgainstTheSavedRange) {
     b.info.savedFirst = c.first;
     b.info.savedLast = c.last;
     b.sessions.resize(c.tables);
-    ::testing::internal::CaptureStderr();
-    const RpyGPL& r = read(b.build());
-    EXPECT_EQ(withoutPositions(::testing::internal::GetCapturedStderr()), c.expected) << c.first << "-" << c.last;
-    EXPECT_EQ(r.sessions.size(), c.tables);  // kept even when inconsistent
+    std::string warnings;
+    ASSERT_EQ(readError(b.build(), &warnings), "");
+    EXPECT_EQ(warnings, c.expected) << c.first << "-" << c.last;
+    EXPECT_EQ(gpl->sessions.size(), c.tables);  // kept even when inconsistent
   }
 }
 
@@ -202,12 +206,12 @@ TEST_F(RpyTest, DamagedChunksGiveExactErrors) {
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(readError(cases[i].first), cases[i].second) << "case " << i;
 
   // A longer driver chunk is read as its first 140 bytes.
-  EXPECT_EQ(readError(concat({head, container("SLRD", {chunk("TNRD", Bytes(144, 0))})})), "");
+  ASSERT_EQ(readError(concat({head, container("SLRD", {chunk("TNRD", Bytes(144, 0))})})), "");
   EXPECT_EQ(gpl->drivers.size(), 1u);
   // Lap chunk sizes 1 to 3 are padded to 4: a car id and no laps.
-  EXPECT_EQ(readError(concat({drivers, container("BTPL", {rawChunk("ORPL", 1, {7, 0, 0, 0})})})), "");
+  ASSERT_EQ(readError(concat({drivers, container("BTPL", {rawChunk("ORPL", 1, {7, 0, 0, 0})})})), "");
   EXPECT_EQ(gpl->sessions.at(0).cars.at(0).carid, 7u);
-  EXPECT_EQ(readError(concat({drivers, table, rawChunk("XXXX", 0, {})})), "");
+  ASSERT_EQ(readError(concat({drivers, table, rawChunk("XXXX", 0, {})})), "");
   EXPECT_EQ(gpl->sessions.size(), 1u);
 }
 

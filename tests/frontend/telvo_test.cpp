@@ -50,20 +50,6 @@ TEST(Diagnostics, ErrPrintsTheMessageAndEndsWithTheStatus) {
   EXPECT_EXIT(err(-1, " accessing file ", "a: b"), ::testing::ExitedWithCode(255), "^Error:  accessing file a: b\n$");
 }
 
-TEST(Diagnostics, WarnNamesItsSourcePositionAndReturns) {
-  ::testing::internal::CaptureStderr();
-  warn("rpylib.cpp", 215, "Unknown damage mode bit set: %b", std::uint8_t{4});
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Warning: (rpylib.cpp:215) Unknown damage mode bit set: 100\n");
-}
-
-TEST(Console, LineAndPlainWrites) {
-  ::testing::internal::CaptureStderr();
-  cerr.writeln("");
-  cerr.writef("Overwrite ? (%s): ", "Y/N");
-  cerr.writefln("%s-%d", "a", 3);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\nOverwrite ? (Y/N): a-3\n");
-}
-
 TEST(CodePage, Windows1252ToWideAndUtf8) {
   const std::uint8_t bytes[] = {0x45, 0xE9, 0x80};
   EXPECT_EQ(fromCodePage(std::span<const std::uint8_t>(bytes)), u"E\u00e9\u20ac");

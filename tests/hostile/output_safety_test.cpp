@@ -23,6 +23,10 @@ ReplayBuilder replay() {
   return b;
 }
 
+// A run's exit status and standard error.
+using Ended = std::pair<int, std::string>;
+Ended ended(const RunResult& r) { return {r.status, r.err}; }
+
 const std::string kCarset = "[Carset]\nCarDir = gpl67\nYear = 1967\n[Car5]\nTeam = Lotus\n";
 
 std::string refusal(const std::string& output, const std::string& role, const std::string& input) {
@@ -94,13 +98,11 @@ TEST(OutputSafety, TheCarsetFoundByTheSearchIsNeverOverwritten) {
   const std::string found = dir.file("cst/gpl67.cst");
   const std::string using_ = "Using carset file " + found + "\n";
   for (const std::string output : {"cst/gpl67.cst", "out.txt"}) {
-    const RunResult forced = runIn(dir, {"--cst-auto", "--force", "-o", output, "race.rpy"});
-    EXPECT_EQ(forced.status, 1);
-    EXPECT_EQ(forced.err, using_ + refusal(output, "carset", found));
-    const RunResult asked = runIn(dir, {"--cst-auto", "-o", output, "race.rpy"}, RunOptions{"y", ""});
-    EXPECT_EQ(asked.status, 1);
-    EXPECT_EQ(asked.err, "Output file " + output + " already exists. Overwrite ? (Y/N): " + using_ +
-                             refusal(output, "carset", found));
+    EXPECT_EQ(ended(runIn(dir, {"--cst-auto", "--force", "-o", output, "race.rpy"})),
+              Ended(1, using_ + refusal(output, "carset", found)));
+    EXPECT_EQ(ended(runIn(dir, {"--cst-auto", "-o", output, "race.rpy"}, RunOptions{"y", ""})),
+              Ended(1, "Output file " + output + " already exists. Overwrite ? (Y/N): " + using_ +
+                           refusal(output, "carset", found)));
     EXPECT_EQ(readFile(found), kCarset);
   }
   // Without the search the same file is an ordinary output file.
@@ -110,16 +112,13 @@ TEST(OutputSafety, TheCarsetFoundByTheSearchIsNeverOverwritten) {
 TEST(OutputSafety, AReportThatCannotBeWrittenIsAFailure) {
   TempDir dir;
   writeFile(dir.file("race.rpy"), replay().build());
-  const RunResult full = runIn(dir, {"race.rpy"}, RunOptions{std::nullopt, "/dev/full"});
-  EXPECT_EQ(full.status, 1);
-  EXPECT_EQ(full.err, "Cannot write the report to standard output (No space left on device)\n");
-  const RunResult fileFull = runIn(dir, {"--force", "-o", "/dev/full", "race.rpy"});
-  EXPECT_EQ(fileFull.status, 1);
-  EXPECT_EQ(fileFull.err, "Writing output to file /dev/full\n/dev/full: No space left on device\n");
-  const RunResult noDir = runIn(dir, {"-o", "missing/out.txt", "race.rpy"});
-  EXPECT_EQ(noDir.status, 1);
-  EXPECT_EQ(noDir.err, "Writing output to file " + dir.file("missing/out.txt") +
-                           "\nmissing/out.txt: No such file or directory\n");
+  EXPECT_EQ(ended(runIn(dir, {"race.rpy"}, RunOptions{std::nullopt, "/dev/full"})),
+            Ended(1, "Cannot write the report to standard output (No space left on device)\n"));
+  EXPECT_EQ(ended(runIn(dir, {"--force", "-o", "/dev/full", "race.rpy"})),
+            Ended(1, "Writing output to file /dev/full\n/dev/full: No space left on device\n"));
+  EXPECT_EQ(ended(runIn(dir, {"-o", "missing/out.txt", "race.rpy"})),
+            Ended(1, "Writing output to file " + dir.file("missing/out.txt") +
+                         "\nmissing/out.txt: No such file or directory\n"));
   // The usage and version texts are console messages: they stay silent.
   EXPECT_EQ(runIn(dir, {"--version"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);
   EXPECT_EQ(runIn(dir, {"--help"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);

@@ -32,22 +32,16 @@ struct Outcome {
 /// How much of the reporting to run on a loaded model.
 enum class Reports { TextOnly, EveryWay };
 
-/// The program-wide settings of a run without options. No carset is named:
-/// the fatal exit of a bad carset is never reached in-process.
-inline void resetProgramState() {
+/// Opens, loads and reports the replay at `path` as a run of marvolt without
+/// options does (no carset: its fatal exit is never reached in-process).
+/// EveryWay adds the key=value report and both formats with "--laps" and "--no-header".
+inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
+  using Format = marvolt::Report::Format;
+  using marvolt::Flag;
   marvolt::resetFlags();
   marvolt::opts.clear();
   marvolt::cstfile.clear();
   marvolt::carsetIni() = marvolt::IniSection("root");
-}
-
-/// Opens, loads and reports the replay at `path` as a run of marvolt does.
-/// EveryWay adds the key=value report and both formats with "--laps" and
-/// "--no-header".
-inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
-  using Format = marvolt::Report::Format;
-  using marvolt::Flag;
-  resetProgramState();
   Outcome outcome;
   try {
     marvolt::RpyFile file(path);
@@ -77,21 +71,12 @@ inline Outcome runBytes(const std::string& path, const testsupport::Bytes& bytes
   return runPipeline(path, reports);
 }
 
-/// The message with control and non-ASCII bytes as \xNN, for test output.
-inline std::string printable(const std::string& message) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : message) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F) {
-      out += c;
-    } else {
-      out += "\\x";
-      out += digits[b >> 4];
-      out += digits[b & 15];
-    }
+/// `message` with every occurrence of `path` replaced by `name`.
+inline std::string renamed(std::string message, const std::string& path, const std::string& name) {
+  for (std::size_t at = message.find(path); at != std::string::npos; at = message.find(path, at + name.size())) {
+    message.replace(at, path.size(), name);
   }
-  return out;
+  return message;
 }
 
 /// Whether `message` is one of the errors a damaged replay at `path` may
@@ -112,11 +97,14 @@ inline bool isReplayError(const std::string& message, const std::string& path) {
       "|Unknown session type: cast\\(SessT\\)-?[0-9]+"
       "|Inconsistent session info"
       "|Conversion positive overflow");
-  std::string expected = message;
-  for (std::size_t at = expected.find(path); at != std::string::npos; at = expected.find(path, at + 1)) {
-    expected.replace(at, path.size(), "@");
+  return std::regex_match(renamed(message, path, "@"), known);
+}
+
+/// The outcome must be a report or one of the replay errors.
+inline void expectClearAnswer(const Outcome& outcome, const std::string& path, const std::string& what) {
+  if (!outcome.reported) {
+    EXPECT_TRUE(isReplayError(outcome.error, path)) << what << ": " << ::testing::PrintToString(outcome.error);
   }
-  return std::regex_match(expected, known);
 }
 
 }  // namespace hostile

@@ -14,8 +14,7 @@ const std::string kHeader =
     "saver     : Saver Person\n"
     "Event Info\n"
     "track     : monza\n"
-    "carset    : gpl67\n"
-    "\n";
+    "carset    : gpl67\n\n";
 
 const std::string kEntryListTitle =
     "Entry List\n\n"
@@ -24,10 +23,8 @@ const std::string kEntryListTitle =
 
 ReplayBuilder twoCars() {
   ReplayBuilder b;
-  DriverRec& a = b.addDriver(5, 1, "Ann", "Aa", 0);
-  a.country = 0;
-  DriverRec& c = b.addDriver(9, 2, "Cy", "Cc", 4);
-  c.country = 28;
+  b.addDriver(5, 1, "Ann", "Aa", 0).country = 0;
+  b.addDriver(9, 2, "Cy", "Cc", 4).country = 28;
   return b;
 }
 
@@ -142,12 +139,9 @@ TEST(ReportEdges, EmptyEntryListInKeyValueForm) {
 
 TEST(ReportEdges, YearMismatchWarningAndCarsetYear) {
   ReplayBuilder b;
-  b.addDriver(12, 1, "Jo", "Year", 5);
-  b.drivers.back().textflag = 0;
-  b.addDriver(14, 2, "Ty", "Text", 5);
-  b.drivers.back().withGem(1990, 5, 1).textflag = 1;   // the remark needs only the marker byte
-  b.addDriver(16, 3, "Tw", "Two", 5);
-  b.drivers.back().textflag = 2;
+  b.addDriver(12, 1, "Jo", "Year", 5).textflag = 0;
+  b.addDriver(14, 2, "Ty", "Text", 5).withGem(1990, 5, 1).textflag = 1;  // the remark needs only the marker byte
+  b.addDriver(16, 3, "Tw", "Two", 5).textflag = 2;
   const RunResult r = runReport(b, {"--no-header"}, "[Carset]\nCarDir = x\nYear = 1969\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "Warning: entry #12 year 1967 doesn't match carset year 1969\n");

@@ -62,7 +62,7 @@ char32_t decodeUtf8(std::string_view s, std::size_t& i) {
   return cp > 0x10FFFF ? 0xFFFD : cp;
 }
 
-// Parses the conversion specification after a '%' at `i`; appends its text.
+// Parses the conversion directive after a '%' at `i`; appends its text.
 struct Spec {
   bool left = false;
   bool zero = false;

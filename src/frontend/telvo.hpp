@@ -39,7 +39,7 @@ class FmtArg {
   bool isText() const { return kind_ == Kind::Text || kind_ == Kind::Wide; }
   /// The argument as UTF-8 text (a text as is, an integer in decimal).
   std::string toText() const;
-  /// Formats the argument for one conversion specification.
+  /// Formats the argument for one conversion directive.
   void format(std::string& out, char conv, bool left, bool zero, int width, int precision) const;
 
  private:
@@ -53,7 +53,7 @@ class FmtArg {
 };
 
 /// Formats `args` by the printf-like `format`; sets `used` to the number of
-/// arguments taken. Throws FormatError for a specification without argument.
+/// arguments taken. Throws FormatError for a directive without argument.
 std::string formatLang(std::string_view format, std::span<const FmtArg> args, std::size_t& used);
 
 /// Formats `args` by `format`; every argument must be used.

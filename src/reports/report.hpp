@@ -53,6 +53,20 @@ void reportSessions(Builder& builder, const Event& event) {
   if (flagSet(Flag::LAPTIMES)) builder.reportDumpLaps(event);
 }
 
+/// The whole report of a model built by `Builder`, with room for it reserved
+/// up front (`lapBytes` per lap row); empty when the model has no event.
+template <typename Builder>
+std::string buildReport(const Data& data, std::size_t lapBytes) {
+  if (data.events.empty()) return {};
+  Builder report;
+  // The whole report fits without growing: a growing text is copied at every
+  // step, and the pages of room that stay unwritten cost no memory.
+  report.reserve(reportRoom(data, 128, lapBytes));
+  if (flagSet(Flag::REPLAYINFO)) report.reportReplayInfo(data);
+  report.reportEvent(data);
+  return report.take();
+}
+
 /// First and last name joined by one space.
 std::u16string fullName(const Driver& driver);
 

@@ -189,15 +189,6 @@ void SemiKVReport::reportDumpLaps(const Event& event) {
   }
 }
 
-std::string reportSemiKV(const Data& data) {
-  if (data.events.empty()) return {};
-  SemiKVReport report;
-  // The whole report fits without growing: a growing text is copied at every
-  // step, and the pages of room that stay unwritten cost no memory.
-  report.reserve(reportRoom(data, 128, 96));
-  if (flagSet(Flag::REPLAYINFO)) report.reportReplayInfo(data);
-  report.reportEvent(data);
-  return report.take();
-}
+std::string reportSemiKV(const Data& data) { return buildReport<SemiKVReport>(data, 96); }
 
 }  // namespace marvolt

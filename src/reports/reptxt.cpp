@@ -130,15 +130,6 @@ void TxtReport::reportDumpLaps(const Event& event) {
   }
 }
 
-std::string reportTXT(const Data& data) {
-  if (data.events.empty()) return {};
-  TxtReport report;
-  // The whole report fits without growing: a growing text is copied at every
-  // step, and the pages of room that stay unwritten cost no memory.
-  report.reserve(reportRoom(data, 128, 44));
-  if (flagSet(Flag::REPLAYINFO)) report.reportReplayInfo(data);
-  report.reportEvent(data);
-  return report.take();
-}
+std::string reportTXT(const Data& data) { return buildReport<TxtReport>(data, 44); }
 
 }  // namespace marvolt

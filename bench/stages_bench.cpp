@@ -85,10 +85,7 @@ Loaded& loaded(int scale) {
   return *slot;
 }
 
-void setFlags(bool laps) {
-  marvolt::resetFlags();
-  marvolt::flags[Flag::LAPTIMES] = laps;
-}
+marvolt::Sections withLaps(bool laps) { return marvolt::Sections().set(Flag::LAPTIMES, laps); }
 
 // Reports the time per crossing next to the time per iteration.
 void countCrossings(benchmark::State& state, std::uint64_t crossings) {
@@ -141,33 +138,31 @@ void BM_TimingAndClassification(benchmark::State& state) {
   countCrossings(state, workloads().get(scale).crossings);
 }
 
-template <std::string (*report)(const marvolt::Data&)>
+template <std::string (*report)(const marvolt::Data&, const marvolt::Sections&)>
 void BM_Report(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
   const Loaded& model = loaded(scale);
-  setFlags(state.range(1) != 0);
-  std::size_t bytes = report(*model.data).size();   // untimed: brings the heap to its size
+  const marvolt::Sections sections = withLaps(state.range(1) != 0);
+  std::size_t bytes = report(*model.data, sections).size();   // untimed: brings the heap to its size
   for (auto _ : state) {
-    const std::string text = report(*model.data);
+    const std::string text = report(*model.data, sections);
     bytes = text.size();
     benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
   countCrossings(state, workloads().get(scale).crossings);
-  marvolt::resetFlags();
 }
 
 // The whole run in one process, from the replay path to the report text.
 void BM_Pipeline(benchmark::State& state) {
   const Workload& w = workloads().get(static_cast<int>(state.range(0)));
   const auto format = state.range(1) != 0 ? marvolt::Report::Format::SEMIKV : marvolt::Report::Format::TXT;
-  setFlags(true);
   const auto run = [&w, format] {
     marvolt::RpyFile file(w.path);
     file.open();
     std::unique_ptr<marvolt::Data> data = marvolt::Data::create(file.game());
     data->load(file);
-    const std::string text = marvolt::Report(*data, format).toString();
+    const std::string text = marvolt::Report(*data, format, withLaps(true)).toString();
     benchmark::DoNotOptimize(text.data());
     return text.size();
   };
@@ -175,7 +170,6 @@ void BM_Pipeline(benchmark::State& state) {
   for (auto _ : state) bytes = run();
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
   countCrossings(state, w.crossings);
-  marvolt::resetFlags();
 }
 
 void scales(benchmark::internal::Benchmark* b) {

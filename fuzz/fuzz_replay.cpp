@@ -32,10 +32,11 @@ void reportEveryWay(const marvolt::Data& model) {
   using Format = marvolt::Report::Format;
   for (const bool laps : {false, true}) {
     // The lap dump is tried together with "--no-header".
-    marvolt::flags[Flag::LAPTIMES] = laps;
-    marvolt::flags[Flag::REPLAYINFO] = !laps;
-    marvolt::flags[Flag::EVENTINFO] = !laps;
-    for (const Format format : {Format::TXT, Format::SEMIKV}) marvolt::Report(model, format).toString();
+    const marvolt::Sections sections =
+        marvolt::Sections().set(Flag::LAPTIMES, laps).set(Flag::REPLAYINFO, !laps).set(Flag::EVENTINFO, !laps);
+    for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
+      marvolt::Report(model, format, sections).toString();
+    }
   }
 }
 

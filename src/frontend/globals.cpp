@@ -6,9 +6,23 @@ std::map<Flag, bool> flags;
 std::map<std::string, std::vector<std::string>> opts;
 std::string cstfile;
 
+namespace {
+
+constexpr Flag kFlags[] = {Flag::REPLAYINFO,      Flag::EVENTINFO,   Flag::ENTRYLIST,
+                           Flag::PRACTICERESULTS, Flag::RACERESULTS, Flag::LAPTIMES};
+
+}  // namespace
+
 void resetFlags() {
-  flags = {{Flag::REPLAYINFO, true},      {Flag::EVENTINFO, true},   {Flag::ENTRYLIST, true},
-           {Flag::PRACTICERESULTS, true}, {Flag::RACERESULTS, true}, {Flag::LAPTIMES, false}};
+  constexpr Sections defaults;
+  flags.clear();
+  for (const Flag flag : kFlags) flags[flag] = defaults.has(flag);
+}
+
+Sections reportSections() {
+  Sections sections;
+  for (const Flag flag : kFlags) sections.set(flag, flagSet(flag));
+  return sections;
 }
 
 bool flagSet(Flag flag) {

@@ -26,6 +26,9 @@ void resetFlags();
 /// Whether the report section `flag` is switched on.
 bool flagSet(Flag flag);
 
+/// The report sections as `flags` holds them.
+Sections reportSections();
+
 /// Whether the option `key` was given.
 bool hasOpt(const std::string& key);
 

@@ -132,19 +132,33 @@ void writeToFile(const std::string& path, std::string_view text) {
   if (!written || !closed) throwOutputError(path, written ? errno : writeErrno);
 }
 
+// The report format of a format option's value; text for any other value.
+Report::Format formatOf(const std::string& value) {
+  if (value == "semikv") return Report::Format::SEMIKV;
+  if (value == "json") return Report::Format::JSON;
+  if (value == "html") return Report::Format::HTML;
+  return Report::Format::TXT;
+}
+
 // The report format: the last format option given decides; text by default.
 Report::Format chosenFormat() {
-  Report::Format format = Report::Format::TXT;
   const auto it = opts.find("format");
-  if (it == opts.end()) return format;
-  for (const std::string& value : it->second) {
-    format = value == "semikv" ? Report::Format::SEMIKV : Report::Format::TXT;
+  if (it == opts.end() || it->second.empty()) return Report::Format::TXT;
+  return formatOf(it->second.back());
+}
+
+// The extension of the "-osame" output file: that of the document format,
+// ".txt" for the text and key=value reports.
+std::string_view sameNameExtension(Report::Format format) {
+  switch (format) {
+    case Report::Format::JSON: return ".json";
+    case Report::Format::HTML: return ".html";
+    default: return ".txt";
   }
-  return format;
 }
 
 // Opens the replay, loads its model and builds the whole report text.
-std::string makeReport(const std::string& replayPath) {
+std::string makeReport(const std::string& replayPath, Report::Format format) {
   std::unique_ptr<RpyFile> file;
   try {
     file = std::make_unique<RpyFile>(replayPath);
@@ -155,7 +169,7 @@ std::string makeReport(const std::string& replayPath) {
   std::unique_ptr<Data> data = Data::create(file->game());
   MARVOLT_ASSERT(data != nullptr, "no data model for an opened replay");
   data->load(*file);
-  return Report(*data, chosenFormat()).toString();
+  return Report(*data, format, reportSections()).toString();
 }
 
 }  // namespace
@@ -195,6 +209,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       opts["format"].push_back("txt");
     } else if (arg == "--format=semikv") {
       opts["format"].push_back("semikv");
+    } else if (arg == "--format=json") {
+      opts["format"].push_back("json");
+    } else if (arg == "--format=html") {
+      opts["format"].push_back("html");
     } else if (carset.state == PathState::Awaiting) {
       carset.give(arg);
     } else if (output.state == PathState::Awaiting) {
@@ -213,12 +231,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   return cl;
 }
 
-std::string sameNameOutput(const std::string& replayPath) {
+std::string sameNameOutput(const std::string& replayPath, std::string_view extension) {
   const auto slash = replayPath.rfind('/');
   const std::size_t componentStart = slash == std::string::npos ? 0 : slash + 1;
   const auto dot = replayPath.rfind('.');
-  if (dot != std::string::npos && dot > componentStart) return replayPath.substr(0, dot) + ".txt";
-  return replayPath + ".txt";
+  const std::size_t stem = dot != std::string::npos && dot > componentStart ? dot : replayPath.size();
+  return replayPath.substr(0, stem).append(extension);
 }
 
 std::string absolutePath(const std::string& path) {
@@ -240,6 +258,8 @@ void printHelp(std::string_view program) {
       "  --force          overwrite existing file\n"
       "  --format=txt     output format: text (default)\n"
       "  --format=semikv  output format: semicolon delimited key=value\n"
+      "  --format=json    output format: JSON document (schema marvolt-report/1)\n"
+      "  --format=html    output format: self-contained HTML page with charts\n"
       "  --no-header      do not display replay information\n"
       "  --no-std-conv    do not convert std streams to console encoding (Windows only)\n"
       "  --laps           dump all laptimes of all cars\n"
@@ -314,8 +334,9 @@ int runMarvolt(int argc, const char* const* argv) {
   protectInput(replay, "replay");
   protectInput(cstfile, "carset");
 
+  const Report::Format format = chosenFormat();
   std::string output = cl.output;
-  if (hasOpt("osame") && output.empty()) output = sameNameOutput(replay);
+  if (hasOpt("osame") && output.empty()) output = sameNameOutput(replay, sameNameExtension(format));
   if (!output.empty() && pathExists(output)) {
     // The question comes first, as for any existing file; an answer that
     // would replace an input file is refused.
@@ -323,7 +344,7 @@ int runMarvolt(int argc, const char* const* argv) {
     checkNotInput(output);
   }
 
-  const std::string report = makeReport(replay);
+  const std::string report = makeReport(replay, format);
   writeOutput(output, report);
   return 0;
 }

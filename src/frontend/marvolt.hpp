@@ -29,8 +29,9 @@ std::string programName(std::string_view argv0);
 /// a CommandLine; stops at "--help", "--version" or an invalid option.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
-/// The "-osame" output path: the replay path with its extension replaced by ".txt".
-std::string sameNameOutput(const std::string& replayPath);
+/// The "-osame" output path: the replay path with its extension replaced by
+/// `extension` (".txt" for the text and key=value reports).
+std::string sameNameOutput(const std::string& replayPath, std::string_view extension = ".txt");
 
 /// The absolute form of a path: itself when it begins with "/", else the
 /// working directory, "/" and the path.

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "frontend/console.hpp"
-#include "frontend/globals.hpp"
+#include "reports/rephtml.hpp"
+#include "reports/repjson.hpp"
 #include "reports/repsemikv.hpp"
 #include "reports/reptxt.hpp"
 #include "timing/timing.hpp"
@@ -12,8 +13,10 @@ namespace marvolt {
 
 std::string Report::toString() const {
   switch (format) {
-    case Format::TXT: return reportTXT(data);
-    case Format::SEMIKV: return reportSemiKV(data);
+    case Format::TXT: return reportTXT(data, sections);
+    case Format::SEMIKV: return reportSemiKV(data, sections);
+    case Format::JSON: return reportJSON(data, sections);
+    case Format::HTML: return reportHTML(data, sections);
   }
   cerr.writeln("Output format not supported");
   return {};
@@ -46,13 +49,12 @@ const Driver& driverOf(const Entry& entry, std::uint32_t driverid) {
 std::size_t reportRoom(const Data& data, std::size_t perLine, std::size_t perCrossing) {
   constexpr std::size_t kFixed = 16384;
   std::size_t room = kFixed;
-  const bool laps = flagSet(Flag::LAPTIMES);
   for (const Event& event : data.events) {
     room += 2 * perLine * event.entries.length();
     for (const Session& session : event.sessions) {
       if (!session.timing) continue;
       for (const TimingEntry& car : session.timing->timing) {
-        room += 3 * perLine + (laps ? perCrossing * car.laps.size() : 0);
+        room += 3 * perLine + perCrossing * car.laps.size();
       }
     }
   }

@@ -5,7 +5,6 @@
 
 #include <fmt/format.h>
 
-#include "frontend/globals.hpp"
 #include "reports/report.hpp"
 #include "timing/timing.hpp"
 
@@ -71,7 +70,7 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
   return out;
 }
 
-SemiKVReport::SemiKVReport() { rep_.reserve(kReserved); }
+SemiKVReport::SemiKVReport(const Sections& sections) : sections_(sections) { rep_.reserve(kReserved); }
 
 void SemiKVReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
 
@@ -87,14 +86,14 @@ void SemiKVReport::reportReplayInfo(const Data& data) {
 
 void SemiKVReport::reportEvent(const Data& data) {
   const Event& event = data.events.front();
-  if (flagSet(Flag::EVENTINFO)) {
+  if (sections_.has(Flag::EVENTINFO)) {
     rep_ += "table_start;table=Event Info;\n";
     append("track=%s;", {event.track});
     append("carset=%s;\n", {event.carset});
     rep_ += "table_end;\n\n";
   }
-  if (flagSet(Flag::ENTRYLIST)) reportEntryList(event);
-  reportSessions(*this, event);
+  if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
+  reportSessions(*this, event, sections_);
 }
 
 void SemiKVReport::reportEntryList(const Event& event) {
@@ -189,6 +188,8 @@ void SemiKVReport::reportDumpLaps(const Event& event) {
   }
 }
 
-std::string reportSemiKV(const Data& data) { return buildReport<SemiKVReport>(data, 96); }
+std::string reportSemiKV(const Data& data, const Sections& sections) {
+  return buildReport<SemiKVReport>(data, sections, 96);
+}
 
 }  // namespace marvolt

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "frontend/telvo.hpp"
+#include "frontend/enums.hpp"
 #include "model/data.hpp"
 
 namespace marvolt {
@@ -21,7 +22,8 @@ void rformatTo(std::string& out, std::string_view format, std::initializer_list<
 /// Builds the key=value report piece by piece into one UTF-8 text.
 class SemiKVReport {
  public:
-  SemiKVReport();
+  /// An empty report that writes the given sections.
+  explicit SemiKVReport(const Sections& sections);
   /// Makes room for `bytes` of report text.
   void reserve(std::size_t bytes);
   /// Appends the Replay Info table.
@@ -40,11 +42,12 @@ class SemiKVReport {
   std::string take() { return std::move(rep_); }
 
  private:
+  Sections sections_;
   void append(std::string_view format, std::initializer_list<FmtArg> values);
   std::string rep_;
 };
 
 /// The whole key=value report of a model; empty when it has no event.
-std::string reportSemiKV(const Data& data);
+std::string reportSemiKV(const Data& data, const Sections& sections = {});
 
 }  // namespace marvolt

@@ -4,7 +4,6 @@
 
 #include <fmt/format.h>
 
-#include "frontend/globals.hpp"
 #include "frontend/telvo.hpp"
 #include "reports/report.hpp"
 #include "timing/timing.hpp"
@@ -24,7 +23,7 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
 
 }  // namespace
 
-TxtReport::TxtReport() { rep_.reserve(kReserved); }
+TxtReport::TxtReport(const Sections& sections) : sections_(sections) { rep_.reserve(kReserved); }
 
 void TxtReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
 
@@ -39,16 +38,16 @@ void TxtReport::reportReplayInfo(const Data& data) {
 
 void TxtReport::reportEvent(const Data& data) {
   const Event& event = data.events.front();
-  if (flagSet(Flag::EVENTINFO)) {
+  if (sections_.has(Flag::EVENTINFO)) {
     rep_ += "Event Info\ntrack     : ";
     appendUtf8(rep_, event.track);
     rep_ += "\ncarset    : ";
     appendUtf8(rep_, event.carset);
     rep_ += "\n\n";
   }
-  if (flagSet(Flag::ENTRYLIST)) reportEntryList(event);
+  if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
   rep_ += '\n';
-  reportSessions(*this, event);
+  reportSessions(*this, event, sections_);
 }
 
 void TxtReport::reportEntryList(const Event& event) {
@@ -130,6 +129,8 @@ void TxtReport::reportDumpLaps(const Event& event) {
   }
 }
 
-std::string reportTXT(const Data& data) { return buildReport<TxtReport>(data, 44); }
+std::string reportTXT(const Data& data, const Sections& sections) {
+  return buildReport<TxtReport>(data, sections, 44);
+}
 
 }  // namespace marvolt

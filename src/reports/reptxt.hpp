@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "frontend/enums.hpp"
 #include "model/data.hpp"
 
 namespace marvolt {
@@ -11,7 +12,8 @@ namespace marvolt {
 /// Builds the text report piece by piece into one UTF-8 text.
 class TxtReport {
  public:
-  TxtReport();
+  /// An empty report that writes the given sections.
+  explicit TxtReport(const Sections& sections);
   /// Makes room for `bytes` of report text.
   void reserve(std::size_t bytes);
   /// Appends the replay information block.
@@ -30,10 +32,11 @@ class TxtReport {
   std::string take() { return std::move(rep_); }
 
  private:
+  Sections sections_;
   std::string rep_;
 };
 
 /// The whole text report of a model; empty when it has no event.
-std::string reportTXT(const Data& data);
+std::string reportTXT(const Data& data, const Sections& sections = {});
 
 }  // namespace marvolt

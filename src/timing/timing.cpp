@@ -281,6 +281,30 @@ std::vector<RaceResult> Timing::getRaceResults2() const {
   return rows;
 }
 
+const CarHistory* RaceHistory::car(std::uint32_t carid) const {
+  const auto it = cars.find(carid);
+  return it != cars.end() ? &it->second : nullptr;
+}
+
+RaceHistory Timing::raceHistory() const {
+  requireRace();
+  RaceHistory history;
+  history.cars.reserve(timing.size());
+  for (std::size_t j = 0; j < raceLapTable.size(); ++j) {
+    const std::vector<TimingCell>& row = raceLapTable[j];
+    for (std::size_t k = 0; k < row.size(); ++k) {
+      CarHistory& car = history.cars[row[k].carid];
+      // A car reaches row j only after rows 0 to j - 1, so its standings
+      // hold j elements unless another lap list of its id came first.
+      if (car.standings.size() > j) continue;
+      car.standings.push_back(
+          {static_cast<std::int32_t>(k + 1), signedDiff(row[k].lapData.clock, row.front().lapData.clock)});
+      if (k == 0 && j > 0) ++car.lapsLed;
+    }
+  }
+  return history;
+}
+
 const std::vector<TimedLap>& Timing::laptimes(std::uint32_t carid) const {
   for (const TimingEntry& car : timing) {
     if (car.carid == carid) return car.laps;

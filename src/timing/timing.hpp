@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/data.hpp"
@@ -90,6 +91,26 @@ struct RaceResult {
 
 using RaceLapTable = std::vector<std::vector<TimingCell>>;
 
+/// Where a car stood after one of its crossings of the line in a race.
+struct Standing {
+  std::int32_t position = 0;   ///< 1 + the number of cars that made this crossing number before it
+  std::int32_t gap = 0;        ///< milliseconds behind the first car to make it (0 for that car)
+};
+
+/// The course of a race for one car.
+struct CarHistory {
+  std::vector<Standing> standings;   ///< element j: after the car's crossing number j
+  std::uint32_t lapsLed = 0;         ///< crossing numbers from 1 on that the car made first
+};
+
+/// The course of a race, car by car: the race lap table read row by row.
+struct RaceHistory {
+  /// The history of the car `carid`; null for a car that never crossed the line.
+  const CarHistory* car(std::uint32_t carid) const;
+
+  std::unordered_map<std::uint32_t, CarHistory> cars;
+};
+
 /// The timing of one session.
 class Timing {
  public:
@@ -119,6 +140,10 @@ class Timing {
   virtual std::u16string dumpLaps() const;
   /// Always empty text.
   virtual std::u16string toString() const { return {}; }
+  /// Position and gap of every car after each of its crossings, and the laps
+  /// it led; the session must be a race. Of two lap lists with one car id,
+  /// the crossing made first on each crossing number counts.
+  RaceHistory raceHistory() const;
   /// Appends the text of laptimesStr as UTF-8.
   void appendLaptimes(std::string& out, std::uint32_t carid) const;
   /// Appends the text of dumpLaps as UTF-8.

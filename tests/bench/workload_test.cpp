@@ -24,7 +24,6 @@ TEST(Workload, FullWeekendHasItsSessionsRetirementsAndLappedCars) {
   const ReplayBuilder replay = benchsupport::fullWeekend(1);
   TempDir dir;
   benchsupport::writeWorkload(dir.file("w1.rpy"), replay, 4096, false);
-  marvolt::resetFlags();
   marvolt::RpyFile file(dir.file("w1.rpy"));
   file.open();
   const std::unique_ptr<marvolt::Data> data = marvolt::Data::create(file);

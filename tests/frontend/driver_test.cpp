@@ -23,6 +23,8 @@ const std::string kUsage =
     "  --force          overwrite existing file\n"
     "  --format=txt     output format: text (default)\n"
     "  --format=semikv  output format: semicolon delimited key=value\n"
+    "  --format=json    output format: JSON document (schema marvolt-report/1)\n"
+    "  --format=html    output format: self-contained HTML page with charts\n"
     "  --no-header      do not display replay information\n"
     "  --no-std-conv    do not convert std streams to console encoding (Windows only)\n"
     "  --laps           dump all laptimes of all cars\n"
@@ -44,7 +46,7 @@ Answer answer(const testsupport::RunResult& r) { return {r.status, r.out, r.err}
 TEST(CommandLine, UsageHelpVersionAndInvalidOptions) {
   EXPECT_EQ(answer(run({})), Answer(3, kUsage, ""));
   // An invalid option wins over "--help"; "--help" and "--version" win over later invalid options.
-  for (const std::string bad : {"--no-std-conv", "-x", "--LAPS", "--format=html"}) {
+  for (const std::string bad : {"--no-std-conv", "-x", "--LAPS", "--format=xml"}) {
     EXPECT_EQ(answer(run({"--laps", bad, "--help"})), Answer(255, kUsage, "invalid option '" + bad + "'\n"));
   }
   EXPECT_EQ(answer(run({"--help", "--bogus"})), Answer(0, kUsage, ""));
@@ -94,6 +96,15 @@ TEST(CommandLine, SameNameOutputPaths) {
   EXPECT_EQ(same.status, 0);
   EXPECT_EQ(same.err, "Writing output to file " + dir.file("race.txt") + "\n");
   EXPECT_EQ(same.files.count("race.txt"), 1u);
+  // The document formats name the file by their own extension; the last format option decides.
+  const std::pair<std::vector<std::string>, const char*> byFormat[] = {
+      {{"--format=json"}, "race.json"}, {{"--format=semikv", "--format=html"}, "race.html"},
+      {{"--format=json", "--format=semikv"}, "race.txt"}};
+  for (const auto& [formats, name] : byFormat) {
+    std::vector<std::string> args = formats;
+    args.insert(args.end(), {"--force", "-osame", "race.rpy"});
+    EXPECT_EQ(runIn(dir, args).err, "Writing output to file " + dir.file(name) + "\n") << name;
+  }
   EXPECT_EQ(runIn(dir, {"-osame", "-o", "mine.txt", "race.rpy"}).err,
             "Writing output to file " + dir.file("mine.txt") + "\n");
 }

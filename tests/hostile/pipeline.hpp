@@ -50,12 +50,16 @@ inline Outcome runPipeline(const std::string& path, Reports reports = Reports::E
     model->load(file);
     outcome.report = marvolt::Report(*model, Format::TXT).toString();
     if (reports == Reports::EveryWay) {
-      marvolt::Report(*model, Format::SEMIKV).toString();
-      marvolt::flags[Flag::LAPTIMES] = true;
-      marvolt::flags[Flag::REPLAYINFO] = false;
-      marvolt::flags[Flag::EVENTINFO] = false;
-      marvolt::Report(*model, Format::TXT).toString();
-      marvolt::Report(*model, Format::SEMIKV).toString();
+      const marvolt::Sections lapsNoHeader = marvolt::Sections()
+                                                 .set(Flag::LAPTIMES, true)
+                                                 .set(Flag::REPLAYINFO, false)
+                                                 .set(Flag::EVENTINFO, false);
+      for (const Format format : {Format::SEMIKV, Format::JSON, Format::HTML}) {
+        marvolt::Report(*model, format).toString();
+      }
+      for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
+        marvolt::Report(*model, format, lapsNoHeader).toString();
+      }
     }
     outcome.reported = true;
   } catch (const marvolt::Error& e) {

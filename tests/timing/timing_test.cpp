@@ -200,6 +200,38 @@ TEST(RaceResults, LastLapClassification) {
   EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).getRaceResults(), "Internal error");
 }
 
+// Per car: the (position, gap) after each crossing, then the laps led.
+using History = std::vector<std::pair<std::vector<std::pair<int, int>>, std::uint32_t>>;
+History history(const TimingGPL& t, const std::vector<std::uint32_t>& carids) {
+  const RaceHistory h = t.raceHistory();
+  History out;
+  for (const std::uint32_t id : carids) {
+    std::vector<std::pair<int, int>> standings;
+    const CarHistory* car = h.car(id);
+    if (car == nullptr) {
+      out.push_back({{}, 999});
+      continue;
+    }
+    for (const Standing& s : car->standings) standings.emplace_back(s.position, s.gap);
+    out.push_back({standings, car->lapsLed});
+  }
+  return out;
+}
+
+TEST(RaceHistory, PositionsGapsAndLapsLed) {
+  // 1 leads lap 1, then stops; 2 passes on lap 2; 3 is lapped; 4 ties 2 on
+  // the first crossing and keeps its place behind it (lap-list order); 5 never crosses.
+  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100}), car(2, {12, 101, 190}), car(3, {30, 150}),
+                                              car(4, {12, 120, 205}), car(5, {})});
+  EXPECT_EQ(history(t, {1, 2, 3, 4, 5}),
+            (History{{{{1, 0}, {1, 0}}, 1},
+                     {{{2, 2}, {2, 1}, {1, 0}}, 1},
+                     {{{4, 20}, {4, 50}}, 0},
+                     {{{3, 2}, {3, 20}, {2, 15}}, 0},
+                     {{}, 999}}));
+  EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).raceHistory(), "Internal error");
+}
+
 TEST(LapLists, TextOfOneCarAndOfAll) {
   const TimingGPL t = timingOf(SessT::PRACTICE, {Car{1, {word(83456), word(83456 + 83456, 0x40)}}});
   EXPECT_EQ(t.laptimesStr(1), u"Car number 11 laptimes\n  0:  1:23.456  \n  1:  1:23.456  Off Track\n\n");

@@ -1,0 +1,7 @@
+#include "reports/rephtml.hpp"
+
+namespace marvolt {
+
+std::string reportHTML(const Data&, const Sections&) { return {}; }
+
+}  // namespace marvolt

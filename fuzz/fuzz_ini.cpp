@@ -8,7 +8,6 @@
 
 #include "frontend/error.hpp"
 #include "model/ini.hpp"
-#include "scratch_file.hpp"
 
 namespace {
 
@@ -35,7 +34,6 @@ void useTree(const marvolt::IniSection& root) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static marvolt_fuzz::ScratchFile scratch;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   for (const bool lookups : {false, true}) {
     try {
@@ -43,10 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const marvolt::Error&) {
       // Syntax errors and failed lookups end the parse with a message.
     }
-  }
-  try {
-    marvolt::IniSection::Parse(scratch.write(data, size), false);
-  } catch (const marvolt::Error&) {
   }
   return 0;
 }

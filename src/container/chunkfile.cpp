@@ -146,16 +146,22 @@ ChunkFile::ChunkFile(const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) throw FileSystemError(fmt::format("{}: {}", path, osError(errno)));
   if ((st.st_mode & S_IFMT) != S_IFREG) throw Error(path + " is not a file");
   openMMfile(path);
-  verFn = [](const ChunkLbl& lbl) -> std::uint32_t { return lbl.ver; };
-  extFn = [](const ChunkLbl&) { return false; };
+}
+
+ChunkFile::ChunkFile(std::span<const std::uint8_t> bytes, std::string name) : filename_(std::move(name)) {
+  setBytes(bytes);
 }
 
 void ChunkFile::openMMfile(const std::string& path) {
   MappedFile mapped(path);
   mmfile_ = std::move(mapped);
   filename_ = path;
-  const auto all = mmfile_.bytes();
-  flbl_ = all.size() >= sizeof(ChunkLbl) ? &getLbl(all, 0) : nullptr;
+  setBytes(mmfile_.bytes());
+}
+
+void ChunkFile::setBytes(std::span<const std::uint8_t> bytes) {
+  bytes_ = bytes;
+  flbl_ = bytes_.size() >= sizeof(ChunkLbl) ? &getLbl(bytes_, 0) : nullptr;
 }
 
 void ChunkFile::throwPastEnd(std::string_view what, std::uint64_t pos) const {
@@ -204,24 +210,22 @@ Chunk ChunkFile::open() {
 
 void ChunkFile::close() {
   mmfile_ = MappedFile();
-  flbl_ = nullptr;
+  setBytes({});
 }
 
-std::span<const std::uint8_t> ChunkFile::bytes() const { return mmfile_.bytes(); }
+std::span<const std::uint8_t> ChunkFile::bytes() const { return bytes_; }
 
 std::span<const std::uint8_t> ChunkFile::bytes(std::uint64_t lo, std::uint64_t hi) const {
-  const auto all = mmfile_.bytes();
-  if (lo > hi || hi > all.size()) throwPastEnd("data", lo);
-  return all.subspan(lo, hi - lo);
+  if (lo > hi || hi > bytes_.size()) throwPastEnd("data", lo);
+  return bytes_.subspan(lo, hi - lo);
 }
 
 std::uint8_t ChunkFile::operator[](std::uint64_t pos) const {
-  const auto all = mmfile_.bytes();
-  if (pos >= all.size()) throwPastEnd("byte", pos);
-  return all[pos];
+  if (pos >= bytes_.size()) throwPastEnd("byte", pos);
+  return bytes_[pos];
 }
 
-std::uint64_t ChunkFile::length() const { return mmfile_.bytes().size(); }
+std::uint64_t ChunkFile::length() const { return bytes_.size(); }
 
 std::uint32_t ChunkFile::ver() const {
   if (flbl_ == nullptr) throwPastEnd("file label", 0);

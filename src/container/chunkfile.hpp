@@ -147,6 +147,9 @@ class ChunkFile {
 
   /// Checks that `path` is a regular file and maps it; does not validate it.
   explicit ChunkFile(const std::string& path);
+  /// Reads the caller's bytes in place, under the file name `name` (used in
+  /// messages); the bytes must outlive the object. Does not validate them.
+  ChunkFile(std::span<const std::uint8_t> bytes, std::string name);
   virtual ~ChunkFile() = default;
   ChunkFile(const ChunkFile&) = delete;
   ChunkFile& operator=(const ChunkFile&) = delete;
@@ -188,12 +191,14 @@ class ChunkFile {
   [[noreturn]] void throwPastEnd(std::string_view what, std::uint64_t pos) const;
 
  protected:
-  VersionFn verFn;
-  ExtendedFn extFn;
+  VersionFn verFn = [](const ChunkLbl& lbl) -> std::uint32_t { return lbl.ver; };
+  ExtendedFn extFn = [](const ChunkLbl&) { return false; };
 
  private:
   void openMMfile(const std::string& path);
+  void setBytes(std::span<const std::uint8_t> bytes);
   MappedFile mmfile_;
+  std::span<const std::uint8_t> bytes_;   ///< the mapping, or the caller's bytes
   std::string filename_;
   const ChunkLbl* flbl_ = nullptr;
 };

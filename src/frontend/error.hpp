@@ -20,6 +20,19 @@ class Error : public std::runtime_error {
   std::string message_;
 };
 
+/// A fatal error that ends the run with its own exit status: the program's
+/// top level prints "Error: " and the message, and ends with the status.
+class ExitError : public Error {
+ public:
+  /// An error ending the run with `status` (-1 gives 255).
+  ExitError(int status, const std::string& message) : Error(message), status_(status) {}
+  /// The exit status the run ends with.
+  int status() const { return status_; }
+
+ private:
+  int status_;
+};
+
 /// The status of a path could not be read (no such file, no permission).
 class FileSystemError : public Error {
  public:

@@ -13,6 +13,7 @@
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
+#include "frontend/files.hpp"
 #include "frontend/globals.hpp"
 #include "frontend/telvo.hpp"
 #include "model/data.hpp"
@@ -41,16 +42,6 @@ struct PendingPath {
   }
 };
 
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool pathExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 struct FileId {
   dev_t dev;
   ino_t ino;
@@ -63,26 +54,11 @@ std::vector<FileId>& protectedInputs() {
   return inputs;
 }
 
-std::string workingDirectory() {
-  std::string buf(4096, '\0');
-  while (::getcwd(buf.data(), buf.size()) == nullptr) {
-    if (errno != ERANGE) throw Error(fmt::format("Cannot read the working directory ({})", std::strerror(errno)));
-    buf.resize(buf.size() * 2);
-  }
-  buf.resize(std::strlen(buf.c_str()));
-  return buf;
-}
-
 // The question before an existing output file is replaced; false unless answered y or Y.
 bool confirmOverwrite(const std::string& path) {
   cerr.writef("Output file %s already exists. Overwrite ? (Y/N): ", path);
   const int answer = std::getchar();
   return answer == 'y' || answer == 'Y';
-}
-
-[[noreturn]] void exitProcess(int status) {
-  std::fflush(stdout);
-  std::exit(status);
 }
 
 void writeToStdout(std::string_view text) {
@@ -168,7 +144,9 @@ std::string makeReport(const std::string& replayPath, Report::Format format) {
   file->open();
   std::unique_ptr<Data> data = Data::create(file->game());
   MARVOLT_ASSERT(data != nullptr, "no data model for an opened replay");
-  data->load(*file);
+  data->load(*file, LoadOptions{cstfile, hasOpt("cst-auto"), CSTSearch});
+  // The report is made from the carset too: it must never be written over it.
+  protectInput(data->carset.file, "carset");
   return Report(*data, format, reportSections()).toString();
 }
 
@@ -237,12 +215,6 @@ std::string sameNameOutput(const std::string& replayPath, std::string_view exten
   const auto dot = replayPath.rfind('.');
   const std::size_t stem = dot != std::string::npos && dot > componentStart ? dot : replayPath.size();
   return replayPath.substr(0, stem).append(extension);
-}
-
-std::string absolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  const std::string cwd = workingDirectory();
-  return cwd.back() == '/' ? cwd + path : cwd + "/" + path;
 }
 
 void printHelp(std::string_view program) {
@@ -315,14 +287,14 @@ int runMarvolt(int argc, const char* const* argv) {
   switch (cl.action) {
     case CommandLine::Action::Help:
       printHelp(program);
-      exitProcess(0);
+      return 0;
     case CommandLine::Action::Version:
       printVer(program);
-      exitProcess(0);
+      return 0;
     case CommandLine::Action::Invalid:
       cerr.writefln("invalid option '%s'", cl.invalidArg);
       printHelp(program);
-      exitProcess(-1);
+      return -1;
     case CommandLine::Action::Run:
       break;
   }
@@ -340,13 +312,29 @@ int runMarvolt(int argc, const char* const* argv) {
   if (!output.empty() && pathExists(output)) {
     // The question comes first, as for any existing file; an answer that
     // would replace an input file is refused.
-    if (!hasOpt("force") && !confirmOverwrite(output)) exitProcess(4);
+    if (!hasOpt("force") && !confirmOverwrite(output)) return 4;
     checkNotInput(output);
   }
 
   const std::string report = makeReport(replay, format);
   writeOutput(output, report);
   return 0;
+}
+
+int runProgram(int (*run)(int, const char* const*), int argc, const char* const* argv) {
+  int status = 1;
+  try {
+    status = run(argc, argv);
+  } catch (const ExitError& e) {
+    cerr.writefln("Error: %s", e.message());
+    status = e.status();
+  } catch (const Error& e) {
+    cerr.writeln(e.message());
+  } catch (const std::exception& e) {
+    cerr.writeln(e.what());
+  }
+  std::fflush(stdout);
+  return status;
 }
 
 }  // namespace marvolt

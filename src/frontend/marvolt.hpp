@@ -33,10 +33,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 /// `extension` (".txt" for the text and key=value reports).
 std::string sameNameOutput(const std::string& replayPath, std::string_view extension = ".txt");
 
-/// The absolute form of a path: itself when it begins with "/", else the
-/// working directory, "/" and the path.
-std::string absolutePath(const std::string& path);
-
 /// Writes the usage text to standard output.
 void printHelp(std::string_view program);
 
@@ -58,5 +54,10 @@ void checkNotInput(const std::string& path, const struct stat& st);
 /// Runs marvolt on the command line; returns the exit status. Failures that
 /// no part handles propagate to the caller's catch-all.
 int runMarvolt(int argc, const char* const* argv);
+
+/// Runs a program's driver and returns the status its process ends with: a
+/// fatal error prints "Error: " and its message and gives its status, any
+/// other failure prints its message and gives 1.
+int runProgram(int (*run)(int, const char* const*), int argc, const char* const* argv);
 
 }  // namespace marvolt

@@ -270,12 +270,7 @@ void warnArgs(const char* file, int line, std::span<const FmtArg> args) {
   cerr.writefln("Warning: %s", message);
 }
 
-void errArgs(int status, std::span<const FmtArg> args) {
-  const std::string message = formatErr(args);
-  cerr.writefln("Error: %s", message);
-  std::fflush(stdout);
-  std::exit(status);
-}
+void errArgs(int status, std::span<const FmtArg> args) { throw ExitError(status, formatErr(args)); }
 
 void internalError(const char* what, const char* file, int line) {
   cerr.writefln("Internal error: (%s:%d) %s", file, line, what);

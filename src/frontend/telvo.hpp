@@ -79,8 +79,8 @@ std::string formatErr(std::span<const FmtArg> args);
 /// Prints "Warning: (file:line) message" on standard error and returns.
 void warnArgs(const char* file, int line, std::span<const FmtArg> args);
 
-/// Prints "Error: message" on standard error and ends the process with
-/// `status` (-1 gives 255).
+/// Ends the run with `status` (-1 gives 255): throws the ExitError that the
+/// program's top level prints as "Error: message" on standard error.
 [[noreturn]] void errArgs(int status, std::span<const FmtArg> args);
 
 /// Warning with the caller's source position; see warnArgs.

@@ -1,24 +1,19 @@
 #include "model/data.hpp"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <optional>
 
 #include <fmt/format.h>
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
-#include "frontend/globals.hpp"
-#include "frontend/marvolt.hpp"
+#include "frontend/files.hpp"
 #include "frontend/telvo.hpp"
 #include "model/gemplus.hpp"
-#include "model/ini.hpp"
 #include "timing/timing.hpp"
 
 namespace marvolt {
@@ -144,9 +139,9 @@ std::unique_ptr<Data> Data::create(Game game) {
   }
 }
 
-std::unique_ptr<Data> Data::create(RpyFile& file) {
+std::unique_ptr<Data> Data::create(RpyFile& file, const LoadOptions& options) {
   std::unique_ptr<Data> data = create(file.game());
-  if (data) data->load(file);
+  if (data) data->load(file, options);
   return data;
 }
 
@@ -166,9 +161,9 @@ struct MakeField {
 
 constexpr std::int16_t kDefaultYear = 1967;
 
-std::u16string byMake(const MakeField& field, std::int32_t make) {
-  if (carsetLoaded()) {
-    std::u16string fromCarset = getFromCarset(field.key, make);
+std::u16string byMake(const IniSection& carset, const MakeField& field, std::int32_t make) {
+  if (carsetLoaded(carset)) {
+    std::u16string fromCarset = getFromCarset(carset, field.key, make);
     if (!fromCarset.empty()) return fromCarset;
   }
   if (make >= 0 && make < 7) {
@@ -205,19 +200,6 @@ std::optional<std::int16_t> parseInt16(std::string_view text) {
   return static_cast<std::int16_t>(value);
 }
 
-std::string readWholeFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw Error(std::strerror(errno));
-  std::string bytes;
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw Error(std::strerror(EIO));
-  return bytes;
-}
-
 // The lexical normal form of a directory path: no "." parts, ".." folded,
 // no repeated or trailing separators.
 std::string normalizePath(const std::string& path) {
@@ -243,16 +225,6 @@ std::string normalizePath(const std::string& path) {
   return out.empty() ? "." : out;
 }
 
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool isRegular(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // The ".cst" regular files directly inside `dir`, as absolute paths, sorted byte-wise.
 std::vector<std::string> carsetFilesIn(const std::string& dir) {
   DIR* listing = ::opendir(dir.c_str());
@@ -263,7 +235,7 @@ std::vector<std::string> carsetFilesIn(const std::string& dir) {
     if (name == "." || name == "..") continue;
     const std::string path = dir == "/" ? "/" + name : dir + "/" + name;
     // Entries that vanish or cannot be examined while listed are skipped.
-    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".cst") != 0 || !isRegular(path)) continue;
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".cst") != 0 || !isRegularFile(path)) continue;
     found.push_back(absolutePath(path));
   }
   ::closedir(listing);
@@ -273,15 +245,15 @@ std::vector<std::string> carsetFilesIn(const std::string& dir) {
 
 }  // namespace
 
-IniSection& carsetIni() {
-  static IniSection tree("root");
-  return tree;
+const std::vector<std::string>& defaultCarsetSearch() {
+  static const std::vector<std::string> dirs = {"cst", ".", "/GPL/Mods/GEM+", "C:/Sierra/gpl/Mods/GEM+",
+                                                "C:/Program Files (x86)/GPL/Mods/GEM+"};
+  return dirs;
 }
 
-std::vector<std::string> CSTSearch = {"cst", ".", "/GPL/Mods/GEM+", "C:/Sierra/gpl/Mods/GEM+",
-                                      "C:/Program Files (x86)/GPL/Mods/GEM+"};
+std::vector<std::string> CSTSearch = defaultCarsetSearch();
 
-bool carsetLoaded() { return !carsetIni().sections().empty(); }
+bool carsetLoaded(const IniSection& tree) { return !tree.sections().empty(); }
 
 std::string parseIni(IniSection& tree, const std::string& filename) {
   if (filename.empty()) return {};
@@ -296,9 +268,9 @@ std::string parseIni(IniSection& tree, const std::string& filename) {
   }
 }
 
-void findGPLCstFile(const std::u16string& carsetName) {
+std::optional<Carset> findGPLCstFile(const std::u16string& carsetName, const std::vector<std::string>& dirs) {
   std::vector<std::string> candidates;
-  for (const std::string& dir : CSTSearch) {
+  for (const std::string& dir : dirs) {
     const std::string normal = normalizePath(dir);
     if (!isDirectory(normal)) continue;
     const std::vector<std::string> files = carsetFilesIn(normal);
@@ -312,27 +284,42 @@ void findGPLCstFile(const std::u16string& carsetName) {
     const std::u16string carDir = toUtf16(tree.getSection("Carset").getKey("CarDir"));
     if (toLowerWide(carDir) == wanted) matches.emplace_back(path, std::move(tree));
   }
-  if (matches.empty()) return;
+  if (matches.empty()) return std::nullopt;
   if (matches.size() > 1) {
     std::erase_if(matches, [](const auto& m) { return !isInCarset("Carset", "Engines", m.second); });
-    if (matches.empty()) return;
+    if (matches.empty()) return std::nullopt;
   }
-  carsetIni() = std::move(matches.front().second);
-  // The report is made from this file too: it must never be written over it.
-  protectInput(matches.front().first, "carset");
   cerr.writefln("Using carset file %s", matches.front().first);
+  return Carset{std::move(matches.front().second), matches.front().first};
 }
 
-std::u16string teamByMake(std::int32_t make) { return byMake({"Team", &TeamsGPL, "unkTeam"}, make); }
+Carset settleCarset(const LoadOptions& options, const std::u16string& carsetName) {
+  Carset carset;
+  const std::string error = parseIni(carset.tree, options.carsetFile);
+  if (!error.empty()) err(2, error);
+  if (!options.carsetFile.empty()) carset.file = options.carsetFile;
+  if (options.searchCarset && !carsetLoaded(carset.tree)) {
+    if (std::optional<Carset> found = findGPLCstFile(carsetName, options.searchDirs)) carset = std::move(*found);
+  }
+  return carset;
+}
 
-std::u16string chassisByMake(std::int32_t make) { return byMake({"Name", &ChassisGPL, "unkMake"}, make); }
+std::u16string teamByMake(const IniSection& carset, std::int32_t make) {
+  return byMake(carset, {"Team", &TeamsGPL, "unkTeam"}, make);
+}
 
-std::u16string engineByMake(std::int32_t make) { return byMake({"Engine", &EnginesGPL, "unkEngine"}, make); }
+std::u16string chassisByMake(const IniSection& carset, std::int32_t make) {
+  return byMake(carset, {"Name", &ChassisGPL, "unkMake"}, make);
+}
 
-std::int16_t modYear() {
-  if (!carsetLoaded()) return kDefaultYear;
+std::u16string engineByMake(const IniSection& carset, std::int32_t make) {
+  return byMake(carset, {"Engine", &EnginesGPL, "unkEngine"}, make);
+}
+
+std::int16_t modYear(const IniSection& carset) {
+  if (!carsetLoaded(carset)) return kDefaultYear;
   try {
-    return getNumberFromCarset("Carset", "Year", carsetIni());
+    return getNumberFromCarset("Carset", "Year", carset);
   } catch (const Error&) {
     return kDefaultYear;
   }
@@ -342,8 +329,8 @@ bool isInCarset(const std::string& section, const std::string& key, const IniSec
   return carsetSection(tree, section, key) != nullptr;
 }
 
-std::u16string getFromCarset(const std::string& key, std::int32_t make) {
-  const IniSection* car = carsetSection(carsetIni(), fmt::format("Car{}", make), key);
+std::u16string getFromCarset(const IniSection& carset, const std::string& key, std::int32_t make) {
+  const IniSection* car = carsetSection(carset, fmt::format("Car{}", make), key);
   return car != nullptr ? toUtf16(car->getKey(key)) : std::u16string();
 }
 
@@ -384,16 +371,16 @@ Driver loadDriver(const DriverInfo& d) {
   return driver;
 }
 
-Entry loadEntry(const DriverInfo& d) {
+Entry loadEntry(const DriverInfo& d, const IniSection& carset) {
   Entry entry;
   entry.startNum = narrowStartNumber(d.startnum);
   entry.make = static_cast<std::uint32_t>(d.make.value());
   entry.carid = d.carid;
   entry.carClass = wide(toString(static_cast<CarClass>(d.carclass.value())));
-  entry.team = teamByMake(d.make);
-  entry.chassis = chassisByMake(d.make);
-  entry.engine = engineByMake(d.make);
-  const std::int16_t carsetYear = modYear();
+  entry.team = teamByMake(carset, d.make);
+  entry.chassis = chassisByMake(carset, d.make);
+  entry.engine = engineByMake(carset, d.make);
+  const std::int16_t carsetYear = modYear(carset);
   entry.year = d.textflag == 0 ? GEM(d).modYear() : carsetYear;
   if (d.textflag != 1 && entry.year != carsetYear) {
     cerr.writefln("Warning: entry #%s year %s doesn't match carset year %s", entry.startNum, entry.year, carsetYear);
@@ -404,10 +391,10 @@ Entry loadEntry(const DriverInfo& d) {
 
 }  // namespace
 
-Entries Entry::loadArr(const RpyGPL& reader) {
+Entries Entry::loadArr(const RpyGPL& reader, const IniSection& carset) {
   std::vector<Entry> entries;
   entries.reserve(reader.drivers.size());
-  for (const DriverInfo* d : reader.drivers) entries.push_back(loadEntry(*d));
+  for (const DriverInfo* d : reader.drivers) entries.push_back(loadEntry(*d, carset));
   return Entries(std::move(entries));
 }
 
@@ -432,19 +419,18 @@ std::vector<Session> Session::loadArr(const RpyGPL& reader, const Entries& entri
   return sessions;
 }
 
-std::vector<Event> Event::loadArr(const RpyGPL& reader) {
+std::vector<Event> Event::loadArr(const RpyGPL& reader, const LoadOptions& options, Carset& carset) {
   Event event;
   event.track = fromCodePage(std::span<const std::uint8_t>(reader.wkinfo->track));
   event.carset = fromCodePage(std::span<const std::uint8_t>(reader.wkinfo->carset));
-  const std::string carsetError = parseIni(carsetIni(), cstfile);
-  if (!carsetError.empty()) err(2, carsetError);
-  if (hasOpt("cst-auto") && !carsetLoaded()) findGPLCstFile(event.carset);
-  event.entries = Entry::loadArr(reader);
+  // The carset comes first: the entries' names and years are read from it.
+  carset = settleCarset(options, event.carset);
+  event.entries = Entry::loadArr(reader, carset.tree);
   event.sessions = Session::loadArr(reader, event.entries);
   return {std::move(event)};
 }
 
-void DataGPL::load(RpyFile& file) {
+void DataGPL::load(RpyFile& file, const LoadOptions& options) {
   rpyReader = std::make_unique<RpyGPL>(file);
   fpsValue = rpyReader->fps();
   rpyVersion = file.root().ver();
@@ -453,7 +439,7 @@ void DataGPL::load(RpyFile& file) {
   replay.saverFirstName = fromCodePage(std::span<const std::uint8_t>(info.first_name));
   replay.saverLastName = fromCodePage(std::span<const std::uint8_t>(info.last_name));
   replay.saverId = info.saverid;
-  events = Event::loadArr(*rpyReader);
+  events = Event::loadArr(*rpyReader, options, carset);
 }
 
 }  // namespace marvolt

@@ -7,20 +7,37 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "frontend/enums.hpp"
+#include "model/ini.hpp"
 #include "replay/rpylib.hpp"
 
 namespace marvolt {
 
 class Timing;
 class Entries;
-class IniSection;
 using SessT = WeekendInfo::SessT;
+
+/// The directories a carset is searched in when no others are given, in order.
+const std::vector<std::string>& defaultCarsetSearch();
+
+/// What loading a replay needs to settle its carset.
+struct LoadOptions {
+  std::string carsetFile;          ///< the carset file to use; empty: none named
+  bool searchCarset = false;       ///< search for the replay's carset when none is named
+  std::vector<std::string> searchDirs = defaultCarsetSearch();   ///< where to search, in order
+};
+
+/// The carset a model was loaded with.
+struct Carset {
+  IniSection tree{"root"};   ///< the parsed file; without sections when no carset is used
+  std::string file;          ///< the file it was read from; empty when none
+};
 
 /// The elements of an array view that satisfy a predicate, found lazily, in
 /// order. (A plain forward range of its own: the standard library's filter
@@ -163,8 +180,8 @@ struct Entry {
   static Entry placeholderEntry();
   /// One line: start number, team, chassis-engine, drivers.
   std::u16string toString() const;
-  /// One entry per driver record of the replay, in file order.
-  static Entries loadArr(const RpyGPL& reader);
+  /// One entry per driver record of the replay, in file order, named from `carset`.
+  static Entries loadArr(const RpyGPL& reader, const IniSection& carset);
 };
 
 /// The entries of an event.
@@ -230,8 +247,8 @@ struct Event {
 
   /// Text form: track, carset, entries, sessions.
   std::u16string toString() const;
-  /// The event of the replay (settles the carset first).
-  static std::vector<Event> loadArr(const RpyGPL& reader);
+  /// The event of the replay; settles the carset into `carset` first.
+  static std::vector<Event> loadArr(const RpyGPL& reader, const LoadOptions& options, Carset& carset);
 };
 
 /// Base of the model's classes.
@@ -250,7 +267,7 @@ class DataI {
  public:
   virtual ~DataI() = default;
   /// Fills the model from the opened replay.
-  virtual void load(RpyFile& file) = 0;
+  virtual void load(RpyFile& file, const LoadOptions& options) = 0;
 };
 
 class DataGPL;
@@ -260,7 +277,7 @@ class Data : public DataObj, public DataI {
  public:
   explicit Data(Game g) : DataObj(g) {}
   /// Fills the model from the opened replay.
-  void load(RpyFile& file) override = 0;
+  void load(RpyFile& file, const LoadOptions& options = {}) override = 0;
   /// The object itself, through parent().
   virtual const DataObj& pokus() const { return parent(); }
   /// The object as a GPL model; the game must be GPL.
@@ -273,11 +290,12 @@ class Data : public DataObj, public DataI {
   /// An empty model for `game`; null for games without a model.
   static std::unique_ptr<Data> create(Game game);
   /// The model of the opened replay `file`, loaded.
-  static std::unique_ptr<Data> create(RpyFile& file);
+  static std::unique_ptr<Data> create(RpyFile& file, const LoadOptions& options = {});
 
   std::uint32_t rpyVersion = 0;
   ReplayData replay;
   std::vector<Event> events;
+  Carset carset;   ///< the carset the names were taken from
 };
 
 /// The model of a GPL replay.
@@ -285,7 +303,7 @@ class DataGPL : public Data {
  public:
   DataGPL() : Data(Game::GPL) {}
   /// Reads the replay and fills the model.
-  void load(RpyFile& file) override;
+  void load(RpyFile& file, const LoadOptions& options = {}) override;
   /// "Grand Prix Legends".
   std::u16string gameName() const override { return u"Grand Prix Legends"; }
   /// The replay's frame rate.
@@ -299,30 +317,32 @@ class DataGPL : public Data {
 
 // ---------------------------------------------------------------- carsets
 
-/// The carset in use: a tree with a root named "root"; loaded when it has a section.
-extern IniSection& carsetIni();
-/// The directories searched for a carset file, in order.
+/// The directories the marvolt driver searches for a carset file, in order.
 extern std::vector<std::string> CSTSearch;
 
-/// Whether a carset is loaded.
-bool carsetLoaded();
+/// Whether `tree` holds a carset (any section).
+bool carsetLoaded(const IniSection& tree);
 /// Parses the carset file `filename` into `tree`; returns the error message
 /// (prefixed with the file name), or empty text on success.
 std::string parseIni(IniSection& tree, const std::string& filename);
-/// Searches the carset directories for the carset named `carsetName` and loads it.
-void findGPLCstFile(const std::u16string& carsetName);
+/// Searches `dirs` for the carset named `carsetName`; announces and returns
+/// the one found, or nothing.
+std::optional<Carset> findGPLCstFile(const std::u16string& carsetName, const std::vector<std::string>& dirs);
+/// The carset a load asks for: the named file (a failure to parse it ends
+/// the run with status 2), else the one found by the search, else none.
+Carset settleCarset(const LoadOptions& options, const std::u16string& carsetName);
 /// Team name of a make.
-std::u16string teamByMake(std::int32_t make);
+std::u16string teamByMake(const IniSection& carset, std::int32_t make);
 /// Chassis name of a make.
-std::u16string chassisByMake(std::int32_t make);
+std::u16string chassisByMake(const IniSection& carset, std::int32_t make);
 /// Engine name of a make.
-std::u16string engineByMake(std::int32_t make);
+std::u16string engineByMake(const IniSection& carset, std::int32_t make);
 /// The carset's model year, or 1967.
-std::int16_t modYear();
+std::int16_t modYear(const IniSection& carset);
 /// Whether `tree` has a section `section` with key `key`.
 bool isInCarset(const std::string& section, const std::string& key, const IniSection& tree);
 /// The carset value of "Team", "Name" or "Engine" for a make; empty when absent.
-std::u16string getFromCarset(const std::string& key, std::int32_t make);
+std::u16string getFromCarset(const IniSection& carset, const std::string& key, std::int32_t make);
 /// Key `key` of section `section` as a 16-bit number; throws when missing or no number.
 std::int16_t getNumberFromCarset(const std::string& section, const std::string& key, const IniSection& tree);
 /// Key `key` of section `section` as wide text; throws when missing.

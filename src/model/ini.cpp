@@ -1,11 +1,6 @@
 #include "model/ini.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace marvolt {
@@ -99,16 +94,13 @@ std::size_t anyLineBreakAt(std::string_view text, std::size_t i) {
   return 0;
 }
 
-// Length of the line break at `text[i]`, or 0: LF only.
-std::size_t lineFeedAt(std::string_view text, std::size_t i) { return text[i] == '\n' ? 1 : 0; }
-
 // Calls `onLine(line, number)` for every line of the text, numbered from 1.
 template <typename OnLine>
-void forEachLine(std::string_view text, bool anyLineBreak, OnLine onLine) {
+void forEachLine(std::string_view text, OnLine onLine) {
   std::size_t start = 0;
   std::size_t number = 1;
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t breakLength = anyLineBreak ? anyLineBreakAt(text, i) : lineFeedAt(text, i);
+    const std::size_t breakLength = anyLineBreakAt(text, i);
     if (breakLength == 0) {
       ++i;
       continue;
@@ -127,37 +119,6 @@ std::string_view nextPathPart(std::string_view& path, bool& more) {
   const std::string_view part = path.substr(0, dot);
   path.remove_prefix(more ? dot + 1 : path.size());
   return part;
-}
-
-// Closes a file descriptor when leaving scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { ::close(fd_); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// The whole content of a file; a failure carries the system's reason.
-std::string readFile(const std::string& filename) {
-  const int fd = ::open(filename.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(std::strerror(errno));
-  const FileDescriptor file(fd);
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
-    if (count == 0) return content;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw Error(std::strerror(errno));
-    }
-    content.append(buffer, static_cast<std::size_t>(count));
-  }
 }
 
 // The bytes an inheritance of these keys counts against its budget.
@@ -415,15 +376,6 @@ std::vector<std::string> IniSection::split(std::string_view text, std::string_vi
 
 // ---- parsing ----
 
-void IniSection::parse(const std::string& filename, bool lookups) { parseText(readFile(filename), false, lookups); }
-
-void IniSection::parseString(std::string_view text, bool lookups) { parseText(text, true, lookups); }
-
-IniSection IniSection::Parse(const std::string& filename, bool lookups) {
-  IniSection root;
-  root.parse(filename, lookups);
-  return root;
-}
 
 IniSection IniSection::ParseString(std::string_view text, bool lookups) {
   IniSection root;
@@ -438,9 +390,9 @@ struct IniSection::ParseState {
   std::size_t inheritBudget;   // bytes inheritance may still copy
 };
 
-void IniSection::parseText(std::string_view text, bool anyLineBreak, bool lookups) {
+void IniSection::parseString(std::string_view text, bool lookups) {
   ParseState state{this, 0, kInheritAllowance + kInheritGrowthFactor * text.size()};
-  forEachLine(text, anyLineBreak, [&](std::string_view line, std::size_t number) {
+  forEachLine(text, [&](std::string_view line, std::size_t number) {
     state.number = number;
     parseLine(line, state);
   });

@@ -153,13 +153,8 @@ class IniSection {
   static std::vector<std::string> split(std::string_view text, std::string_view delimiter,
                                         std::size_t limit = std::numeric_limits<std::size_t>::max());
 
-  /// Parses the named file (lines end at LF) into this section; throws Error
-  /// with the system's reason when the file cannot be read.
-  void parse(const std::string& filename, bool lookups = false);
   /// Parses the text (lines end at any Unicode line break) into this section.
   void parseString(std::string_view text, bool lookups = false);
-  /// A section named "root" holding the parsed file.
-  static IniSection Parse(const std::string& filename, bool lookups = false);
   /// A section named "root" holding the parsed text.
   static IniSection ParseString(std::string_view text, bool lookups = false);
   /// Expands the %section.key% references in the values of this section and all below it.
@@ -179,7 +174,6 @@ class IniSection {
   void relinkChildren();
   void rebuildIndex();
   struct ParseState;
-  void parseText(std::string_view text, bool anyLineBreak, bool lookups);
   void parseLine(std::string_view line, ParseState& state);
   IniSection& openHeader(std::string_view inner, ParseState& state);
   void expandLookups(const IniSection& top, std::size_t& budget);

@@ -326,6 +326,11 @@ std::uint32_t replayVersion(const ChunkLbl& lbl) {
 
 RpyFile::RpyFile(const std::string& path) : ChunkFile(path), root_(getChunk(0)) { verFn = replayVersion; }
 
+RpyFile::RpyFile(std::span<const std::uint8_t> bytes, std::string name)
+    : ChunkFile(bytes, std::move(name)), root_(getChunk(0)) {
+  verFn = replayVersion;
+}
+
 Chunk RpyFile::open(const std::string& path) {
   // The container re-maps the file and then validates it through open().
   return ChunkFile::open(path);

@@ -211,6 +211,9 @@ class RpyFile : public ChunkFile {
  public:
   /// Checks and maps the path; nothing is validated yet.
   explicit RpyFile(const std::string& path);
+  /// Reads the caller's bytes in place under the file name `name`; the bytes
+  /// must outlive the object. Nothing is validated yet.
+  RpyFile(std::span<const std::uint8_t> bytes, std::string name);
   /// Maps another file and validates it.
   Chunk open(const std::string& path) override;
   /// Validates the file as a container and as a GPL replay; returns the outer chunk.

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
+#include "frontend/marvolt.hpp"
 
 namespace marvolt {
 namespace {
@@ -44,10 +47,22 @@ TEST(FormatErr, TextsWhereAFormatIsExpectedAreFormats) {
   EXPECT_EQ(formatErr(plainAfterFormat), "n=5 and 6");
 }
 
-TEST(Diagnostics, ErrPrintsTheMessageAndEndsWithTheStatus) {
-  EXPECT_EXIT(err(2, "cannot read %s: no such file", "x.cst"), ::testing::ExitedWithCode(2),
+// A fatal error travels up to the program's top level, which prints it and ends with its status.
+TEST(Diagnostics, ErrEndsTheRunWithTheMessageAndTheStatus) {
+  const auto fatal = [](int, const char* const* argv) -> int {
+    err(std::atoi(argv[0]), "cannot read %s: no such file", argv[1]);
+  };
+  const char* const carset[] = {"2", "x.cst"};
+  EXPECT_EXIT(std::exit(runProgram(fatal, 2, carset)), ::testing::ExitedWithCode(2),
               "^Error: cannot read x.cst: no such file\n$");
-  EXPECT_EXIT(err(-1, " accessing file ", "a: b"), ::testing::ExitedWithCode(255), "^Error:  accessing file a: b\n$");
+  const char* const replay[] = {"-1", "r.rpy"};
+  EXPECT_EXIT(std::exit(runProgram(fatal, 2, replay)), ::testing::ExitedWithCode(255),
+              "^Error: cannot read r.rpy: no such file\n$");
+  try {
+    err(-1, " accessing file ", "a: b");
+  } catch (const ExitError& e) {
+    EXPECT_EQ(std::make_pair(e.status(), e.message()), std::make_pair(-1, std::string(" accessing file a: b")));
+  }
 }
 
 TEST(CodePage, Windows1252ToWideAndUtf8) {

@@ -12,9 +12,7 @@
 
 #include "frontend/enums.hpp"
 #include "frontend/error.hpp"
-#include "frontend/globals.hpp"
 #include "model/data.hpp"
-#include "model/ini.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
 #include "support/harness.hpp"
@@ -33,15 +31,11 @@ struct Outcome {
 enum class Reports { TextOnly, EveryWay };
 
 /// Opens, loads and reports the replay at `path` as a run of marvolt without
-/// options does (no carset: its fatal exit is never reached in-process).
+/// options does.
 /// EveryWay adds the key=value report and both formats with "--laps" and "--no-header".
 inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
   using Format = marvolt::Report::Format;
   using marvolt::Flag;
-  marvolt::resetFlags();
-  marvolt::opts.clear();
-  marvolt::cstfile.clear();
-  marvolt::carsetIni() = marvolt::IniSection("root");
   Outcome outcome;
   try {
     marvolt::RpyFile file(path);

@@ -85,32 +85,32 @@ class CarsetLookup : public ::testing::Test {
  protected:
   void load(const std::string& text) {
     writeText(dir.file("set.cst"), text);
-    ASSERT_EQ(parseIni(carsetIni(), dir.file("set.cst")), "");
+    ASSERT_EQ(parseIni(carset, dir.file("set.cst")), "");
   }
-  void TearDown() override { carsetIni() = IniSection("root"); }
   TempDir dir;
+  IniSection carset{"root"};
 };
 
 TEST_F(CarsetLookup, CarsetValuesFallBackToBuiltInNames) {
   // Makes outside the built-in tables get placeholders numbered by their low byte.
-  EXPECT_EQ(teamByMake(300), u"unkTeam44");
-  EXPECT_EQ(engineByMake(-1), u"unkEngine255");
-  EXPECT_EQ(modYear(), 1967);
+  EXPECT_EQ(teamByMake(carset, 300), u"unkTeam44");
+  EXPECT_EQ(engineByMake(carset, -1), u"unkEngine255");
+  EXPECT_EQ(modYear(carset), 1967);
   load("[Carset]\nYear = 1969\n[Car4]\nTeam = Ferrari\n[Car5]\nTeam =\nName = \"49B\"\n");
-  EXPECT_EQ(teamByMake(4) + u"/" + engineByMake(4), u"Ferrari/Ferrari V12");
-  EXPECT_EQ(teamByMake(5) + u"/" + chassisByMake(5), u"Team Lotus/49B");
-  EXPECT_EQ(chassisByMake(7), u"unkMake7");
-  EXPECT_EQ(modYear(), 1969);
-  EXPECT_THROW(getNumberFromCarset("Carset", "Nope", carsetIni()), Error);
+  EXPECT_EQ(teamByMake(carset, 4) + u"/" + engineByMake(carset, 4), u"Ferrari/Ferrari V12");
+  EXPECT_EQ(teamByMake(carset, 5) + u"/" + chassisByMake(carset, 5), u"Team Lotus/49B");
+  EXPECT_EQ(chassisByMake(carset, 7), u"unkMake7");
+  EXPECT_EQ(modYear(carset), 1969);
+  EXPECT_THROW(getNumberFromCarset("Carset", "Nope", carset), Error);
 }
 
 TEST_F(CarsetLookup, BadYearsKeep1967AndErrorsNameTheFile) {
   for (const char* year : {"1969a", "", "40000", "19 69"}) {
     load(std::string("[Carset]\nYear = ") + year + "\n");
-    EXPECT_EQ(modYear(), 1967) << year;
+    EXPECT_EQ(modYear(carset), 1967) << year;
   }
   load("[Carset]\nYear = -12\n");
-  EXPECT_EQ(modYear(), -12);
+  EXPECT_EQ(modYear(carset), -12);
   // A failed parse leaves the tree as it was.
   IniSection tree("root");
   writeText(dir.file("bad.cst"), "[Carset]\n\nno equals sign\n");

@@ -93,11 +93,6 @@ TEST(IniLines, UnicodeLineBreaksAndWhiteSpace) {
       "\xC2\xA0[s]\xE3\x80\x80\n\t\xE2\x80\x83k\xE2\x80\xAF=\xE2\x80\x8A v w\xC2\x85\nn = \xE2\x80\x8B\n");
   EXPECT_EQ(ini.getSection("s").getKey("k"), "v w");
   EXPECT_EQ(ini.getSection("s").getKey("n"), "\xE2\x80\x8B");  // zero-width space is no white space
-  // Read from a file, only a line feed ends a line.
-  testsupport::TempDir dir;
-  std::ofstream(dir.file("a.ini"), std::ios::binary) << "[s]\r\nk = v\fw\r\n";
-  EXPECT_EQ(IniSection::Parse(dir.file("a.ini")).getSection("s").getKey("k"), "v\fw");
-  EXPECT_THROW(IniSection::Parse(dir.file("missing.ini")), Error);
 }
 
 TEST(IniLookups, ReferencesAreReplacedOnce) {

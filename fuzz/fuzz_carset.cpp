@@ -1,6 +1,6 @@
-// Fuzz target: carset text through the carset parse (with the message the
-// fatal exit of a bad carset would compose), the name and year lookups, and
-// the carset search over a directory holding the text as a ".cst" file.
+// Fuzz target: carset text through the carset parse (with the message a bad
+// carset ends the run with), the name and year lookups, and the carset
+// search over a directory holding the text as a ".cst" file.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "frontend/error.hpp"
 #include "frontend/telvo.hpp"
 #include "model/data.hpp"
 #include "model/ini.hpp"
-#include "scratch_file.hpp"
 
 namespace {
 
@@ -36,18 +36,16 @@ const char* searchDirectory() {
   return searchPath;
 }
 
-void resetCarset() { marvolt::carsetIni() = marvolt::IniSection("root"); }
-
 // What the loading asks of a carset: names of every make (valid, unknown,
 // negative), the year, and the keys the search reads.
-void lookUpNames() {
+void lookUpNames(const marvolt::IniSection& carset) {
   for (const std::int32_t make : {-1, 0, 3, 6, 7, 300}) {
-    marvolt::teamByMake(make);
-    marvolt::chassisByMake(make);
-    marvolt::engineByMake(make);
+    marvolt::teamByMake(carset, make);
+    marvolt::chassisByMake(carset, make);
+    marvolt::engineByMake(carset, make);
   }
-  marvolt::modYear();
-  marvolt::isInCarset("Carset", "Engines", marvolt::carsetIni());
+  marvolt::modYear(carset);
+  marvolt::isInCarset("Carset", "Engines", carset);
 }
 
 // The carset directory name the text gives, or a name no carset gives.
@@ -59,35 +57,31 @@ std::u16string carDirOf(const marvolt::IniSection& tree) {
   }
 }
 
-void search(const std::uint8_t* data, std::size_t size, const std::u16string& carDir) {
+void search(std::string_view bytes, const std::u16string& carDir) {
   std::ofstream(std::string(searchDirectory()) + "/fuzz.cst", std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  marvolt::CSTSearch = {searchDirectory()};
-  resetCarset();
-  marvolt::findGPLCstFile(carDir);
-  lookUpNames();
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (const auto found = marvolt::findGPLCstFile(carDir, {searchDirectory()})) lookUpNames(found->tree);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static marvolt_fuzz::ScratchFile scratch;
-  resetCarset();
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  marvolt::IniSection carset("root");
   try {
-    const std::string error = marvolt::parseIni(marvolt::carsetIni(), scratch.write(data, size));
-    if (!error.empty()) {
-      // The loading ends the run with this message through the fatal exit,
-      // which reads it as a format; compose it as that exit would.
-      const marvolt::FmtArg message[] = {marvolt::FmtArg(error)};
-      try {
-        marvolt::formatErr(message);
-      } catch (const marvolt::FormatError&) {
-      }
-      return 0;
+    marvolt::parseCarset(carset, bytes);
+  } catch (const marvolt::Error& e) {
+    // A bad carset ends the run with the file name and this message, which
+    // is read as a format; compose it as the run would.
+    try {
+      marvolt::err(2, "fuzz.cst: " + e.message());
+    } catch (const marvolt::Error&) {
     }
-    lookUpNames();
-    const std::u16string carDir = carDirOf(marvolt::carsetIni());
-    search(data, size, carDir);
+    return 0;
+  }
+  try {
+    lookUpNames(carset);
+    search(bytes, carDirOf(carset));
   } catch (const marvolt::Error&) {
     // Errors of the lookups and the search end a run with a message.
   }

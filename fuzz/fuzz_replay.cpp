@@ -1,31 +1,20 @@
 // Fuzz target: replay bytes through the whole pipeline of one run: open the
-// file, load the model, and build both report formats with and without the
+// bytes, load the model, and build every report format with and without the
 // header and the lap dump, plus the diagnostic dumps of the records. A
 // marvolt::Error is the expected answer to bad bytes; anything else (a
 // sanitizer report, another exception, an abort) is a finding.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "frontend/enums.hpp"
 #include "frontend/error.hpp"
-#include "frontend/globals.hpp"
 #include "model/data.hpp"
-#include "model/ini.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
-#include "scratch_file.hpp"
 
 namespace {
-
-// The program-wide settings as a run without options leaves them. No carset
-// is named, so the loading never reaches the fatal exit of a bad carset.
-void resetProgramState() {
-  marvolt::resetFlags();
-  marvolt::opts.clear();
-  marvolt::cstfile.clear();
-  marvolt::carsetIni() = marvolt::IniSection("root");
-}
 
 void reportEveryWay(const marvolt::Data& model) {
   using marvolt::Flag;
@@ -57,11 +46,8 @@ void dumpRecords(const marvolt::DataGPL& model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static marvolt_fuzz::ScratchFile scratch;
-  const std::string& path = scratch.write(data, size);
-  resetProgramState();
   try {
-    marvolt::RpyFile file(path);
+    marvolt::RpyFile file(std::span<const std::uint8_t>(data, size), "fuzz.rpy");
     file.open();
     std::unique_ptr<marvolt::Data> model = marvolt::Data::create(file.game());
     model->load(file);

@@ -255,13 +255,16 @@ std::vector<std::string> CSTSearch = defaultCarsetSearch();
 
 bool carsetLoaded(const IniSection& tree) { return !tree.sections().empty(); }
 
+void parseCarset(IniSection& tree, std::string_view bytes) {
+  IniSection fresh("root");
+  fresh.parseString(fromCodePageUtf8(bytes), false);
+  tree = std::move(fresh);
+}
+
 std::string parseIni(IniSection& tree, const std::string& filename) {
   if (filename.empty()) return {};
   try {
-    const std::string text = fromCodePageUtf8(readWholeFile(filename));
-    IniSection fresh("root");
-    fresh.parseString(text, false);
-    tree = std::move(fresh);
+    parseCarset(tree, readWholeFile(filename));
     return {};
   } catch (const Error& e) {
     return filename + ": " + e.what();

@@ -322,6 +322,9 @@ extern std::vector<std::string> CSTSearch;
 
 /// Whether `tree` holds a carset (any section).
 bool carsetLoaded(const IniSection& tree);
+/// Parses carset text (Windows-1252 bytes) into `tree`; throws on a syntax
+/// error, leaving `tree` as it was.
+void parseCarset(IniSection& tree, std::string_view bytes);
 /// Parses the carset file `filename` into `tree`; returns the error message
 /// (prefixed with the file name), or empty text on success.
 std::string parseIni(IniSection& tree, const std::string& filename);

@@ -13,16 +13,12 @@ namespace {
 using testsupport::Bytes, testsupport::chunk, testsupport::concat, testsupport::container, testsupport::rawChunk;
 using testsupport::outerFile;
 
+// Most cases read the container from memory; the file-system cases map real paths.
 class ChunkFileTest : public ::testing::Test {
  protected:
-  std::string write(const Bytes& bytes) {
-    testsupport::writeFile(path, bytes);
-    return path;
-  }
   std::string openError(const Bytes& bytes) {
-    write(bytes);
     try {
-      ChunkFile(path).open();
+      ChunkFile(std::span<const std::uint8_t>(bytes), path).open();
     } catch (const Error& e) {
       return e.what();
     }
@@ -59,7 +55,8 @@ TEST_F(ChunkFileTest, NavigationOverPaddedChunksAndContainers) {
   const Bytes content = concat({rawChunk("AAAA", 1, Bytes(4, 0)), rawChunk("BBBB", 5, Bytes(8, 0)),
                                 rawChunk("CCCC", 0, {}), container("BOXX", {}),
                                 container("BOXX", {chunk("KIDS", {}), chunk("KIDS", {1})})});
-  ChunkFile file(write(outerFile(0x0102, content)));
+  const Bytes bytes = outerFile(0x0102, content);
+  ChunkFile file(std::span<const std::uint8_t>(bytes), path);
   const Chunk root = file.open();
   EXPECT_EQ(file.ver(), 0x0102u);
   const Chunk a = innerChunk(root, 0);
@@ -84,7 +81,8 @@ TEST_F(ChunkFileTest, NavigationOverPaddedChunksAndContainers) {
 
 // The outer chunk claims 4 data bytes: no child header fits, and nothing is read past the mapping.
 TEST_F(ChunkFileTest, HeadersNearTheEndNeverReadPastTheMapping) {
-  ChunkFile file(write(outerFile(2, Bytes{'D', 'H', 'P', 'R'})));
+  const Bytes bytes = outerFile(2, Bytes{'D', 'H', 'P', 'R'});
+  ChunkFile file(std::span<const std::uint8_t>(bytes), path);
   const Chunk root = file.open();
   EXPECT_FALSE(innerChunk(root, 0).valid());
   EXPECT_THROW(innerChunk(root, ChunkLbl::make("DHPR"), 0), Error);

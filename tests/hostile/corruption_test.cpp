@@ -4,9 +4,6 @@
 // or one of the replay errors, never a crash or a stray failure.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -20,7 +17,7 @@
 
 namespace {
 
-using hostile::Outcome, hostile::Reports, hostile::runBytes, hostile::runPipeline;
+using hostile::Outcome, hostile::Reports, hostile::runBytes;
 using namespace testsupport;
 
 // A small but complete weekend: a GEM+ record, a practice with flagged laps
@@ -74,28 +71,19 @@ class Corruption : public ::testing::Test {
  protected:
   TempDir dir;
   const std::string path = dir.file("damaged.rpy");
-
-  // Cuts the file at `path` to its first `n` bytes; with a size, also sets
-  // the outer size field. Cutting a written file is far quicker than
-  // writing every prefix anew.
-  void cutTo(std::size_t n, std::optional<std::uint32_t> outerSize = std::nullopt) {
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(n)), 0);
-    if (!outerSize) return;
-    Bytes field;
-    putLe32(field, *outerSize);
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(::pwrite(fd, field.data(), 4, 8), 4);
-    ::close(fd);
-  }
 };
+
+// The first `n` bytes of a replay; with a size, the outer size field is set to it.
+Bytes prefix(const Bytes& whole, std::size_t n, std::optional<std::uint32_t> outerSize = std::nullopt) {
+  Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+  if (outerSize) setLe32(cut, 8, *outerSize);
+  return cut;
+}
 
 TEST_F(Corruption, EveryPrefixFailsTheContainerChecks) {
   for (const Bytes& whole : replays()) {
-    writeFile(path, whole);
     for (std::size_t n = whole.size(); n-- > 0;) {
-      cutTo(n);
-      const Outcome o = runPipeline(path);
+      const Outcome o = runBytes(path, prefix(whole, n), Reports::TextOnly);
       ASSERT_FALSE(o.reported) << n;
       if (n < 8) {
         EXPECT_EQ(o.error, "Unknown file format reading file " + path) << n;
@@ -128,10 +116,8 @@ TEST_F(Corruption, EveryPrefixWithARepairedLengthReportsOrFailsClearly) {
     // report only.
     const std::size_t lastRead = (lapTableEnds.empty() ? driverTableEnd : *lapTableEnds.rbegin()) + 12;
     const Reports reports = r + 1 == all.size() ? Reports::TextOnly : Reports::EveryWay;
-    writeFile(path, whole);
     for (std::size_t n = std::min(whole.size() - 4, lastRead); n >= 12; n -= 4) {
-      cutTo(n, static_cast<std::uint32_t>(n - 12));
-      const Outcome o = runPipeline(path, reports);
+      const Outcome o = runBytes(path, prefix(whole, n, static_cast<std::uint32_t>(n - 12)), reports);
       hostile::expectClearAnswer(o, path, "prefix " + std::to_string(n) + " of replay " + std::to_string(r));
       EXPECT_TRUE(!o.reported || n >= driverTableEnd) << n;
       EXPECT_TRUE(o.reported || (n != driverTableEnd && lapTableEnds.count(n) == 0)) << n << ": " << o.error;
@@ -270,6 +256,7 @@ TEST_F(Corruption, TheBinaryAnswersAsThePipelineDoes) {
   std::size_t failures = 0;
   for (const Bytes& bytes : damaged) {
     const Outcome inProcess = runBytes(path, bytes, Reports::TextOnly);
+    writeFile(path, bytes);
     writeText(dir.file("old.txt"), "keep me");
     const RunResult r = runIn(dir, {"--force", "-o", "old.txt", "damaged.rpy"});
     EXPECT_EQ(r.out, "");

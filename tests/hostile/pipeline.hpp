@@ -1,12 +1,13 @@
 // Runs a replay through the pipeline of one marvolt run inside the test
-// process (open, load, reports), so that thousands of damaged files can be
-// tried quickly. A marvolt::Error is the clear answer to bad bytes; any
+// process (open, load, reports), from a file or from memory, so that
+// thousands of damaged files can be tried quickly. A marvolt::Error is the clear answer to bad bytes; any
 // other exception escapes and fails the test, a crash ends it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 #include <regex>
 #include <string>
 
@@ -30,43 +31,47 @@ struct Outcome {
 /// How much of the reporting to run on a loaded model.
 enum class Reports { TextOnly, EveryWay };
 
-/// Opens, loads and reports the replay at `path` as a run of marvolt without
-/// options does.
-/// EveryWay adds the key=value report and both formats with "--laps" and "--no-header".
-inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
+/// Loads and reports `file` as a run of marvolt without options does.
+/// EveryWay adds the other formats, and every format with "--laps" and "--no-header".
+inline Outcome runFile(marvolt::RpyFile& file, Reports reports) {
   using Format = marvolt::Report::Format;
   using marvolt::Flag;
   Outcome outcome;
-  try {
-    marvolt::RpyFile file(path);
-    file.open();
-    const std::unique_ptr<marvolt::Data> model = marvolt::Data::create(file.game());
-    model->load(file);
-    outcome.report = marvolt::Report(*model, Format::TXT).toString();
-    if (reports == Reports::EveryWay) {
-      const marvolt::Sections lapsNoHeader = marvolt::Sections()
-                                                 .set(Flag::LAPTIMES, true)
-                                                 .set(Flag::REPLAYINFO, false)
-                                                 .set(Flag::EVENTINFO, false);
-      for (const Format format : {Format::SEMIKV, Format::JSON, Format::HTML}) {
-        marvolt::Report(*model, format).toString();
-      }
-      for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
-        marvolt::Report(*model, format, lapsNoHeader).toString();
-      }
+  file.open();
+  const std::unique_ptr<marvolt::Data> model = marvolt::Data::create(file.game());
+  model->load(file);
+  outcome.report = marvolt::Report(*model, Format::TXT).toString();
+  if (reports == Reports::EveryWay) {
+    const marvolt::Sections lapsNoHeader =
+        marvolt::Sections().set(Flag::LAPTIMES, true).set(Flag::REPLAYINFO, false).set(Flag::EVENTINFO, false);
+    for (const Format format : {Format::SEMIKV, Format::JSON, Format::HTML}) marvolt::Report(*model, format).toString();
+    for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
+      marvolt::Report(*model, format, lapsNoHeader).toString();
     }
-    outcome.reported = true;
-  } catch (const marvolt::Error& e) {
-    outcome.error = e.message();
   }
+  outcome.reported = true;
   return outcome;
 }
 
-/// Writes `bytes` to `path` and runs the pipeline on it.
-inline Outcome runBytes(const std::string& path, const testsupport::Bytes& bytes,
+/// Opens, loads and reports the replay file at `path` (see runFile).
+inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
+  try {
+    marvolt::RpyFile file(path);
+    return runFile(file, reports);
+  } catch (const marvolt::Error& e) {
+    return {false, e.message(), {}};
+  }
+}
+
+/// Loads and reports replay bytes held in memory under the file name `name` (see runFile).
+inline Outcome runBytes(const std::string& name, const testsupport::Bytes& bytes,
                         Reports reports = Reports::EveryWay) {
-  testsupport::writeFile(path, bytes);
-  return runPipeline(path, reports);
+  try {
+    marvolt::RpyFile file(std::span<const std::uint8_t>(bytes), name);
+    return runFile(file, reports);
+  } catch (const marvolt::Error& e) {
+    return {false, e.message(), {}};
+  }
 }
 
 /// `message` with every occurrence of `path` replaced by `name`.

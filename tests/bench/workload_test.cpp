@@ -80,18 +80,4 @@ TEST(Workload, FrameDataChangesNothingMarvoltReads) {
   EXPECT_THROW(benchsupport::writeWorkload(dir.file("big.rpy"), replay, 4ull << 30, true), std::runtime_error);
 }
 
-TEST(Workload, ScaledFieldsMultiplyTheCrossings) {
-  const std::uint64_t one = benchsupport::crossings(benchsupport::fullWeekend(1));
-  const ReplayBuilder ten = benchsupport::fullWeekend(10);
-  EXPECT_EQ(ten.drivers.size(), 400u);
-  // The race ends when the fastest car of the larger field finishes, so
-  // the count is close to, not exactly, ten times the unscaled one.
-  EXPECT_NEAR(static_cast<double>(benchsupport::crossings(ten)), 10.0 * static_cast<double>(one), 0.01 * one);
-  std::vector<std::uint32_t> numbers;
-  for (const DriverRec& d : ten.drivers) numbers.push_back(d.startnum);
-  std::sort(numbers.begin(), numbers.end());
-  for (std::size_t i = 0; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], i + 1) << "start numbers 1..400, once each";
-  EXPECT_THROW(benchsupport::fullWeekend(0), std::runtime_error);
-}
-
 }  // namespace

@@ -80,6 +80,7 @@ TEST(SeasonCommandLine, UsageVersionStatusesAndInvalidValues) {
   testsupport::ReplayBuilder practiceOnly;
   practiceOnly.addSlot(testsupport::kPractice, 10, 604800.0f);
   testsupport::writeFile(dir.file("practice.rpy"), practiceOnly.build());
+  testsupport::writeText(dir.file("bad.cst"), "garbage line\n");
   EXPECT_EQ(answer(season(dir, {})), Answer(3, kUsage, ""));
   EXPECT_EQ(answer(season(dir, {"--help", "--bogus"})), Answer(0, kUsage, ""));
   EXPECT_EQ(answer(season(dir, {"missing.rpy", "--version", "--bogus"})),
@@ -94,6 +95,7 @@ TEST(SeasonCommandLine, UsageVersionStatusesAndInvalidValues) {
       {{"r1.rpy", "missing.rpy", "r2.rpy"}, 1, "Error: cannot read missing.rpy: no such file\n"},
       {{"r1.rpy", "."}, 1, "Error: cannot read .: no such file\n"},
       {{"--cst", "x.cst", "r1.rpy"}, 2, "Error: cannot read x.cst: no such file\n"},
+      {{"--cst", "bad.cst", "r1.rpy", "r2.rpy"}, 2, "Error: bad.cst: Syntax error at line 1\n"},   // once, before any round
       {{"r1.rpy", "practice.rpy"}, 1, "Error: practice.rpy: the replay holds no race session\n"},
   };
   for (const auto& [args, status, err] : cases) EXPECT_EQ(answer(season(dir, args)), Answer(status, "", err));

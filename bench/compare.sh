@@ -6,6 +6,7 @@
 #     text and key=value, against `cat` of the same report; ratio of medians
 #   - marvolt on W1 with 1 MiB against 3 GiB (sparse) of frame data; ratio
 #   - the in-process time per crossing at 1x, 10x and 100x the crossings
+#   - marvolt-season on a season of 20 rounds of W1 (1 MiB of frame data each)
 #   - the peak resident memory of every run
 # Environment: RUNS (timed runs per command, default 300), WARMUP (default 30),
 # KEEP=1 to keep the workloads afterwards.
@@ -33,6 +34,7 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 
 BIN=build/bench/marvolt
+SEASON=build/bench/marvolt-season
 GEN=build/bench/bench/make_workload
 STAGES=build/bench/bench/marvolt_stages
 W=build/bench/workloads
@@ -46,6 +48,10 @@ echo "== writing the workloads into $W" >&2
 "$GEN" "$W/w1-3g.rpy" --frames 3G --sparse >/dev/null
 "$BIN" --laps "$W/w1.rpy" >"$W/w1.txt"
 "$BIN" --laps --format=semikv "$W/w1.rpy" >"$W/w1.kv"
+mkdir -p "$W/season"
+for r in $(seq 1 20); do cp "$W/w1-1m.rpy" "$W/season/round$r.rpy"; done
+rounds=$(printf ' %s' "$W"/season/round*.rpy)
+"$SEASON" $rounds >/dev/null || { echo "marvolt-season failed on the season" >&2; exit 1; }
 # Every variant must give the same report: a run that failed early would
 # look fast.
 for f in w1-1m w1-3g; do
@@ -76,6 +82,7 @@ echo "== timing the whole processes ($RUNS runs each)" >&2
 mapfile -t txt < <(medians "$BIN --laps $W/w1.rpy" "cat $W/w1.txt")
 mapfile -t kv < <(medians "$BIN --laps --format=semikv $W/w1.rpy" "cat $W/w1.kv")
 mapfile -t frames < <(medians "$BIN --laps $W/w1-1m.rpy" "$BIN --laps $W/w1-3g.rpy")
+mapfile -t season < <(medians "$SEASON$rounds")
 
 echo "== measuring peak memory" >&2
 rss_txt=$(peak "$BIN" --laps "$W/w1.rpy")
@@ -84,6 +91,7 @@ rss_kv=$(peak "$BIN" --laps --format=semikv "$W/w1.rpy")
 rss_catkv=$(peak cat "$W/w1.kv")
 rss_1m=$(peak "$BIN" --laps "$W/w1-1m.rpy")
 rss_3g=$(peak "$BIN" --laps "$W/w1-3g.rpy")
+rss_season=$(peak "$SEASON" $rounds)
 
 echo "== timing the stages in process" >&2
 stages="$W/stages.csv"
@@ -134,4 +142,7 @@ $(for s in 1 10 100; do
       "${pc[$s,0]}" "${pc[$s,1]}"
   done)
   100x / 1x: text $flat_txt, key=value $flat_kv (target flat, <= 1.25: text $(verdict "$flat_txt" 1.25), key=value $(verdict "$flat_kv" 1.25))
+
+Season, marvolt-season on 20 rounds of W1 (text, median of $RUNS runs, output to /dev/null)
+  20 rounds  $(printf '%9s ms   peak RSS %s' "${season[0]}" "$(mib "$rss_season")")   (target < 1000 ms: $(verdict "${season[0]}" 1000))
 EOF

@@ -1,8 +1,9 @@
 // Fuzz target: replay bytes through the whole pipeline of one run: open the
 // bytes, load the model, and build every report format with and without the
-// header and the lap dump, plus the diagnostic dumps of the records. A
-// marvolt::Error is the expected answer to bad bytes; anything else (a
-// sanitizer report, another exception, an abort) is a finding.
+// header and the lap dump, the diagnostic dumps of the records, and the
+// standings of a season made of it. A marvolt::Error is the expected answer
+// to bad bytes; anything else (a sanitizer report, another exception, an
+// abort) is a finding.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,9 @@
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
+#include "season/rounds.hpp"
+#include "season/seasonjson.hpp"
+#include "season/seasontxt.hpp"
 
 namespace {
 
@@ -43,6 +47,15 @@ void dumpRecords(const marvolt::DataGPL& model) {
   model.toString();
 }
 
+// The replay as both rounds of a season, scored with a bonus and a dropped
+// score and written both ways; a replay without a race is an Error.
+void scoreAsSeason(const marvolt::Data& model) {
+  const marvolt::Round round = marvolt::roundOf(model, "fuzz.rpy");
+  const marvolt::Standings standings = marvolt::computeStandings({round, round}, marvolt::Scoring{{9, 6, 4}, 1, 1});
+  marvolt::seasonTXT(standings);
+  marvolt::seasonJSON(standings);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model->load(file);
     reportEveryWay(*model);
     dumpRecords(model->asGPL());
+    scoreAsSeason(*model);
   } catch (const marvolt::Error&) {
     // A clear error: the answer marvolt gives to bytes it cannot read.
   }

@@ -27,21 +27,6 @@ namespace {
 constexpr std::string_view kVersion = " v0.6.2";
 constexpr std::string_view kCredit = "Written by the marvolt developers.";
 
-enum class PathState { NotGiven, Awaiting, Given };
-
-struct PendingPath {
-  PathState state = PathState::NotGiven;
-  std::string value;
-  void await() {
-    state = PathState::Awaiting;
-    value.clear();
-  }
-  void give(const std::string& v) {
-    state = PathState::Given;
-    value = v;
-  }
-};
-
 struct FileId {
   dev_t dev;
   ino_t ino;
@@ -52,13 +37,6 @@ struct FileId {
 std::vector<FileId>& protectedInputs() {
   static std::vector<FileId> inputs;
   return inputs;
-}
-
-// The question before an existing output file is replaced; false unless answered y or Y.
-bool confirmOverwrite(const std::string& path) {
-  cerr.writef("Output file %s already exists. Overwrite ? (Y/N): ", path);
-  const int answer = std::getchar();
-  return answer == 'y' || answer == 'Y';
 }
 
 void writeToStdout(std::string_view text) {
@@ -152,6 +130,12 @@ std::string makeReport(const std::string& replayPath, Report::Format format) {
 
 }  // namespace
 
+bool confirmOverwrite(const std::string& path) {
+  cerr.writef("Output file %s already exists. Overwrite ? (Y/N): ", path);
+  const int answer = std::getchar();
+  return answer == 'y' || answer == 'Y';
+}
+
 std::string programName(std::string_view argv0) {
   const auto slash = argv0.rfind('/');
   return std::string(slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1));
@@ -191,9 +175,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       opts["format"].push_back("json");
     } else if (arg == "--format=html") {
       opts["format"].push_back("html");
-    } else if (carset.state == PathState::Awaiting) {
+    } else if (carset.awaiting()) {
       carset.give(arg);
-    } else if (output.state == PathState::Awaiting) {
+    } else if (output.awaiting()) {
       output.give(arg);
     } else if (!arg.empty() && arg[0] == '-') {
       cl.action = CommandLine::Action::Invalid;

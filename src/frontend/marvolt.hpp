@@ -22,6 +22,26 @@ struct CommandLine {
   std::string output;
 };
 
+/// A path option's argument while the command line is read: not given,
+/// awaited (its option was seen, no argument taken yet) or given.
+struct PendingPath {
+  enum class State { NotGiven, Awaiting, Given };
+  State state = State::NotGiven;
+  std::string value;
+  /// The option was seen: the next free argument is the path.
+  void await() {
+    state = State::Awaiting;
+    value.clear();
+  }
+  /// Takes `v` as the path.
+  void give(const std::string& v) {
+    state = State::Given;
+    value = v;
+  }
+  /// Whether the next free argument is the path.
+  bool awaiting() const { return state == State::Awaiting; }
+};
+
 /// The last component of the program path.
 std::string programName(std::string_view argv0);
 
@@ -38,6 +58,10 @@ void printHelp(std::string_view program);
 
 /// Writes the version text to standard output.
 void printVer(std::string_view program);
+
+/// Asks on standard error whether the existing output file `path` may be
+/// replaced; true only when the answer read from standard input is y or Y.
+bool confirmOverwrite(const std::string& path);
 
 /// Writes the report to standard output (empty path) or to the file `path`.
 void writeOutput(const std::string& path, std::string_view text);

@@ -45,14 +45,17 @@ TempDir::~TempDir() {
 
 std::string marvoltExe() { return MARVOLT_EXE; }
 
-RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options) {
+std::string seasonExe() { return MARVOLT_SEASON_EXE; }
+
+RunResult runProgramIn(const std::string& program, const TempDir& dir, const std::vector<std::string>& args,
+                       const RunOptions& options) {
   TempDir capture;
   const std::string inPath = capture.file("stdin");
   const std::string outPath = options.stdoutPath.empty() ? capture.file("stdout") : options.stdoutPath;
   const std::string errPath = capture.file("stderr");
   writeText(inPath, options.input.value_or(""));
 
-  std::vector<std::string> argv = {marvoltExe()};
+  std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (std::string& a : argv) cargv.push_back(a.data());
@@ -77,6 +80,10 @@ RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const 
   result.err = readFile(errPath);
   result.files = regularFiles(dir.path());
   return result;
+}
+
+RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options) {
+  return runProgramIn(marvoltExe(), dir, args, options);
 }
 
 RunResult run(const std::vector<std::string>& args, const RunOptions& options) {

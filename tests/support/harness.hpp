@@ -44,10 +44,17 @@ struct RunOptions {
 /// The path of the built marvolt binary.
 std::string marvoltExe();
 
+/// The path of the built marvolt-season binary.
+std::string seasonExe();
+
 /// Runs marvolt with `args` inside `dir` (its working directory).
 RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {});
 
 /// Runs marvolt with `args` in a fresh temporary directory.
 RunResult run(const std::vector<std::string>& args, const RunOptions& options = {});
+
+/// Runs the binary `program` with `args` inside `dir` (its working directory).
+RunResult runProgramIn(const std::string& program, const TempDir& dir, const std::vector<std::string>& args,
+                       const RunOptions& options = {});
 
 }  // namespace testsupport

@@ -1,0 +1,16 @@
+// A round of the season from a loaded replay: its race classification with
+// each car's driver and team names, and the car of the race's fastest lap.
+#pragma once
+
+#include <string>
+
+#include "model/data.hpp"
+#include "season/standings.hpp"
+
+namespace marvolt {
+
+/// The round of the replay model `data`, read from `file`: the classification
+/// of its first race session. Throws Error when the replay holds no race.
+Round roundOf(const Data& data, const std::string& file);
+
+}  // namespace marvolt

@@ -1,0 +1,217 @@
+#include "season/seasoncli.hpp"
+
+#include <charconv>
+#include <memory>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "frontend/console.hpp"
+#include "frontend/error.hpp"
+#include "frontend/files.hpp"
+#include "frontend/marvolt.hpp"
+#include "frontend/telvo.hpp"
+#include "replay/rpylib.hpp"
+#include "season/rounds.hpp"
+#include "season/seasonjson.hpp"
+#include "season/seasontxt.hpp"
+
+namespace marvolt {
+
+namespace {
+
+// A whole number of decimal digits that fits 32 bits; none for anything else.
+std::optional<std::uint32_t> parseCount(std::string_view text) {
+  std::uint32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  return value;
+}
+
+// A comma-separated list of counts, at least one; none when any is malformed.
+std::optional<std::vector<std::uint32_t>> parseCounts(std::string_view text) {
+  std::vector<std::uint32_t> values;
+  for (;;) {
+    const auto comma = text.find(',');
+    const std::optional<std::uint32_t> value = parseCount(text.substr(0, comma));
+    if (!value) return std::nullopt;
+    values.push_back(*value);
+    if (comma == std::string_view::npos) return values;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// The value after `option` (which ends in "=") when `arg` begins with it.
+std::optional<std::string_view> valueOf(const std::string& arg, std::string_view option) {
+  if (arg.compare(0, option.size(), option) != 0) return std::nullopt;
+  return std::string_view(arg).substr(option.size());
+}
+
+// Reads one of the valued options into `cl`; false when `arg` is none of
+// them, or its value is malformed (then `cl` is marked invalid).
+bool readValuedOption(const std::string& arg, SeasonCommandLine& cl) {
+  bool valid = true;
+  if (const auto list = valueOf(arg, "--points=")) {
+    const auto points = parseCounts(*list);
+    if (points) cl.scoring.points = *points;
+    valid = points.has_value();
+  } else if (const auto bonus = valueOf(arg, "--fastest-lap=")) {
+    const auto value = parseCount(*bonus);
+    if (value) cl.scoring.fastestLap = *value;
+    valid = value.has_value();
+  } else if (const auto best = valueOf(arg, "--best=")) {
+    const auto value = parseCount(*best);
+    if (value && *value > 0) cl.scoring.best = *value;
+    valid = value && *value > 0;
+  } else {
+    return false;
+  }
+  if (!valid) {
+    cl.action = SeasonCommandLine::Action::Invalid;
+    cl.invalidArg = arg;
+  }
+  return true;
+}
+
+// Loads every round in order; the first that fails ends the run.
+std::vector<Round> readRounds(const SeasonCommandLine& cl) {
+  const LoadOptions options{cl.carset, cl.carsetAuto, CSTSearch};
+  std::vector<Round> rounds;
+  rounds.reserve(cl.replays.size());
+  for (const std::string& replay : cl.replays) rounds.push_back(readRound(replay, options));
+  return rounds;
+}
+
+}  // namespace
+
+SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
+  SeasonCommandLine cl;
+  PendingPath carset;
+  PendingPath output;
+  for (const std::string& arg : args) {
+    if (arg == "-o") {
+      output.await();
+    } else if (arg == "--cst") {
+      carset.await();
+    } else if (arg == "--help") {
+      cl.action = SeasonCommandLine::Action::Help;
+      return cl;
+    } else if (arg == "--force") {
+      cl.force = true;
+    } else if (arg == "--version") {
+      cl.action = SeasonCommandLine::Action::Version;
+      return cl;
+    } else if (arg == "--cst-auto") {
+      cl.carsetAuto = true;
+    } else if (arg == "--format=txt") {
+      cl.format = SeasonFormat::TXT;
+    } else if (arg == "--format=json") {
+      cl.format = SeasonFormat::JSON;
+    } else if (readValuedOption(arg, cl)) {
+      if (cl.action == SeasonCommandLine::Action::Invalid) return cl;
+    } else if (carset.awaiting()) {
+      carset.give(arg);
+    } else if (output.awaiting()) {
+      output.give(arg);
+    } else if (!arg.empty() && arg[0] == '-') {
+      cl.action = SeasonCommandLine::Action::Invalid;
+      cl.invalidArg = arg;
+      return cl;
+    } else {
+      // An empty argument is taken as a replay path; it then fails the existence test.
+      cl.replays.push_back(arg);
+    }
+  }
+  cl.carset = carset.value;
+  cl.output = output.value;
+  return cl;
+}
+
+void printSeasonHelp(std::string_view program) {
+  cout.writeln(fmt::format(
+      "\n"
+      "Usage: {} [OPTION]... REPLAY...\n"
+      "Make championship standings from race replays (.rpy), one round each\n"
+      "\n"
+      "  --points=LIST    points by classified position (default 9,6,4,3,2,1)\n"
+      "  --fastest-lap=N  bonus points for the driver of a race's fastest lap (default 0)\n"
+      "  --best=N         count only the N best round scores (default all)\n"
+      "  --cst <file>     use GEM+ carset (.cst) file for team names\n"
+      "  --cst-auto       try to detect and find the correct carset file\n"
+      "  -o <output>      output file (UTF-8 encoded)\n"
+      "  --force          overwrite existing file\n"
+      "  --format=txt     output format: text (default)\n"
+      "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
+      "  --help           display this text and exit\n"
+      "  --version        output version information and exit\n",
+      program));
+}
+
+Round readRound(const std::string& path, const LoadOptions& options) {
+  try {
+    RpyFile file(path);
+    file.open();
+    const std::unique_ptr<Data> data = Data::create(file, options);
+    if (data == nullptr) throw Error("no data model for the replay's game");
+    // The standings are made from the carset too: they must never be written over it.
+    protectInput(data->carset.file, "carset");
+    return roundOf(*data, path);
+  } catch (const ExitError& e) {
+    throw ExitError(e.status(), path + ": " + e.message());
+  } catch (const Error& e) {
+    throw ExitError(1, path + ": " + e.message());
+  }
+}
+
+std::string seasonReport(const Standings& standings, SeasonFormat format) {
+  return format == SeasonFormat::JSON ? seasonJSON(standings) : seasonTXT(standings);
+}
+
+int runSeason(int argc, const char* const* argv) {
+  const std::string program = programName(argc > 0 ? argv[0] : "marvolt-season");
+  if (argc < 2) {
+    printSeasonHelp(program);
+    return 3;
+  }
+  const SeasonCommandLine cl = parseSeasonCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (cl.action) {
+    case SeasonCommandLine::Action::Help:
+      printSeasonHelp(program);
+      return 0;
+    case SeasonCommandLine::Action::Version:
+      printVer(program);
+      return 0;
+    case SeasonCommandLine::Action::Invalid:
+      cerr.writefln("invalid option '%s'", cl.invalidArg);
+      printSeasonHelp(program);
+      return -1;
+    case SeasonCommandLine::Action::Run:
+      break;
+  }
+  if (cl.replays.empty()) err(1, "need replay file as parameter");
+  for (const std::string& replay : cl.replays) {
+    if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);
+  }
+  if (!cl.carset.empty() && !isRegularFile(cl.carset)) err(2, "cannot read %s: no such file", cl.carset);
+  for (const std::string& replay : cl.replays) protectInput(replay, "replay");
+  protectInput(cl.carset, "carset");
+
+  if (!cl.output.empty() && pathExists(cl.output)) {
+    // The question comes first, as for any existing file; an answer that
+    // would replace an input file is refused.
+    if (!cl.force && !confirmOverwrite(cl.output)) return 4;
+    checkNotInput(cl.output);
+  }
+  if (!cl.carset.empty()) {
+    // A carset that cannot be parsed fails once, before any round, as in marvolt.
+    IniSection tree("root");
+    if (const std::string error = parseIni(tree, cl.carset); !error.empty()) err(2, error);
+  }
+
+  const std::string report = seasonReport(computeStandings(readRounds(cl), cl.scoring), cl.format);
+  writeOutput(cl.output, report);
+  return 0;
+}
+
+}  // namespace marvolt

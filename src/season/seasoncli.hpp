@@ -1,0 +1,47 @@
+// The command line of marvolt-season: reads the options and the replays of
+// a season, reads every round, and writes the standings in the chosen format.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/data.hpp"
+#include "season/standings.hpp"
+
+namespace marvolt {
+
+/// The formats of the standings.
+enum class SeasonFormat { TXT, JSON };
+
+/// What one reading of the season command line asks for.
+struct SeasonCommandLine {
+  enum class Action { Run, Help, Version, Invalid };
+  Action action = Action::Run;
+  std::string invalidArg;             ///< the invalid option, for Action::Invalid
+  std::vector<std::string> replays;   ///< one round each, in order
+  std::string carset;
+  bool carsetAuto = false;
+  std::string output;
+  bool force = false;
+  SeasonFormat format = SeasonFormat::TXT;
+  Scoring scoring;
+};
+
+/// Reads the arguments (without the program name); stops at "--help",
+/// "--version" or an invalid option.
+SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args);
+
+/// Writes the usage text to standard output.
+void printSeasonHelp(std::string_view program);
+
+/// Reads the replay `path` as a round; a failure becomes a fatal error naming the file.
+Round readRound(const std::string& path, const LoadOptions& options);
+
+/// The standings as text in `format`.
+std::string seasonReport(const Standings& standings, SeasonFormat format);
+
+/// Runs marvolt-season on the command line; returns the exit status.
+int runSeason(int argc, const char* const* argv);
+
+}  // namespace marvolt

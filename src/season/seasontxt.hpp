@@ -1,0 +1,17 @@
+// The standings as fixed-column text: the drivers' table, then the teams'.
+#pragma once
+
+#include <string>
+
+#include "season/standings.hpp"
+
+namespace marvolt {
+
+/// The heading of a round's column: its number and the first three letters
+/// of its track, upper-cased ("3 NUR").
+std::u16string roundHeading(std::size_t number, std::u16string_view track);
+
+/// Both championship tables as UTF-8 text.
+std::string seasonTXT(const Standings& standings);
+
+}  // namespace marvolt

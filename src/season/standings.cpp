@@ -1,0 +1,178 @@
+#include "season/standings.hpp"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <queue>
+#include <utility>
+
+#include "frontend/telvo.hpp"
+
+namespace marvolt {
+
+namespace {
+
+// Who a row of a table is: a driver by first and last name, a team by its name.
+using Identity = std::pair<std::u16string, std::u16string>;
+
+// A driver or team while the rounds are scored.
+struct Competitor {
+  Identity identity;
+  std::u16string name;
+  std::vector<std::optional<RoundResult>> results;
+};
+
+// The drivers or the teams of the season, in order of first appearance.
+class Field {
+ public:
+  explicit Field(std::size_t rounds) : rounds_(rounds) {}
+
+  // The competitor of `identity`, entered with `name` when new.
+  Competitor& at(const Identity& identity, std::u16string_view name) {
+    const auto [it, added] = index_.try_emplace(identity, members_.size());
+    if (added) members_.push_back({identity, std::u16string(name), std::vector<std::optional<RoundResult>>(rounds_)});
+    return members_[it->second];
+  }
+
+  // Enters the round result unless the competitor already has one: the
+  // classification is walked from the winner down, so its best-placed car counts.
+  Competitor& place(const Identity& identity, std::u16string_view name, std::size_t round, RoundResult result) {
+    Competitor& c = at(identity, name);
+    if (!c.results[round]) c.results[round] = result;
+    return c;
+  }
+
+  std::vector<Competitor>& members() { return members_; }
+
+ private:
+  std::size_t rounds_;
+  std::map<Identity, std::size_t> index_;
+  std::vector<Competitor> members_;
+};
+
+std::u16string displayName(const Finisher& f) { return f.firstName + u' ' + f.lastName; }
+
+// Marks the round scores outside the `best` highest as not counted; of equal
+// scores the earlier round counts.
+void dropScores(std::vector<std::optional<RoundResult>>& results, std::optional<std::uint32_t> best) {
+  if (!best) return;
+  std::vector<RoundResult*> entered;
+  for (auto& r : results) {
+    if (r) entered.push_back(&*r);
+  }
+  std::stable_sort(entered.begin(), entered.end(),
+                   [](const RoundResult* a, const RoundResult* b) { return a->points > b->points; });
+  for (std::size_t i = *best; i < entered.size(); ++i) entered[i]->counted = false;
+}
+
+// The total as it stood after each round: the `best` highest scores so far.
+std::vector<std::uint64_t> progressionOf(const std::vector<std::optional<RoundResult>>& results,
+                                         std::optional<std::uint32_t> best) {
+  std::vector<std::uint64_t> totals;
+  totals.reserve(results.size());
+  std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> kept;
+  std::uint64_t total = 0;
+  for (const auto& r : results) {
+    if (r) {
+      kept.push(r->points);
+      total += r->points;
+      if (best && kept.size() > *best) {
+        total -= kept.top();
+        kept.pop();
+      }
+    }
+    totals.push_back(total);
+  }
+  return totals;
+}
+
+// A table row with the ordering keys beside it.
+struct Ranked {
+  StandingsRow row;
+  Identity identity;
+  std::u16string folded;                // the name without case, compared first
+  std::vector<std::uint32_t> places;    // element p: how often the row finished in position p + 1
+};
+
+Ranked settle(Competitor& c, std::optional<std::uint32_t> best) {
+  dropScores(c.results, best);
+  Ranked r{StandingsRow{0, std::move(c.name), 0, 0, std::move(c.results), {}}, std::move(c.identity), {}, {}};
+  r.folded = toLowerWide(r.row.name);
+  for (const auto& result : r.row.results) {
+    if (!result) continue;
+    if (result->counted) r.row.points += result->points;
+    if (result->position == 1) ++r.row.wins;
+    if (r.places.size() < result->position) r.places.resize(result->position);
+    ++r.places[result->position - 1];
+  }
+  r.row.progression = progressionOf(r.row.results, best);
+  return r;
+}
+
+// Countback: more wins first, then more second places, and so on.
+int compareCountback(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  for (std::size_t p = 0; p < std::max(a.size(), b.size()); ++p) {
+    const std::uint32_t ca = p < a.size() ? a[p] : 0;
+    const std::uint32_t cb = p < b.size() ? b[p] : 0;
+    if (ca != cb) return ca > cb ? -1 : 1;
+  }
+  return 0;
+}
+
+// Most points first; then countback; then by name, case folded, then exactly.
+bool ranksBefore(const Ranked& a, const Ranked& b) {
+  if (a.row.points != b.row.points) return a.row.points > b.row.points;
+  if (const int c = compareCountback(a.places, b.places); c != 0) return c < 0;
+  if (a.folded != b.folded) return a.folded < b.folded;
+  if (a.row.name != b.row.name) return a.row.name < b.row.name;
+  return a.identity < b.identity;
+}
+
+std::vector<StandingsRow> table(Field& field, std::optional<std::uint32_t> best) {
+  std::vector<Ranked> ranked;
+  ranked.reserve(field.members().size());
+  for (Competitor& c : field.members()) ranked.push_back(settle(c, best));
+  std::stable_sort(ranked.begin(), ranked.end(), ranksBefore);
+  std::vector<StandingsRow> rows;
+  rows.reserve(ranked.size());
+  for (Ranked& r : ranked) {
+    r.row.position = static_cast<std::uint32_t>(rows.size() + 1);
+    rows.push_back(std::move(r.row));
+  }
+  return rows;
+}
+
+}  // namespace
+
+std::uint64_t pointsFor(const std::vector<std::uint32_t>& scale, std::size_t position) {
+  return position >= 1 && position <= scale.size() ? scale[position - 1] : 0;
+}
+
+Standings computeStandings(const std::vector<Round>& rounds, const Scoring& scoring) {
+  Standings standings;
+  Field drivers(rounds.size());
+  Field teams(rounds.size());
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    const Round& round = rounds[r];
+    RoundSummary summary{round.file, round.track, std::nullopt};
+    for (std::size_t i = 0; i < round.classification.size(); ++i) {
+      const Finisher& f = round.classification[i];
+      const std::u16string name = displayName(f);
+      if (i == 0) summary.winner = name;
+      const auto position = static_cast<std::uint32_t>(i + 1);
+      const RoundResult result{position, f.dnf, pointsFor(scoring.points, position), true};
+      drivers.place({f.firstName, f.lastName}, name, r, result);
+      teams.place({f.team, u""}, f.team, r, result);
+    }
+    if (round.fastestLap && *round.fastestLap < round.classification.size()) {
+      const Finisher& f = round.classification[*round.fastestLap];
+      drivers.at({f.firstName, f.lastName}, displayName(f)).results[r]->points += scoring.fastestLap;
+    }
+    standings.rounds.push_back(std::move(summary));
+  }
+  standings.drivers = table(drivers, scoring.best);
+  standings.teams = table(teams, scoring.best);
+  return standings;
+}
+
+}  // namespace marvolt

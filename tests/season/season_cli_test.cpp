@@ -1,0 +1,189 @@
+// marvolt-season through its binary: command line and statuses, failing
+// rounds, the text and JSON standings, and the safety of the output file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/harness.hpp"
+#include "support/replay_builder.hpp"
+
+namespace {
+
+using testsupport::RunOptions, testsupport::RunResult, testsupport::TempDir;
+
+const std::string kUsage =
+    "\n"
+    "Usage: marvolt-season [OPTION]... REPLAY...\n"
+    "Make championship standings from race replays (.rpy), one round each\n"
+    "\n"
+    "  --points=LIST    points by classified position (default 9,6,4,3,2,1)\n"
+    "  --fastest-lap=N  bonus points for the driver of a race's fastest lap (default 0)\n"
+    "  --best=N         count only the N best round scores (default all)\n"
+    "  --cst <file>     use GEM+ carset (.cst) file for team names\n"
+    "  --cst-auto       try to detect and find the correct carset file\n"
+    "  -o <output>      output file (UTF-8 encoded)\n"
+    "  --force          overwrite existing file\n"
+    "  --format=txt     output format: text (default)\n"
+    "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
+    "  --help           display this text and exit\n"
+    "  --version        output version information and exit\n"
+    "\n";
+
+struct Car {
+  std::string first;
+  std::string last;
+  std::int32_t make;   // 5 Team Lotus, 0 Brabham, 4 Ferrari without a carset
+  bool dnf = false;
+};
+
+// A race at `track` classified in the order of `cars` (retirements last);
+// the car at `fastest` sets the fastest lap.
+testsupport::Bytes race(const std::string& track, const std::vector<Car>& cars, std::size_t fastest = 0) {
+  testsupport::ReplayBuilder b;
+  b.info.track = b.weekend.track = track;
+  b.addSlot(testsupport::kPractice, 10, 3600.0f);
+  b.addSlot(testsupport::kRace, 2, 604800.0f);
+  b.sessions.emplace_back();
+  std::vector<testsupport::CarLapsRec> laps;
+  for (std::uint32_t k = 0; k < cars.size(); ++k) {
+    b.addDriver(k + 1, k + 1, cars[k].first, cars[k].last, cars[k].make);
+    std::vector<std::uint32_t> clocks = {10 + k, 90000 + 100 * k};
+    if (!cars[k].dnf) clocks.push_back(clocks.back() + 90000 - (k == fastest ? 50 : 0));
+    laps.push_back(testsupport::CarLapsRec::fromClocks(k + 1, clocks));
+  }
+  b.sessions.push_back(laps);
+  return b.build();
+}
+
+// Three rounds: Clark misses the second, Lotus has two cars, Hill retires in the third.
+void writeSeason(const TempDir& dir) {
+  const Car clark{"Jim", "Clark", 5}, hill{"Graham", "Hill", 5}, brabham{"Jack", "Brabham", 0},
+      hulme{"Denny", "Hulme", 0}, amon{"Chris", "Amon", 4};
+  testsupport::writeFile(dir.file("r1.rpy"), race("monza", {clark, brabham, hill, amon}, 1));
+  testsupport::writeFile(dir.file("r2.rpy"), race("spa", {hulme, hill, brabham}, 0));
+  testsupport::writeFile(dir.file("r3.rpy"),
+                         race("nurburg", {brabham, clark, amon, hulme, {"Graham", "Hill", 5, true}}, 3));
+}
+
+RunResult season(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {}) {
+  return testsupport::runProgramIn(testsupport::seasonExe(), dir, args, options);
+}
+
+using Answer = std::tuple<int, std::string, std::string>;
+Answer answer(const RunResult& r) { return {r.status, r.out, r.err}; }
+
+TEST(SeasonCommandLine, UsageVersionStatusesAndInvalidValues) {
+  TempDir dir;
+  writeSeason(dir);
+  testsupport::ReplayBuilder practiceOnly;
+  practiceOnly.addSlot(testsupport::kPractice, 10, 604800.0f);
+  testsupport::writeFile(dir.file("practice.rpy"), practiceOnly.build());
+  testsupport::writeText(dir.file("bad.cst"), "garbage line\n");
+  EXPECT_EQ(answer(season(dir, {})), Answer(3, kUsage, ""));
+  EXPECT_EQ(answer(season(dir, {"--help", "--bogus"})), Answer(0, kUsage, ""));
+  EXPECT_EQ(answer(season(dir, {"missing.rpy", "--version", "--bogus"})),
+            Answer(0, "marvolt-season v0.6.2\n\nWritten by the marvolt developers.\n", ""));
+  for (const std::string bad : {"--points=", "--points=9,,6", "--points=9,6,", "--points=9,-6", "--points=x",
+                                "--points", "--fastest-lap=", "--fastest-lap=-1", "--fastest-lap=1.5", "--best=0",
+                                "--best=4294967296", "--best= 2", "--format=semikv", "-osame", "--laps", "-x"}) {
+    EXPECT_EQ(answer(season(dir, {"r1.rpy", bad, "--help"})), Answer(255, kUsage, "invalid option '" + bad + "'\n"));
+  }
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+      {{"--best=2"}, 1, "Error: need replay file as parameter\n"},
+      {{"r1.rpy", "missing.rpy", "r2.rpy"}, 1, "Error: cannot read missing.rpy: no such file\n"},
+      {{"r1.rpy", "."}, 1, "Error: cannot read .: no such file\n"},
+      {{"--cst", "x.cst", "r1.rpy"}, 2, "Error: cannot read x.cst: no such file\n"},
+      {{"--cst", "bad.cst", "r1.rpy", "r2.rpy"}, 2, "Error: bad.cst: Syntax error at line 1\n"},   // once, before any round
+      {{"r1.rpy", "practice.rpy"}, 1, "Error: practice.rpy: the replay holds no race session\n"},
+  };
+  for (const auto& [args, status, err] : cases) EXPECT_EQ(answer(season(dir, args)), Answer(status, "", err));
+}
+
+TEST(SeasonCommandLine, DamagedRoundAmongGoodOnesWritesNothing) {
+  TempDir dir;
+  writeSeason(dir);
+  const std::string good = testsupport::readFile(dir.file("r2.rpy"));
+  testsupport::writeText(dir.file("cut.rpy"), good.substr(0, good.size() / 2));
+  const RunResult cut = season(dir, {"-o", "out.txt", "r1.rpy", "cut.rpy", "r3.rpy"});
+  EXPECT_EQ(answer(cut), Answer(1, "", "Error: cut.rpy: Bad file length (" + std::to_string(good.size()) + " != " +
+                                           std::to_string(good.size() / 2) + ") reading file cut.rpy\n"));
+  EXPECT_EQ(cut.files.count("out.txt"), 0u);
+}
+
+TEST(SeasonStandings, TextTablesWithDroppedScoresBonusAndTeams) {
+  TempDir dir;
+  writeSeason(dir);
+  const RunResult r = season(dir, {"--best=2", "--fastest-lap=1", "--format=json", "--format=txt", "r1.rpy",
+                                   "r2.rpy", "r3.rpy"});
+  EXPECT_EQ(answer(r), Answer(0,
+                              "Drivers' Championship\n"
+                              "\n"
+                              "Pos Driver        1 MON  2 SPA  3 NUR  Points\n"
+                              " 1. Jack Brabham      2    (3)      1      16\n"
+                              " 2. Jim Clark         1             2      15\n"
+                              " 3. Denny Hulme              1      4      14\n"
+                              " 4. Graham Hill       3      2   (5R)      10\n"
+                              " 5. Chris Amon        4             3       7\n"
+                              "\n"
+                              "Teams' Championship\n"
+                              "\n"
+                              "Pos Team                         1 MON  2 SPA  3 NUR  Points\n"
+                              " 1. Brabham Racing Organisation    (2)      1      1      18\n"
+                              " 2. Team Lotus                       1      2    (2)      15\n"
+                              " 3. Scuderia Ferrari SpA SEFAC       4             3       7\n"
+                              "\n",
+                              ""));
+}
+
+}  // namespace
+
+TEST(SeasonStandings, JsonDocumentWithCarsetTeamNames) {
+  TempDir dir;
+  const Car clark{"Jim", "Clark", 5}, hill{"Graham", "Hill", 5}, hulme{"Denny", "Hulme", 0};
+  testsupport::writeFile(dir.file("a.rpy"), race("monza", {clark, hill}, 1));
+  testsupport::writeFile(dir.file("b.rpy"), race("spa", {hulme, {"Graham", "Hill", 5, true}}));
+  testsupport::writeText(dir.file("teams.cst"), "[Carset]\nCarDir = gpl67\n[Car5]\nTeam = Lotus \xC9quipe\n");
+  const RunResult r =
+      season(dir, {"--format=json", "--fastest-lap=2", "--best=1", "--cst", "teams.cst", "a.rpy", "b.rpy"});
+  const std::string json =
+      R"({"schema":"marvolt-season/1","rounds":[{"round":1,"file":"a.rpy","track":"monza","winner":"Jim Clark"},)"
+      R"({"round":2,"file":"b.rpy","track":"spa","winner":"Denny Hulme"}],"drivers":[)"
+      R"({"position":1,"driver":"Denny Hulme","points":11,"wins":1,"results":[null,)"
+      R"({"round":2,"position":1,"points":11,"counted":true,"remark":""}]},)"
+      R"({"position":2,"driver":"Jim Clark","points":9,"wins":1,"results":[)"
+      R"({"round":1,"position":1,"points":9,"counted":true,"remark":""},null]},)"
+      R"({"position":3,"driver":"Graham Hill","points":8,"wins":0,"results":[)"
+      R"({"round":1,"position":2,"points":8,"counted":true,"remark":""},)"
+      R"({"round":2,"position":2,"points":6,"counted":false,"remark":"DNF"}]}],"teams":[)"
+      "{\"position\":1,\"team\":\"Lotus \xC3\x89quipe\",\"points\":9,\"wins\":1,\"results\":["
+      R"({"round":1,"position":1,"points":9,"counted":true,"remark":""},)"
+      R"({"round":2,"position":2,"points":6,"counted":false,"remark":"DNF"}]},)"
+      R"({"position":2,"team":"Brabham Racing Organisation","points":9,"wins":1,"results":[null,)"
+      R"({"round":2,"position":1,"points":9,"counted":true,"remark":""}]}]})"
+      "\n";
+  EXPECT_EQ(answer(r), Answer(0, json, ""));
+}
+
+TEST(SeasonCommandLine, OutputFileQuestionAndInputsNeverOverwritten) {
+  TempDir dir;
+  writeSeason(dir);
+  testsupport::writeText(dir.file("teams.cst"), "[Carset]\nCarDir = gpl67\n");
+  testsupport::writeText(dir.file("old.txt"), "old");
+  const std::string r2 = testsupport::readFile(dir.file("r2.rpy"));
+  const RunResult toStdout = season(dir, {"r1.rpy"});
+  const RunResult written = season(dir, {"-o", "new.txt", "r1.rpy"});
+  EXPECT_EQ(answer(written), Answer(0, "", "Writing output to file " + dir.file("new.txt") + "\n"));
+  EXPECT_EQ(written.files.at("new.txt"), toStdout.out);
+  const std::string question = "Output file old.txt already exists. Overwrite ? (Y/N): ";
+  EXPECT_EQ(answer(season(dir, {"-o", "old.txt", "r1.rpy"}, RunOptions{"n", ""})), Answer(4, "", question));
+  // Never over any round or the carset, even when forced.
+  for (const std::string input : {"r2.rpy", "teams.cst"}) {
+    const std::string role = input == "teams.cst" ? "carset" : "replay";
+    EXPECT_EQ(answer(season(dir, {"--force", "--cst", "teams.cst", "-o", input, "r1.rpy", "r2.rpy"})),
+              Answer(1, "", "Output file " + input + " is the " + role + " file " + input + "; it is not overwritten\n"));
+  }
+  EXPECT_EQ(testsupport::readFile(dir.file("r2.rpy")), r2);
+  EXPECT_EQ(testsupport::readFile(dir.file("teams.cst")), "[Carset]\nCarDir = gpl67\n");
+}

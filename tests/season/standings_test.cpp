@@ -1,0 +1,113 @@
+// The scoring of a season: points scale, dropped scores, teams' best-placed
+// cars, countback and name order, progression. The fastest-lap bonus and
+// the default scale are checked end to end (season_cli_test.cpp).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/telvo.hpp"
+#include "season/standings.hpp"
+
+namespace marvolt {
+namespace {
+
+// A round from its classification, one "First Last/Team" per car from the
+// winner down, "!" at the end for a retirement; `fastest` is the row of the
+// fastest lap.
+Round round(const std::vector<std::string>& cars, std::optional<std::size_t> fastest = std::nullopt) {
+  Round r{"r.rpy", u"monza", {}, fastest};
+  for (std::string car : cars) {
+    const bool dnf = car.back() == '!';
+    if (dnf) car.pop_back();
+    const auto space = car.find(' ');
+    const auto slash = car.find('/');
+    r.classification.push_back({toUtf16(car.substr(0, space)), toUtf16(car.substr(space + 1, slash - space - 1)),
+                                toUtf16(car.substr(slash + 1)), dnf});
+  }
+  return r;
+}
+
+// A table in one line: "name points [cells]"; a cell is position, "R" for a
+// retirement, "=" and its points, in parentheses when dropped, "-" when absent.
+std::string summary(const std::vector<StandingsRow>& rows) {
+  std::string out;
+  for (const StandingsRow& row : rows) {
+    out += std::to_string(row.position) + "." + toUtf8(row.name) + " " + std::to_string(row.points) + " [";
+    for (const auto& r : row.results) {
+      std::string cell = r ? std::to_string(r->position) + (r->dnf ? "R" : "") + "=" + std::to_string(r->points) : "-";
+      out += (r && !r->counted ? "(" + cell + ")" : cell) + (&r == &row.results.back() ? "" : " ");
+    }
+    out += "]; ";
+  }
+  return out;
+}
+
+struct Case {
+  const char* what;
+  std::vector<Round> rounds;
+  Scoring scoring;
+  std::string drivers;
+  std::string teams;
+};
+
+TEST(Standings, ScoringTable) {
+  const Scoring byDefault;
+  const Case cases[] = {
+      {"a scale of its own, shorter than the field",
+       {round({"A A/T", "B B/U", "C C/V"})},
+       Scoring{{10, 8}, 0, std::nullopt},
+       "1.A A 10 [1=10]; 2.B B 8 [2=8]; 3.C C 0 [3=0]; ",
+       "1.T 10 [1=10]; 2.U 8 [2=8]; 3.V 0 [3=0]; "},
+      {"two cars of one team: the best-placed one scores, wherever it stands",
+       {round({"A A/Lotus", "B B/Lotus", "C C/BRM"}), round({"C C/BRM", "B B/Lotus!", "A A/Lotus!"})},
+       byDefault,
+       "1.A A 13 [1=9 3R=4]; 2.C C 13 [3=4 1=9]; 3.B B 12 [2=6 2R=6]; ",
+       "1.Lotus 15 [1=9 2R=6]; 2.BRM 13 [3=4 1=9]; "},
+      {"a driver missing from rounds: blank there; one without points is listed with 0",
+       {round({"A A/T", "B B/T"}), round({"A A/T", "C C/T", "D D/T", "E E/T", "F F/T", "G G/T", "H H/T"}),
+        round({"B B/T"})},
+       byDefault,
+       "1.A A 18 [1=9 1=9 -]; 2.B B 15 [2=6 - 1=9]; 3.C C 6 [- 2=6 -]; 4.D D 4 [- 3=4 -]; 5.E E 3 [- 4=3 -]; "
+       "6.F F 2 [- 5=2 -]; 7.G G 1 [- 6=1 -]; 8.H H 0 [- 7=0 -]; ",
+       "1.T 27 [1=9 1=9 1=9]; "},
+      {"the best two scores count; of equal scores the later is dropped; zeros too",
+       {round({"A A/T", "B B/T", "C C/T"}), round({"B B/T", "A A/T", "C C/T"}), round({"A A/T", "C C/T", "B B/T"})},
+       Scoring{{9, 6}, 0, 2},
+       "1.A A 18 [1=9 (2=6) 1=9]; 2.B B 15 [2=6 1=9 (3=0)]; 3.C C 6 [3=0 (3=0) 2=6]; ",
+       "1.T 18 [1=9 1=9 (1=9)]; "},
+  };
+  for (const Case& c : cases) {
+    const Standings s = computeStandings(c.rounds, c.scoring);
+    EXPECT_EQ(summary(s.drivers), c.drivers) << c.what;
+    EXPECT_EQ(summary(s.teams), c.teams) << c.what;
+  }
+}
+
+TEST(Standings, TiesGoByCountbackOverAllResultsThenByName) {
+  // Only the best score counts: nine points for each winner. P won twice
+  // (one win dropped, still counted back), R has a second place more than
+  // Q; d and E are equal in everything and go by name without case, as do
+  // W, Y and Z on six points.
+  const std::vector<Round> rounds = {round({"P P/T", "Q Q/T", "d d/T"}), round({"P P/T", "R R/T", "E E/T"}),
+                                     round({"Q Q/T", "R R/T", "Z Z/T"}), round({"R R/T", "Z Z/T", "Y Y/T"}),
+                                     round({"d d/T", "Y Y/T", "W W/T"}), round({"E E/T", "W W/T", "V V/T"})};
+  const Standings s = computeStandings(rounds, Scoring{{9, 6, 0}, 0, 1});
+  std::string order;
+  for (const StandingsRow& row : s.drivers) order += toUtf8(row.name) + "=" + std::to_string(row.points) + " ";
+  EXPECT_EQ(order, "P P=9 R R=9 Q Q=9 d d=9 E E=9 W W=6 Y Y=6 Z Z=6 V V=0 ");
+}
+
+TEST(Standings, ProgressionWinsAndRoundWinners) {
+  const std::vector<Round> rounds = {round({"A A/T", "B B/U"}), round({"B B/U"}), round({}), round({"A A/T"})};
+  const Standings s = computeStandings(rounds, Scoring{{9, 6}, 0, 2});
+  ASSERT_EQ(s.drivers.size(), 2u);
+  EXPECT_EQ(s.drivers[0].progression, (std::vector<std::uint64_t>{9, 9, 9, 18}));
+  EXPECT_EQ(s.drivers[1].progression, (std::vector<std::uint64_t>{6, 15, 15, 15}));
+  EXPECT_EQ(s.drivers[1].wins, 1u);
+  EXPECT_EQ(s.rounds[1].winner, u"B B");
+  EXPECT_EQ(s.rounds[2].winner, std::nullopt);   // nobody classified
+}
+
+}  // namespace
+}  // namespace marvolt

@@ -37,17 +37,16 @@ _marvolt_complete() {
   local options=$1 formats=$2 cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
   COMPREPLY=()
   _marvolt_value --format "$formats" && return
+  if [[ $cur == -* && $prev != --cst && $prev != -o ]]; then
+    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
+    return
+  fi
   compopt -o filenames 2>/dev/null
   case $prev in
     --cst) _marvolt_files "$cur" cst ;;
     -o) local IFS=$'\n'; COMPREPLY=($(compgen -f -- "$cur")) ;;
-    *)
-      if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "$options" -- "$cur"))
-        [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
-      else
-        _marvolt_files "$cur" rpy
-      fi ;;
+    *) _marvolt_files "$cur" rpy ;;
   esac
 }
 

@@ -2,12 +2,13 @@
 # Completion of both programs' command lines, in a folder of replays,
 # carsets and other files: completion_test.sh COMPLETION_DIR
 set -u
+completions=$(cd "$1" && pwd)
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" && mkdir sub && touch a.rpy B.RPY c.cst notes.txt "my race.rpy"
 # The season's completion brings marvolt's along.
-. "$1/marvolt-season.bash"
+. "$completions/marvolt-season.bash"
 
 failed=0
 # check EXPECTED FUNCTION WORD...: completes the last WORD, as the shell splits

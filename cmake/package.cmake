@@ -1,0 +1,33 @@
+# The Debian package of the installed files: `cpack -G DEB` in a build folder
+# makes marvolt_<version>_<architecture>.deb.
+set(CPACK_PACKAGE_NAME marvolt)
+set(CPACK_PACKAGE_VENDOR "marvolt developers")
+set(MARVOLT_MAINTAINER "marvolt developers <marvolt@example.org>" CACHE STRING
+    "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${MARVOLT_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "race reports from Grand Prix Legends replay files")
+# The extended description as Debian has it: lines of under 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "marvolt reads a replay file (.rpy) saved by the racing simulation Grand Prix"
+  "Legends and writes a race report: the entry list, the best laps of every"
+  "practice session, the race classification with laps, race time, gap,"
+  "interval and fastest laps, and on request every lap of every car. Team,"
+  "chassis and engine names come from GEM+ carset files (.cst). The report is"
+  "fixed-column text, key=value text, a JSON document or an HTML page with"
+  "charts. marvolt-season makes the drivers' and teams' championship of a"
+  "season of race replays.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# A static build depends on no shared library; a dynamic one gets its
+# dependencies from dpkg-shlibdeps (package dpkg-dev).
+if(MARVOLT_STATIC)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+else()
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)

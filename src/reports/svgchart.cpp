@@ -1,0 +1,482 @@
+#include "reports/svgchart.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+#include "reports/htmlpage.hpp"
+
+namespace marvolt::svg {
+
+namespace {
+
+using html::appendDecimal;
+
+constexpr double kWidth = 1160;        // the drawing's own units; the page scales it
+constexpr double kPad = 10;
+constexpr double kAxisTitle = 18;      // room for the rotated y title
+constexpr double kTickChar = 6.2;      // estimated width of a tick label's character
+constexpr double kLabelChar = 6.6;     // estimated width of a line label's character
+constexpr double kLabelPitch = 13;     // vertical room of one line label
+constexpr double kLabelGap = 6;        // from a line's end to its label
+constexpr std::size_t kMaxLabelUnits = 24;
+constexpr double kMinTickGapX = 46;
+constexpr double kMinTickGapY = 18;
+
+// 40 colours, hues a golden angle apart so that neighbours in the list
+// differ most, in four bands of saturation and lightness, each dark enough
+// to read on white.
+constexpr std::array<std::string_view, 40> kPalette = {
+    "#cf3617", "#209757", "#bc16f3", "#6b6f20", "#1791cf", "#97204d", "#16aa09", "#31206f",
+    "#cf7317", "#20977f", "#f316e0", "#516f20", "#1754cf", "#972025", "#09aa31", "#4b206f",
+    "#aa9113", "#208897", "#f31696", "#376f20", "#1717cf", "#974320", "#09aa67", "#65206f",
+    "#849c11", "#206097", "#f3164d", "#206f24", "#5517cf", "#976b20", "#09a598", "#6f205e",
+    "#5ba512", "#203897", "#f32a16", "#206f3e", "#9217cf", "#979320", "#0b9ed0", "#6f2044",
+};
+
+// The plot's box in drawing units and the mapping of values into it.
+struct Frame {
+  double left = 0, right = 0, top = 0, bottom = 0;
+  double xMin = 0, xMax = 1, yMin = 0, yMax = 1;
+  bool downward = false;
+
+  double px(double x) const { return left + (x - xMin) / (xMax - xMin) * (right - left); }
+  // The y of a value clamped to the plot; `off` tells which edge it passed:
+  // -1 the top, 1 the bottom, 0 none.
+  double py(double y, int& off) const {
+    double t = (y - yMin) / (yMax - yMin);
+    off = 0;
+    if (!(t >= -1e-9)) {   // also NaN
+      t = 0;
+      off = downward ? -1 : 1;
+    } else if (t > 1 + 1e-9) {
+      t = 1;
+      off = downward ? 1 : -1;
+    }
+    return downward ? top + t * (bottom - top) : bottom - t * (bottom - top);
+  }
+};
+
+std::vector<double> ticks(double min, double max, double step) {
+  std::vector<double> values;
+  for (double k = std::ceil(min / step - 1e-9); k * step <= max + 1e-9 && values.size() < 1000; ++k) {
+    values.push_back(k * step);
+  }
+  return values;
+}
+
+void appendTwoDigits(std::string& out, long value) {
+  out += static_cast<char>('0' + value / 10 % 10);
+  out += static_cast<char>('0' + value % 10);
+}
+
+// A tick value as text; durations get a tenth when the step is below a second.
+std::string tickText(double value, double step, TickFormat format) {
+  std::string text;
+  if (format == TickFormat::Integer) {
+    html::appendInt(text, std::llround(value));
+    return text;
+  }
+  const bool tenths = step < 1 - 1e-9;
+  if (value < 0) text += '-';
+  const long long scaled = std::llround(std::fabs(value) * 10);
+  const long long seconds = scaled / 10;
+  const long hours = static_cast<long>(seconds / 3600);
+  const long minutes = static_cast<long>(seconds / 60 % 60);
+  const long secs = static_cast<long>(seconds % 60);
+  if (hours > 0) {
+    html::appendInt(text, hours);
+    text += ':';
+    appendTwoDigits(text, minutes);
+    text += ':';
+    appendTwoDigits(text, secs);
+  } else if (minutes > 0) {
+    html::appendInt(text, minutes);
+    text += ':';
+    appendTwoDigits(text, secs);
+  } else {
+    html::appendInt(text, secs);
+  }
+  if (tenths) {
+    text += '.';
+    text += static_cast<char>('0' + scaled % 10);
+  }
+  return text;
+}
+
+double labelWidth(const std::u16string& label) {
+  return static_cast<double>(std::min(label.size(), kMaxLabelUnits)) * kLabelChar;
+}
+
+// A line label: the horizontal room it takes, where it wants to sit and
+// where it ends up.
+struct Label {
+  std::size_t series;
+  double anchorX, anchorY;   // the line's end (or start)
+  double x0, x1;             // its horizontal extent
+  double y;                  // its centre once placed
+  bool atStart;
+};
+
+// Places labels of one column so that none overlaps the next: each run of
+// labels that would collide is centred on where its members want to be,
+// kept inside [lo, hi].
+void spreadColumn(std::vector<Label*>& column, double lo, double hi) {
+  std::stable_sort(column.begin(), column.end(), [](const Label* a, const Label* b) { return a->y < b->y; });
+  struct Cluster {
+    std::size_t first, count;
+    double sum, top;
+  };
+  const auto place = [lo, hi](Cluster& c) {
+    const double n = static_cast<double>(c.count);
+    c.top = (c.sum - kLabelPitch * n * (n - 1) / 2) / n;
+    c.top = std::max(lo, std::min(c.top, hi - (n - 1) * kLabelPitch));
+  };
+  std::vector<Cluster> clusters;
+  for (std::size_t k = 0; k < column.size(); ++k) {
+    clusters.push_back({k, 1, column[k]->y, 0});
+    place(clusters.back());
+    while (clusters.size() > 1) {
+      Cluster& a = clusters[clusters.size() - 2];
+      const Cluster& b = clusters.back();
+      if (a.top + static_cast<double>(a.count) * kLabelPitch <= b.top + 1e-6) break;
+      a.count += b.count;
+      a.sum += b.sum;
+      clusters.pop_back();
+      place(a);
+    }
+  }
+  for (const Cluster& c : clusters) {
+    for (std::size_t k = 0; k < c.count; ++k) column[c.first + k]->y = c.top + static_cast<double>(k) * kLabelPitch;
+  }
+}
+
+// Spreads every group of labels that share horizontal room.
+void spreadLabels(std::vector<Label>& labels, double lo, double hi) {
+  std::vector<Label*> order(labels.size());
+  for (std::size_t i = 0; i < labels.size(); ++i) order[i] = &labels[i];
+  std::stable_sort(order.begin(), order.end(), [](const Label* a, const Label* b) { return a->x0 < b->x0; });
+  std::vector<Label*> column;
+  double reach = 0;
+  for (Label* label : order) {
+    if (!column.empty() && label->x0 >= reach) {
+      spreadColumn(column, lo, hi);
+      column.clear();
+    }
+    reach = column.empty() ? label->x1 : std::max(reach, label->x1);
+    column.push_back(label);
+  }
+  if (!column.empty()) spreadColumn(column, lo, hi);
+}
+
+void appendPoint(std::string& out, double x, double y) {
+  appendDecimal(out, x);
+  out += ' ';
+  appendDecimal(out, y);
+}
+
+// Appends the marker of one point, with its hover title.
+void appendMarker(std::string& out, const Frame& frame, double x, double y, int off, Marker marker,
+                  std::string_view title) {
+  if (off < 0) {
+    out += "<path class=\"u\" d=\"M";
+    appendPoint(out, x, frame.top);
+    out += "l3.5 6h-7z\">";
+  } else if (off > 0) {
+    out += "<path class=\"d\" d=\"M";
+    appendPoint(out, x, frame.bottom);
+    out += "l3.5-6h-7z\">";
+  } else {
+    switch (marker) {
+      case Marker::Dot:
+        out += "<path d=\"M";
+        appendPoint(out, x, y);
+        out += "h0\">";
+        break;
+      case Marker::Ring:
+        out += "<path class=\"r\" d=\"M";
+        appendPoint(out, x - 3, y);
+        out += "a3 3 0 1 0 6 0a3 3 0 1 0-6 0\">";
+        break;
+      case Marker::Cross:
+        out += "<path class=\"x\" d=\"M";
+        appendPoint(out, x - 3, y - 3);
+        out += "l6 6m0-6l-6 6\">";
+        break;
+      case Marker::Square:
+        out += "<path class=\"q\" d=\"M";
+        appendPoint(out, x - 2.5, y - 2.5);
+        out += "h5v5h-5z\">";
+        break;
+    }
+  }
+  out += "<title>";
+  html::appendText(out, title);
+  out += "</title></path>";
+}
+
+// Appends one series: its line and its markers.
+void appendSeries(std::string& out, const Frame& frame, const Series& series) {
+  out += "<g class=\"s\" stroke=\"";
+  out += series.colour;
+  out += "\" fill=\"";
+  out += series.colour;
+  out += "\">";
+  const auto& points = series.points();
+  if (points.size() > 1) {
+    out += "<polyline class=\"ln\" points=\"";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      int off = 0;
+      if (i > 0) out += ' ';
+      appendDecimal(out, frame.px(points[i].x));
+      out += ',';
+      appendDecimal(out, frame.py(points[i].y, off));
+    }
+    out += "\"/>";
+  }
+  out += "<g class=\"pt\">";
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    int off = 0;
+    const double y = frame.py(points[i].y, off);
+    appendMarker(out, frame, frame.px(points[i].x), y, off, points[i].marker, series.title(i));
+  }
+  out += "</g></g>\n";
+}
+
+void appendLabel(std::string& out, const Label& label, const Series& series) {
+  if (std::fabs(label.y - label.anchorY) > 1.5) {
+    // A label moved away from its line gets a short leader to it.
+    out += "<path class=\"lead\" stroke=\"";
+    out += series.colour;
+    out += "\" d=\"M";
+    if (label.atStart) {
+      appendPoint(out, label.x1 + 1, label.y);
+      out += 'L';
+      appendPoint(out, label.x1 + 5, label.anchorY);
+    } else {
+      appendPoint(out, label.anchorX + 1, label.anchorY);
+      out += 'L';
+      appendPoint(out, label.x0 - 1, label.y);
+    }
+    out += "\"/>";
+  }
+  out += "<text class=\"lb\" fill=\"";
+  out += series.colour;
+  out += label.atStart ? "\" text-anchor=\"end\" x=\"" : "\" x=\"";
+  appendDecimal(out, label.atStart ? label.x1 : label.x0);
+  out += "\" y=\"";
+  appendDecimal(out, label.y);
+  out += "\" dy=\".35em\">";
+  html::appendTextCut(out, series.label, kMaxLabelUnits);
+  out += "</text>";
+}
+
+void appendLegend(std::string& out, const std::vector<LegendItem>& legend, double x, double y) {
+  if (legend.empty()) return;
+  out += "<g class=\"lg\" stroke=\"#4b5563\" fill=\"#4b5563\">";
+  Frame none;
+  none.top = y - 6;
+  none.bottom = y + 6;
+  for (const LegendItem& item : legend) {
+    out += "<g class=\"pt\">";
+    appendMarker(out, none, x, y, 0, item.marker, item.text);
+    out += "</g><text stroke=\"none\" x=\"";
+    appendDecimal(out, x + 8);
+    out += "\" y=\"";
+    appendDecimal(out, y);
+    out += "\" dy=\".35em\">";
+    html::appendText(out, item.text);
+    out += "</text>";
+    x += 24 + static_cast<double>(item.text.size()) * kTickChar;
+  }
+  out += "</g>\n";
+}
+
+// The plot height for a chart: from the y range of a position axis (rows of
+// 14 to 30 units), else fixed; always room for every line label.
+double plotHeightOf(const LineChart& chart, std::size_t labels) {
+  double height = chart.plotHeight;
+  if (height <= 0) {
+    if (chart.y.downward) {
+      const double rows = std::max(1.0, chart.y.max - chart.y.min);
+      height = std::max(200.0, rows * std::clamp(600 / rows, 14.0, 30.0));
+    } else {
+      height = 340;
+    }
+  }
+  return std::max(height, static_cast<double>(labels) * kLabelPitch + kLabelPitch);
+}
+
+}  // namespace
+
+void Series::reserve(std::size_t points, std::size_t titleBytes) {
+  points_.reserve(points);
+  titles_.reserve(titleBytes);
+}
+
+void Series::add(double x, double y, std::string_view title, Marker marker) {
+  titles_ += title;
+  points_.push_back({x, y, static_cast<std::uint32_t>(titles_.size()), marker});
+}
+
+std::string_view Series::title(std::size_t i) const {
+  const std::uint32_t begin = i == 0 ? 0 : points_[i - 1].titleEnd;
+  return std::string_view(titles_).substr(begin, points_[i].titleEnd - begin);
+}
+
+double niceStep(double span, double maxTicks, TickFormat format) {
+  if (!(span > 0) || !std::isfinite(span)) return 1;
+  const double raw = span / std::max(1.0, maxTicks);
+  if (format == TickFormat::Duration && raw > 10 && raw <= 3600) {
+    for (const double step : {15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
+      if (step >= raw) return step;
+    }
+  }
+  const double unit = format == TickFormat::Duration && raw > 3600 ? 3600 : 1;
+  const double power = std::pow(10.0, std::floor(std::log10(raw / unit))) * unit;
+  for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+    const double step = m * power;
+    if (step >= raw - 1e-12) {
+      if (format == TickFormat::Integer) return std::max(1.0, std::round(step));
+      return std::max(step, 0.1);
+    }
+  }
+  return 10 * power;
+}
+
+std::string_view paletteColour(std::size_t index) { return kPalette[index % kPalette.size()]; }
+
+void appendLineChart(std::string& out, const LineChart& chart) {
+  std::size_t drawn = 0;
+  double widest = 0;
+  for (const Series& s : chart.series) {
+    if (s.points().empty()) continue;
+    ++drawn;
+    widest = std::max(widest, labelWidth(s.label));
+  }
+
+  Frame frame;
+  frame.xMin = chart.x.min;
+  frame.xMax = chart.x.max > chart.x.min ? chart.x.max : chart.x.min + 1;
+  frame.yMin = chart.y.min;
+  frame.yMax = chart.y.max > chart.y.min ? chart.y.max : chart.y.min + 1;
+  frame.downward = chart.y.downward;
+  const double plotHeight = plotHeightOf(chart, drawn);
+
+  const double yStep = niceStep(frame.yMax - frame.yMin, plotHeight / kMinTickGapY, chart.y.format);
+  const std::vector<double> yTicks = ticks(frame.yMin, frame.yMax, yStep);
+  std::vector<std::string> yTexts;
+  double yTickWidth = 0;
+  for (const double v : yTicks) {
+    yTexts.push_back(tickText(v, yStep, chart.y.format));
+    yTickWidth = std::max(yTickWidth, static_cast<double>(yTexts.back().size()) * kTickChar);
+  }
+  const double startRoom = chart.startLabels && drawn > 0 ? widest + kLabelGap + 4 : 0;
+  frame.left = std::round(kPad + kAxisTitle + startRoom + yTickWidth + 8);
+  frame.right = std::round(kWidth - kPad - (drawn > 0 ? widest + kLabelGap + 10 : 8));
+  frame.top = chart.legend.empty() ? 12 : 34;
+  frame.bottom = frame.top + std::round(plotHeight);
+  const double height = frame.bottom + 44;
+
+  out += "<svg class=\"chart\" id=\"";
+  out += chart.id;
+  out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
+  appendDecimal(out, kWidth);
+  out += ' ';
+  appendDecimal(out, height);
+  out += "\" role=\"img\" aria-label=\"";
+  html::appendText(out, chart.title);
+  out += "\"><title>";
+  html::appendText(out, chart.title);
+  out += "</title>\n";
+  appendLegend(out, chart.legend, frame.left + 6, 15);
+
+  // Grid lines at the ticks, and the plot's frame.
+  const double xStep = niceStep(frame.xMax - frame.xMin, (frame.right - frame.left) / kMinTickGapX, TickFormat::Integer);
+  const std::vector<double> xTicks = ticks(frame.xMin, frame.xMax, xStep);
+  out += "<path class=\"grid\" d=\"";
+  int off = 0;
+  for (const double v : yTicks) {
+    out += 'M';
+    appendPoint(out, frame.left, frame.py(v, off));
+    out += 'H';
+    appendDecimal(out, frame.right);
+  }
+  for (const double v : xTicks) {
+    out += 'M';
+    appendPoint(out, frame.px(v), frame.top);
+    out += 'V';
+    appendDecimal(out, frame.bottom);
+  }
+  out += "\"/><rect class=\"frame\" x=\"";
+  appendDecimal(out, frame.left);
+  out += "\" y=\"";
+  appendDecimal(out, frame.top);
+  out += "\" width=\"";
+  appendDecimal(out, frame.right - frame.left);
+  out += "\" height=\"";
+  appendDecimal(out, frame.bottom - frame.top);
+  out += "\"/>\n";
+
+  // Tick labels and axis titles.
+  out += "<g class=\"tick\" text-anchor=\"end\">";
+  for (std::size_t i = 0; i < yTicks.size(); ++i) {
+    out += "<text x=\"";
+    appendDecimal(out, frame.left - 6);
+    out += "\" y=\"";
+    appendDecimal(out, frame.py(yTicks[i], off));
+    out += "\" dy=\".35em\">";
+    out += yTexts[i];
+    out += "</text>";
+  }
+  out += "</g><g class=\"tick\" text-anchor=\"middle\">";
+  for (const double v : xTicks) {
+    out += "<text x=\"";
+    appendDecimal(out, frame.px(v));
+    out += "\" y=\"";
+    appendDecimal(out, frame.bottom + 16);
+    out += "\">";
+    out += tickText(v, xStep, TickFormat::Integer);
+    out += "</text>";
+  }
+  out += "</g>\n<text class=\"axt\" text-anchor=\"middle\" x=\"";
+  appendDecimal(out, (frame.left + frame.right) / 2);
+  out += "\" y=\"";
+  appendDecimal(out, height - 8);
+  out += "\">";
+  html::appendText(out, chart.x.title);
+  out += "</text><text class=\"axt\" text-anchor=\"middle\" transform=\"rotate(-90)\" x=\"";
+  appendDecimal(out, -(frame.top + frame.bottom) / 2);
+  out += "\" y=\"";
+  appendDecimal(out, kPad + 10);
+  out += "\">";
+  html::appendText(out, chart.y.title);
+  out += "</text>\n";
+
+  // The lines, then their labels above every line.
+  std::vector<Label> labels;
+  labels.reserve(2 * drawn);
+  for (std::size_t i = 0; i < chart.series.size(); ++i) {
+    const Series& s = chart.series[i];
+    if (s.points().empty()) continue;
+    appendSeries(out, frame, s);
+    const double width = labelWidth(s.label);
+    const Series::Point& last = s.points().back();
+    const double endX = frame.px(last.x);
+    const double endY = frame.py(last.y, off);
+    labels.push_back({i, endX, endY, endX + kLabelGap, endX + kLabelGap + width, endY, false});
+    if (chart.startLabels) {
+      const Series::Point& first = s.points().front();
+      const double startY = frame.py(first.y, off);
+      const double edge = frame.left - yTickWidth - 12;
+      labels.push_back({i, edge, startY, edge - width, edge, startY, true});
+    }
+  }
+  spreadLabels(labels, frame.top + kLabelPitch / 2, frame.bottom - kLabelPitch / 2);
+  out += "<g class=\"lbs\">";
+  for (const Label& label : labels) appendLabel(out, label, chart.series[label.series]);
+  out += "</g></svg>\n";
+}
+
+}  // namespace marvolt::svg

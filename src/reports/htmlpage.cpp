@@ -1,7 +1,11 @@
 #include "reports/htmlpage.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <array>
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 
 #include "frontend/telvo.hpp"
 
@@ -66,11 +70,45 @@ constexpr std::string_view kStyle =
 
 // Whether a UTF-16 unit is written as it is (surrogates are paired up by
 // appendUtf8, which replaces unpaired ones).
-bool isPlain(char16_t u) {
+constexpr bool isPlain(char16_t u) {
   if (u < 0x20) return u == u'\t' || u == u'\n' || u == u'\r';
   if (u < 0x7F) return u != u'&' && u != u'<' && u != u'>' && u != u'"' && u != u'\'';
   if (u <= 0x9F) return false;
   return u != 0xFFFE && u != 0xFFFF;
+}
+
+// The UTF-8 sequence at some place of a text: its length, and whether it
+// is a character that may stand in a page.
+struct Sequence {
+  std::size_t length;
+  bool allowed;
+};
+
+// The sequence at `i`, which is not ASCII. Malformed bytes (overlong forms,
+// surrogates, beyond U+10FFFF, cut short) are a sequence of one byte; C1
+// controls, U+FFFE and U+FFFF are well-formed but not allowed.
+Sequence sequenceAt(std::string_view s, std::size_t i) {
+  const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char b0 = byte(i);
+  std::size_t length = 0;
+  char32_t cp = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2, cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3, cp = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4, cp = b0 & 0x07;
+  } else {
+    return {1, false};
+  }
+  if (s.size() - i < length) return {1, false};
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return {1, false};
+    cp = (cp << 6) | (byte(i + k) & 0x3F);
+  }
+  const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return {1, false};
+  return {length, cp > 0x9F && cp != 0xFFFE && cp != 0xFFFF};
 }
 
 void appendSpecial(std::string& out, char16_t u) {
@@ -98,19 +136,31 @@ void appendText(std::string& out, std::u16string_view text) {
 }
 
 void appendText(std::string& out, std::string_view utf8) {
+  static constexpr std::array<bool, 256> kPlainByte = [] {
+    std::array<bool, 256> plain{};
+    for (char16_t c = 0; c < 0x80; ++c) plain[c] = isPlain(c);
+    return plain;
+  }();
+  const char* const text = utf8.data();
   std::size_t i = 0;
   while (i < utf8.size()) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x80) {
-      // Beyond ASCII the text is decoded, so that malformed bytes and
-      // forbidden characters are caught whatever their encoding.
-      appendText(out, toUtf16(utf8.substr(i)));
-      return;
-    }
     const std::size_t start = i;
-    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80 && isPlain(utf8[i])) ++i;
-    out.append(utf8, start, i - start);
-    if (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) appendSpecial(out, utf8[i++]);
+    while (i < utf8.size() && kPlainByte[static_cast<unsigned char>(text[i])]) ++i;
+    out.append(text + start, i - start);
+    if (i == utf8.size()) break;
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      appendSpecial(out, c);
+      ++i;
+      continue;
+    }
+    const Sequence sequence = sequenceAt(utf8, i);
+    if (sequence.allowed) {
+      out.append(utf8, i, sequence.length);
+    } else {
+      out += kReplacement;
+    }
+    i += sequence.length;
   }
 }
 
@@ -132,16 +182,39 @@ void appendInt(std::string& out, std::int64_t value) {
 }
 
 void appendDecimal(std::string& out, double value) {
-  if (!std::isfinite(value)) value = 0;
-  const auto tenths = static_cast<std::int64_t>(std::llround(value * 10));
-  if (tenths < 0) out += '-';
-  const std::uint64_t magnitude = tenths < 0 ? 0 - static_cast<std::uint64_t>(tenths) : tenths;
+  // Coordinates are written by the ten thousand: digits by hand, no locale,
+  // no library rounding call.
+  constexpr double kLimit = 1e15;
+  if (!(value > -kLimit && value < kLimit)) value = 0;   // also NaN
+  const bool negative = value < 0;
+  const auto tenths = static_cast<std::uint64_t>((negative ? -value : value) * 10 + 0.5);
   char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, magnitude / 10).ptr);
-  if (magnitude % 10 != 0) {
-    out += '.';
-    out += static_cast<char>('0' + magnitude % 10);
+  char* end = digits + sizeof digits;
+  char* at = end;
+  if (tenths % 10 != 0) {
+    *--at = static_cast<char>('0' + tenths % 10);
+    *--at = '.';
   }
+  std::uint64_t whole = tenths / 10;
+  do {
+    *--at = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  if (negative && tenths != 0) *--at = '-';
+  out.append(at, static_cast<std::size_t>(end - at));
+}
+
+void reserveMapped(std::string& out, std::size_t bytes) {
+  out.reserve(out.size() + bytes);
+#ifdef MADV_POPULATE_WRITE
+  // Only whole pages inside the room are handed to the system; a kernel
+  // without this advice refuses it, and the pages then come one by one.
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(out.data() + out.size());
+  const std::uintptr_t first = (start + page - 1) / page * page;
+  const std::uintptr_t last = (start + bytes) / page * page;
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#endif
 }
 
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text) {

@@ -19,8 +19,6 @@ using html::appendInt;
 using html::appendText;
 
 constexpr std::size_t kReserved = 16384;
-constexpr std::size_t kLapCellBytes = 24;      // one crossing in a lap table
-constexpr std::size_t kChartPointBytes = 270;  // one race crossing in the three charts
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
 
@@ -38,13 +36,30 @@ HtmlReport::LapLists firstLapLists(const Timing& timing) {
   return lists;
 }
 
-std::size_t raceCrossings(const Event& event) {
-  std::size_t crossings = 0;
-  for (const Session& session : event.sessions) {
-    if (session.type != SessT::RACE || !session.timing) continue;
-    for (const TimingEntry& car : session.timing->timing) crossings += car.laps.size();
+// The room the page of an event takes, rather a little more than less: it
+// is reserved and mapped before the first byte is written. Estimates in
+// bytes: a table row, a car's lap table, a lap in it, a point of a chart.
+std::size_t pageRoom(const Event& event, const Sections& sections) {
+  std::size_t name = 8;   // the longest start number and driver name
+  for (const Entry& entry : event.entries) {
+    for (const Driver& driver : entry.drivers) name = std::max(name, toUtf8(fullName(driver)).size() + 7);
   }
-  return crossings;
+  std::size_t room = 12288 + event.entries.length() * (400 + 2 * name);
+  for (const Session& session : event.sessions) {
+    if (!session.timing) continue;
+    const bool race = session.type == SessT::RACE;
+    const bool charts = race && sections.has(Flag::RACERESULTS);
+    const std::size_t tables = race ? 2 : session.type == SessT::PRACTICE ? 1 : 0;
+    for (const TimingEntry& car : session.timing->timing) {
+      room += tables * (320 + name);
+      if (charts) room += 3 * (360 + 2 * name + car.laps.size() * (80 + name));
+      if (!sections.has(Flag::LAPTIMES)) continue;
+      room += 260 + name + car.laps.size() * 22;
+      for (const TimedLap& lap : car.laps) room += lap.flags != LapFlag::NONE ? 48 : 0;
+    }
+    room += charts ? 3 * 8192 : 1024;
+  }
+  return room;
 }
 
 void appendTimeCell(std::string& out, std::uint32_t ms) {
@@ -108,18 +123,19 @@ svg::Marker lapMarker(LapFlag flags) {
   return svg::Marker::Dot;
 }
 
-// The value below which `share` of the sorted values lie.
-double quantile(const std::vector<double>& sorted, double share) {
-  if (sorted.empty()) return 0;
-  return sorted[static_cast<std::size_t>(share * static_cast<double>(sorted.size() - 1))];
+// The value below which `share` of the values lie (reorders them).
+double quantile(std::vector<double>& values, double share) {
+  if (values.empty()) return 0;
+  const auto at = values.begin() + static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
 }
 
 // The y axis of the gap chart: from 0 to the largest gap, unless a few cars
 // fell so far behind that the rest would be squeezed flat.
 svg::Axis gapAxis(std::vector<double> gaps) {
   svg::Axis axis{"Gap to leader", 0, 1, false, svg::TickFormat::Duration};
-  std::sort(gaps.begin(), gaps.end());
-  double top = gaps.empty() ? 1 : gaps.back();
+  double top = gaps.empty() ? 1 : *std::max_element(gaps.begin(), gaps.end());
   const double typical = quantile(gaps, 0.9);
   if (typical > 0 && top > 3 * typical) top = 3 * typical;
   const double step = svg::niceStep(top, 8, svg::TickFormat::Duration);
@@ -128,16 +144,146 @@ svg::Axis gapAxis(std::vector<double> gaps) {
 }
 
 // The y axis of the lap-time chart: from the fastest lap to the median lap
-// times kSlowLapFactor, on whole ticks.
+// times kSlowLapFactor, on whole ticks; `times` is not empty.
 svg::Axis lapTimeAxis(std::vector<double> times) {
   svg::Axis axis{"Lap time", 0, 1, false, svg::TickFormat::Duration};
-  std::sort(times.begin(), times.end());
-  const double low = times.front();
-  const double high = std::max(low, std::min(times.back(), quantile(times, 0.5) * kSlowLapFactor));
+  const auto [fastest, slowest] = std::minmax_element(times.begin(), times.end());
+  const double low = *fastest;
+  const double slow = *slowest;
+  const double high = std::max(low, std::min(slow, quantile(times, 0.5) * kSlowLapFactor));
   const double step = svg::niceStep(std::max(high - low, 0.1), 8, svg::TickFormat::Duration);
   axis.min = std::floor(low / step + 1e-9) * step;
   axis.max = std::max(axis.min + step, std::ceil(high / step - 1e-9) * step);
   return axis;
+}
+
+// One car of the race charts.
+struct ChartCar {
+  const CarHistory* history;
+  const std::vector<TimedLap>* laps;
+  std::u16string label;   // start number and driver
+  std::string prefix;     // the label, escaped: the start of every hover title
+  std::string colour;
+};
+
+// Starts the hover title of a car's point: "<label>, lap <n>".
+void startTitle(std::string& title, const ChartCar& car, std::size_t lap) {
+  title += car.prefix;
+  title += ", lap ";
+  appendInt(title, static_cast<std::int64_t>(lap));
+}
+
+void appendPosition(std::string& title, std::int32_t position) {
+  title += ": P";
+  appendInt(title, position);
+}
+
+// The last crossing number any car made, at least 1.
+double lastLapOf(const std::vector<ChartCar>& cars) {
+  std::size_t crossings = 2;
+  for (const ChartCar& car : cars) crossings = std::max({crossings, car.history->standings.size(), car.laps->size()});
+  return static_cast<double>(crossings - 1);
+}
+
+svg::LineChart chartFor(const std::vector<ChartCar>& cars, std::string id, std::string title) {
+  svg::LineChart chart;
+  chart.id = std::move(id);
+  chart.title = std::move(title);
+  chart.x = {"Lap", 0, lastLapOf(cars), false, svg::TickFormat::Integer};
+  chart.series.reserve(cars.size());
+  return chart;
+}
+
+// Position after every crossing, 1 at the top; `start` is the race's first crossing.
+svg::LineChart lapChart(const std::vector<ChartCar>& cars, std::uint32_t start, const std::string& id) {
+  svg::LineChart chart = chartFor(cars, "lapchart-" + id, "Lap chart: position after each lap");
+  std::int32_t last = 1;
+  for (const ChartCar& car : cars) {
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    series.points.reserve(car.history->standings.size());
+    for (std::size_t j = 0; j < car.history->standings.size(); ++j) {
+      const std::int32_t position = car.history->standings[j].position;
+      last = std::max(last, position);
+      series.points.push_back({static_cast<double>(j), static_cast<double>(position)});
+    }
+  }
+  chart.y = {"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
+  chart.startLabels = true;
+  chart.pointTitle = [&cars, start](std::string& title, std::size_t series, std::size_t j) {
+    const ChartCar& car = cars[series];
+    startTitle(title, car, j);
+    appendPosition(title, car.history->standings[j].position);
+    if (j < car.laps->size()) {
+      title += ", ";
+      appendMsecToTime(title, (*car.laps)[j].clock - start);
+    }
+  };
+  return chart;
+}
+
+// Gap to the first car over the line after every crossing.
+svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id) {
+  svg::LineChart chart = chartFor(cars, "gapchart-" + id, "Gap to the leader after each lap");
+  std::vector<double> gaps;
+  for (const ChartCar& car : cars) {
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    series.points.reserve(car.history->standings.size());
+    for (std::size_t j = 0; j < car.history->standings.size(); ++j) {
+      const double gap = car.history->standings[j].gap / 1000.0;
+      series.points.push_back({static_cast<double>(j), gap});
+      gaps.push_back(gap);
+    }
+  }
+  chart.y = gapAxis(std::move(gaps));
+  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t j) {
+    const ChartCar& car = cars[series];
+    const Standing& standing = car.history->standings[j];
+    startTitle(title, car, j);
+    appendPosition(title, standing.position);
+    title += ", +";
+    appendMsecToTime(title, static_cast<std::uint32_t>(standing.gap));
+  };
+  return chart;
+}
+
+// The time of lap j of a lap list (j > 0).
+std::uint32_t lapTime(const std::vector<TimedLap>& laps, std::size_t j) { return laps[j].clock - laps[j - 1].clock; }
+
+// The time of every lap after the first crossing, marked by its flags; no
+// point at all when no car completed a lap.
+svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string& id) {
+  svg::LineChart chart = chartFor(cars, "laptimechart-" + id, "Lap time of every lap");
+  std::vector<double> times;
+  for (const ChartCar& car : cars) {
+    const std::vector<TimedLap>& laps = *car.laps;
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    series.points.reserve(laps.size());
+    for (std::size_t j = 1; j < laps.size(); ++j) {
+      const double seconds = lapTime(laps, j) / 1000.0;
+      series.points.push_back({static_cast<double>(j), seconds, lapMarker(laps[j].flags)});
+      times.push_back(seconds);
+    }
+  }
+  if (times.empty()) return chart;
+  chart.y = lapTimeAxis(std::move(times));
+  chart.legend = {{svg::Marker::Dot, "valid lap"},
+                  {svg::Marker::Ring, "off track"},
+                  {svg::Marker::Cross, "invalid"},
+                  {svg::Marker::Square, "unknown flag"}};
+  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t point) {
+    const ChartCar& car = cars[series];
+    const std::size_t j = point + 1;
+    startTitle(title, car, j);
+    if (j < car.history->standings.size()) appendPosition(title, car.history->standings[j].position);
+    title += ", ";
+    appendMsecToTime(title, lapTime(*car.laps, j));
+    const LapFlag flags = (*car.laps)[j].flags;
+    if (flags != LapFlag::NONE) {
+      title += ", ";
+      appendLapFlagStr(title, flags);
+    }
+  };
+  return chart;
 }
 
 void appendFigure(std::string& out, const svg::LineChart& chart, std::string_view caption) {
@@ -172,7 +318,7 @@ void HtmlReport::reportEvent(const Data& data) {
   const Event& event = data.events.front();
   const std::vector<const Entry*> listing = entriesByStartNumber(event);
   for (std::size_t i = 0; i < listing.size(); ++i) listed_.emplace(listing[i], i);
-  if (sections_.has(Flag::RACERESULTS)) rep_.reserve(rep_.capacity() + kChartPointBytes * raceCrossings(event));
+  html::reserveMapped(rep_, pageRoom(event, sections_));
 
   const bool eventInfo = sections_.has(Flag::EVENTINFO);
   html::beginPage(rep_, eventInfo ? event.track + u" \u00B7 " + event.carset + u" \u00B7 race report"
@@ -310,114 +456,37 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
 }
 
 void HtmlReport::appendCharts(const Event& event, const Session& session, const RaceCourse& race) {
-  const Timing& timing = *session.timing;
-  const std::vector<RaceResult>& results = race.results;
-  const RaceHistory& history = race.history;
-  const LapLists& lapLists = race.lapLists;
-  const std::size_t number = race.number;
-  const std::uint32_t start = timing.raceLapTable.front().front().lapData.clock;
-  const std::string id = std::to_string(number);
-
-  svg::LineChart positions;
-  positions.id = "lapchart-" + id;
-  positions.title = "Lap chart: position after each lap";
-  svg::LineChart gaps;
-  gaps.id = "gapchart-" + id;
-  gaps.title = "Gap to the leader after each lap";
-  svg::LineChart times;
-  times.id = "laptimechart-" + id;
-  times.title = "Lap time of every lap";
-  std::vector<double> gapValues;
-  std::vector<double> timeValues;
-  std::int32_t lastPosition = 1;
-  std::size_t lastLap = 1;
-  std::string prefix;
-  std::string title;
+  std::vector<ChartCar> cars;
+  cars.reserve(race.results.size());
   // The leaders are drawn last, on top of the field.
-  for (auto row = results.rbegin(); row != results.rend(); ++row) {
-    const CarHistory* car = history.car(row->carid);
-    if (car == nullptr) continue;
+  for (auto row = race.results.rbegin(); row != race.results.rend(); ++row) {
+    const CarHistory* history = race.history.car(row->carid);
+    const auto laps = race.lapLists.find(row->carid);
+    if (history == nullptr || laps == race.lapLists.end()) continue;
     const Entry& entry = entryOf(event, row->carid);
-    const auto listed = lapLists.find(row->carid);
-    if (listed == lapLists.end()) continue;
-    const std::vector<TimedLap>& laps = *listed->second;
-    const std::u16string label = toUtf16(std::to_string(entry.startNum)) + u' ' +
-                                 fullName(driverOf(entry, row->driverid));
-    const std::string colour(colourOf(entry));
-    prefix = toUtf8(label);
-    positions.series.emplace_back(label, colour);
-    gaps.series.emplace_back(label, colour);
-    times.series.emplace_back(label, colour);
-    svg::Series& position = positions.series.back();
-    svg::Series& gap = gaps.series.back();
-    svg::Series& lapTime = times.series.back();
-    const std::size_t count = car->standings.size();
-    position.reserve(count, count * (prefix.size() + 32));
-    gap.reserve(count, count * (prefix.size() + 32));
-    lapTime.reserve(laps.size(), laps.size() * (prefix.size() + 48));
-    for (std::size_t j = 0; j < count; ++j) {
-      const Standing& standing = car->standings[j];
-      lastPosition = std::max(lastPosition, standing.position);
-      lastLap = std::max(lastLap, j);
-      title = prefix;
-      title += ", lap ";
-      appendInt(title, static_cast<std::int64_t>(j));
-      title += ": P";
-      appendInt(title, standing.position);
-      const std::size_t common = title.size();
-      if (j < laps.size()) {
-        title += ", ";
-        appendMsecToTime(title, laps[j].clock - start);
-      }
-      position.add(static_cast<double>(j), standing.position, title);
-      title.resize(common);
-      title += ", +";
-      appendMsecToTime(title, static_cast<std::uint32_t>(standing.gap));
-      gap.add(static_cast<double>(j), standing.gap / 1000.0, title);
-      gapValues.push_back(standing.gap / 1000.0);
-    }
-    for (std::size_t j = 1; j < laps.size(); ++j) {
-      const std::uint32_t ms = laps[j].clock - laps[j - 1].clock;
-      title = prefix;
-      title += ", lap ";
-      appendInt(title, static_cast<std::int64_t>(j));
-      if (j < count) {
-        title += ": P";
-        appendInt(title, car->standings[j].position);
-      }
-      title += ", ";
-      appendMsecToTime(title, ms);
-      if (laps[j].flags != LapFlag::NONE) {
-        title += ", ";
-        appendLapFlagStr(title, laps[j].flags);
-      }
-      lapTime.add(static_cast<double>(j), ms / 1000.0, title, lapMarker(laps[j].flags));
-      timeValues.push_back(ms / 1000.0);
-    }
+    std::u16string label = toUtf16(std::to_string(entry.startNum)) + u' ' + fullName(driverOf(entry, row->driverid));
+    std::string prefix;
+    appendText(prefix, label);
+    cars.push_back({history, laps->second, std::move(label), std::move(prefix), std::string(colourOf(entry))});
   }
-
-  const svg::Axis lapAxis{"Lap", 0, static_cast<double>(lastLap), false, svg::TickFormat::Integer};
-  positions.x = lapAxis;
-  positions.y = {"Position", 0.5, lastPosition + 0.5, true, svg::TickFormat::Integer};
-  positions.startLabels = true;
-  appendFigure(rep_, positions, "Lap chart: position after each lap (start order on the left)");
-
-  gaps.x = lapAxis;
-  gaps.y = gapAxis(std::move(gapValues));
-  appendFigure(rep_, gaps, "Gap to the leader after each lap (the leader on the zero line)");
-
-  if (timeValues.empty()) {
+  const std::string id = std::to_string(race.number);
+  const std::uint32_t start = session.timing->raceLapTable.front().front().lapData.clock;
+  // One chart at a time: each reuses the memory of the one before.
+  appendFigure(rep_, lapChart(cars, start, id), "Lap chart: position after each lap (start order on the left)");
+  appendFigure(rep_, gapChart(cars, id), "Gap to the leader after each lap (the leader on the zero line)");
+  const svg::LineChart times = lapTimeChart(cars, id);
+  if (!times.pointTitle) {
     rep_ += "<p class=\"note\">No lap was completed.</p>\n";
     return;
   }
-  times.x = lapAxis;
-  times.y = lapTimeAxis(timeValues);
-  times.legend = {{svg::Marker::Dot, "valid lap"},
-                  {svg::Marker::Ring, "off track"},
-                  {svg::Marker::Cross, "invalid"},
-                  {svg::Marker::Square, "unknown flag"}};
   std::string caption = "Lap time of every lap";
-  if (*std::max_element(timeValues.begin(), timeValues.end()) > times.y.max) {
+  const bool clipped = std::any_of(cars.begin(), cars.end(), [&times](const ChartCar& car) {
+    for (std::size_t j = 1; j < car.laps->size(); ++j) {
+      if (lapTime(*car.laps, j) / 1000.0 > times.y.max) return true;
+    }
+    return false;
+  });
+  if (clipped) {
     caption += " (laps slower than ";
     appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(times.y.max * 1000)));
     caption += " sit on the top edge, \u25B2)";
@@ -485,7 +554,8 @@ std::string HtmlReport::take() {
 }
 
 std::string reportHTML(const Data& data, const Sections& sections) {
-  return buildReport<HtmlReport>(data, sections, kLapCellBytes);
+  // The room is reserved by the page itself, which knows its charts.
+  return buildReport<HtmlReport>(data, sections, 0);
 }
 
 }  // namespace marvolt

@@ -176,70 +176,110 @@ void appendPoint(std::string& out, double x, double y) {
   appendDecimal(out, y);
 }
 
-// Appends the marker of one point, with its hover title.
-void appendMarker(std::string& out, const Frame& frame, double x, double y, int off, Marker marker,
-                  std::string_view title) {
+// Appends the opening tag of a point's marker (the element its title goes in).
+void appendMarkerTag(std::string& out, const Frame& frame, double x, double y, int off, Marker marker) {
   if (off < 0) {
     out += "<path class=\"u\" d=\"M";
     appendPoint(out, x, frame.top);
     out += "l3.5 6h-7z\">";
-  } else if (off > 0) {
+    return;
+  }
+  if (off > 0) {
     out += "<path class=\"d\" d=\"M";
     appendPoint(out, x, frame.bottom);
     out += "l3.5-6h-7z\">";
-  } else {
-    switch (marker) {
-      case Marker::Dot:
-        out += "<path d=\"M";
-        appendPoint(out, x, y);
-        out += "h0\">";
-        break;
-      case Marker::Ring:
-        out += "<path class=\"r\" d=\"M";
-        appendPoint(out, x - 3, y);
-        out += "a3 3 0 1 0 6 0a3 3 0 1 0-6 0\">";
-        break;
-      case Marker::Cross:
-        out += "<path class=\"x\" d=\"M";
-        appendPoint(out, x - 3, y - 3);
-        out += "l6 6m0-6l-6 6\">";
-        break;
-      case Marker::Square:
-        out += "<path class=\"q\" d=\"M";
-        appendPoint(out, x - 2.5, y - 2.5);
-        out += "h5v5h-5z\">";
-        break;
-    }
+    return;
   }
+  switch (marker) {
+    case Marker::Dot:
+      out += "<path d=\"M";
+      appendPoint(out, x, y);
+      out += "h0\">";
+      break;
+    case Marker::Ring:
+      out += "<path class=\"r\" d=\"M";
+      appendPoint(out, x - 3, y);
+      out += "a3 3 0 1 0 6 0a3 3 0 1 0-6 0\">";
+      break;
+    case Marker::Cross:
+      out += "<path class=\"x\" d=\"M";
+      appendPoint(out, x - 3, y - 3);
+      out += "l6 6m0-6l-6 6\">";
+      break;
+    case Marker::Square:
+      out += "<path class=\"q\" d=\"M";
+      appendPoint(out, x - 2.5, y - 2.5);
+      out += "h5v5h-5z\">";
+      break;
+  }
+}
+
+void appendTitleAndClose(std::string& out, std::string_view title) {
   out += "<title>";
   html::appendText(out, title);
   out += "</title></path>";
 }
 
-// Appends one series: its line and its markers.
-void appendSeries(std::string& out, const Frame& frame, const Series& series) {
+// Where a point is drawn: its coordinates, the edge it passed (as
+// Frame::py tells) and the end of its coordinate text.
+struct Placed {
+  double x, y;
+  int off;
+  std::size_t textEnd;
+};
+
+// Room reused from one series to the next.
+struct Scratch {
+  std::vector<Placed> placed;
+  std::string coordinates;
+};
+
+// Appends series number `index`: its line, then its markers with titles.
+// The coordinates are written once, for the line and the markers both.
+void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, std::size_t index, Scratch& scratch) {
+  const Series& series = chart.series[index];
+  auto& [placed, coordinates] = scratch;
+  placed.clear();
+  coordinates.clear();
+  for (const Point& point : series.points) {
+    Placed p{frame.px(point.x), 0, 0, 0};
+    p.y = frame.py(point.y, p.off);
+    appendDecimal(coordinates, p.x);
+    coordinates += ',';
+    appendDecimal(coordinates, p.y);
+    p.textEnd = coordinates.size();
+    placed.push_back(p);
+  }
+  const auto text = [&placed, &coordinates](std::size_t i) {
+    const std::size_t begin = i == 0 ? 0 : placed[i - 1].textEnd;
+    return std::string_view(coordinates).substr(begin, placed[i].textEnd - begin);
+  };
   out += "<g class=\"s\" stroke=\"";
   out += series.colour;
   out += "\" fill=\"";
   out += series.colour;
   out += "\">";
-  const auto& points = series.points();
-  if (points.size() > 1) {
+  if (placed.size() > 1) {
     out += "<polyline class=\"ln\" points=\"";
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      int off = 0;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
       if (i > 0) out += ' ';
-      appendDecimal(out, frame.px(points[i].x));
-      out += ',';
-      appendDecimal(out, frame.py(points[i].y, off));
+      out += text(i);
     }
     out += "\"/>";
   }
   out += "<g class=\"pt\">";
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    int off = 0;
-    const double y = frame.py(points[i].y, off);
-    appendMarker(out, frame, frame.px(points[i].x), y, off, points[i].marker, series.title(i));
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const Placed& p = placed[i];
+    if (p.off == 0 && series.points[i].marker == Marker::Dot) {
+      out += "<path d=\"M";
+      out += text(i);
+      out += "h0\">";
+    } else {
+      appendMarkerTag(out, frame, p.x, p.y, p.off, series.points[i].marker);
+    }
+    out += "<title>";
+    if (chart.pointTitle) chart.pointTitle(out, index, i);
+    out += "</title></path>";
   }
   out += "</g></g>\n";
 }
@@ -280,7 +320,8 @@ void appendLegend(std::string& out, const std::vector<LegendItem>& legend, doubl
   none.bottom = y + 6;
   for (const LegendItem& item : legend) {
     out += "<g class=\"pt\">";
-    appendMarker(out, none, x, y, 0, item.marker, item.text);
+    appendMarkerTag(out, none, x, y, 0, item.marker);
+    appendTitleAndClose(out, item.text);
     out += "</g><text stroke=\"none\" x=\"";
     appendDecimal(out, x + 8);
     out += "\" y=\"";
@@ -310,21 +351,6 @@ double plotHeightOf(const LineChart& chart, std::size_t labels) {
 
 }  // namespace
 
-void Series::reserve(std::size_t points, std::size_t titleBytes) {
-  points_.reserve(points);
-  titles_.reserve(titleBytes);
-}
-
-void Series::add(double x, double y, std::string_view title, Marker marker) {
-  titles_ += title;
-  points_.push_back({x, y, static_cast<std::uint32_t>(titles_.size()), marker});
-}
-
-std::string_view Series::title(std::size_t i) const {
-  const std::uint32_t begin = i == 0 ? 0 : points_[i - 1].titleEnd;
-  return std::string_view(titles_).substr(begin, points_[i].titleEnd - begin);
-}
-
 double niceStep(double span, double maxTicks, TickFormat format) {
   if (!(span > 0) || !std::isfinite(span)) return 1;
   const double raw = span / std::max(1.0, maxTicks);
@@ -351,7 +377,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   std::size_t drawn = 0;
   double widest = 0;
   for (const Series& s : chart.series) {
-    if (s.points().empty()) continue;
+    if (s.points.empty()) continue;
     ++drawn;
     widest = std::max(widest, labelWidth(s.label));
   }
@@ -457,17 +483,18 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   // The lines, then their labels above every line.
   std::vector<Label> labels;
   labels.reserve(2 * drawn);
+  Scratch scratch;
   for (std::size_t i = 0; i < chart.series.size(); ++i) {
     const Series& s = chart.series[i];
-    if (s.points().empty()) continue;
-    appendSeries(out, frame, s);
+    if (s.points.empty()) continue;
+    appendSeries(out, frame, chart, i, scratch);
     const double width = labelWidth(s.label);
-    const Series::Point& last = s.points().back();
+    const Point& last = s.points.back();
     const double endX = frame.px(last.x);
     const double endY = frame.py(last.y, off);
     labels.push_back({i, endX, endY, endX + kLabelGap, endX + kLabelGap + width, endY, false});
     if (chart.startLabels) {
-      const Series::Point& first = s.points().front();
+      const Point& first = s.points.front();
       const double startY = frame.py(first.y, off);
       const double edge = frame.left - yTickWidth - 12;
       labels.push_back({i, edge, startY, edge - width, edge, startY, true});

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,35 +34,24 @@ struct Axis {
   TickFormat format = TickFormat::Integer;
 };
 
-/// One line: a label, a colour and its points in drawing order.
-class Series {
- public:
-  /// A series without points; `colour` is a CSS colour.
-  Series(std::u16string label, std::string colour) : label(std::move(label)), colour(std::move(colour)) {}
-  /// Makes room for `points` points with titles of `titleBytes` in all.
-  void reserve(std::size_t points, std::size_t titleBytes);
-  /// Adds a point with its hover title (UTF-8, escaped when written).
-  void add(double x, double y, std::string_view title, Marker marker = Marker::Dot);
-
-  /// One point; its title ends at `titleEnd` in the series' title text.
-  struct Point {
-    double x;
-    double y;
-    std::uint32_t titleEnd;
-    Marker marker;
-  };
-  /// The points, in the order they were added.
-  const std::vector<Point>& points() const { return points_; }
-  /// The hover title of point `i`.
-  std::string_view title(std::size_t i) const;
-
-  std::u16string label;   ///< written at the line's end (and start, when the chart asks)
-  std::string colour;
-
- private:
-  std::vector<Point> points_;
-  std::string titles_;
+/// One point of a line.
+struct Point {
+  double x;
+  double y;
+  Marker marker = Marker::Dot;
 };
+
+/// One line: a label, a colour and its points in drawing order.
+struct Series {
+  std::u16string label;   ///< written at the line's end (and start, when the chart asks)
+  std::string colour;     ///< a CSS colour
+  std::vector<Point> points;
+};
+
+/// Appends the hover title of point `point` of series `series` to `out` as
+/// escaped text (html::appendText for anything not written by the program).
+/// Titles are made while the chart is written, so that none is kept.
+using TitleWriter = std::function<void(std::string& out, std::size_t series, std::size_t point)>;
 
 /// One legend entry: a marker and what it means.
 struct LegendItem {
@@ -76,6 +66,7 @@ struct LineChart {
   Axis x;                           ///< integer steps; min and max should be whole
   Axis y;
   std::vector<Series> series;
+  TitleWriter pointTitle;           ///< the title of every point
   std::vector<LegendItem> legend;   ///< marker meanings shown above the plot
   bool startLabels = false;         ///< label each line at its first point as well
   double plotHeight = 0;            ///< 0: chosen from the y axis and the number of labels

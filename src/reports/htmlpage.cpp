@@ -51,6 +51,8 @@ constexpr std::string_view kStyle =
     ".chart .pt .x{fill:none;stroke-width:1.7;stroke-linecap:butt}"
     ".chart .pt .q{fill:#fff;stroke-width:1.4}"
     ".chart .pt .u,.chart .pt .d{stroke-width:1;stroke-linejoin:round}"
+    ".dense .ln{stroke-width:1.1}"
+    ".dense .pt{stroke-width:3.2}"
     ".chart .lb{font-weight:600;paint-order:stroke;stroke:#fff;stroke-width:3px;stroke-linejoin:round}"
     ".chart .lead{stroke-width:1;fill:none}"
     ".chart .lg{fill:#374151}"

@@ -148,10 +148,15 @@ svg::Axis gapAxis(std::vector<double> gaps) {
 svg::Axis lapTimeAxis(std::vector<double> times) {
   svg::Axis axis{"Lap time", 0, 1, false, svg::TickFormat::Duration};
   const auto [fastest, slowest] = std::minmax_element(times.begin(), times.end());
-  const double low = *fastest;
   const double slow = *slowest;
-  const double high = std::max(low, std::min(slow, quantile(times, 0.5) * kSlowLapFactor));
-  const double step = svg::niceStep(std::max(high - low, 0.1), 8, svg::TickFormat::Duration);
+  double low = *fastest;
+  double high = std::max(low, std::min(slow, quantile(times, 0.5) * kSlowLapFactor));
+  if (high - low < 1) {
+    // Laps within a second of each other sit in the middle of two seconds.
+    low = std::max(0.0, (low + high) / 2 - 1);
+    high = low + 2;
+  }
+  const double step = svg::niceStep(high - low, 8, svg::TickFormat::Duration);
   axis.min = std::floor(low / step + 1e-9) * step;
   axis.max = std::max(axis.min + step, std::ceil(high / step - 1e-9) * step);
   return axis;

@@ -22,7 +22,9 @@ constexpr double kLabelPitch = 13;     // vertical room of one line label
 constexpr double kLabelGap = 6;        // from a line's end to its label
 constexpr std::size_t kMaxLabelUnits = 24;
 constexpr double kMinTickGapX = 46;
-constexpr double kMinTickGapY = 18;
+constexpr double kMinTickGapRows = 13;   // a downward axis labels every row it can
+constexpr double kMinTickGapY = 40;
+constexpr std::size_t kDenseSeries = 12;  // more lines than this are drawn finer
 
 // 40 colours, hues a golden angle apart so that neighbours in the list
 // differ most, in four bands of saturation and lightness, each dark enough
@@ -390,7 +392,8 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   frame.downward = chart.y.downward;
   const double plotHeight = plotHeightOf(chart, drawn);
 
-  const double yStep = niceStep(frame.yMax - frame.yMin, plotHeight / kMinTickGapY, chart.y.format);
+  const double yStep = niceStep(frame.yMax - frame.yMin,
+                                plotHeight / (chart.y.downward ? kMinTickGapRows : kMinTickGapY), chart.y.format);
   const std::vector<double> yTicks = ticks(frame.yMin, frame.yMax, yStep);
   std::vector<std::string> yTexts;
   double yTickWidth = 0;
@@ -405,7 +408,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   frame.bottom = frame.top + std::round(plotHeight);
   const double height = frame.bottom + 44;
 
-  out += "<svg class=\"chart\" id=\"";
+  out += drawn > kDenseSeries ? "<svg class=\"chart dense\" id=\"" : "<svg class=\"chart\" id=\"";
   out += chart.id;
   out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
   appendDecimal(out, kWidth);
@@ -500,7 +503,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
       labels.push_back({i, edge, startY, edge - width, edge, startY, true});
     }
   }
-  spreadLabels(labels, frame.top + kLabelPitch / 2, frame.bottom - kLabelPitch / 2);
+  spreadLabels(labels, frame.top, frame.bottom);
   out += "<g class=\"lbs\">";
   for (const Label& label : labels) appendLabel(out, label, chart.series[label.series]);
   out += "</g></svg>\n";

@@ -54,6 +54,7 @@ constexpr std::string_view kStyle =
     ".dense .ln{stroke-width:1.1}"
     ".dense .pt{stroke-width:3.2}"
     ".chart .lb{font-weight:600;paint-order:stroke;stroke:#fff;stroke-width:3px;stroke-linejoin:round}"
+    ".chart .lbg{fill:#fff;fill-opacity:.85}"
     ".chart .lead{stroke-width:1;fill:none}"
     ".chart .lg{fill:#374151}"
     ".chart:hover .s{opacity:.28}"

@@ -154,22 +154,41 @@ void spreadColumn(std::vector<Label*>& column, double lo, double hi) {
   }
 }
 
-// Spreads every group of labels that share horizontal room.
+// Whether two placed labels would overlap.
+bool collide(const Label& a, const Label& b) {
+  return a.x0 < b.x1 && b.x0 < a.x1 && std::fabs(a.y - b.y) < kLabelPitch - 1e-6;
+}
+
+// Places the labels so that none overlaps another. Labels that would
+// collide are spread as one column around where they want to be; a column
+// that then collides with other labels takes them in, until nothing
+// collides (a label at a time, so it ends).
 void spreadLabels(std::vector<Label>& labels, double lo, double hi) {
-  std::vector<Label*> order(labels.size());
-  for (std::size_t i = 0; i < labels.size(); ++i) order[i] = &labels[i];
-  std::stable_sort(order.begin(), order.end(), [](const Label* a, const Label* b) { return a->x0 < b->x0; });
-  std::vector<Label*> column;
-  double reach = 0;
-  for (Label* label : order) {
-    if (!column.empty() && label->x0 >= reach) {
-      spreadColumn(column, lo, hi);
-      column.clear();
+  const std::size_t n = labels.size();
+  std::vector<std::size_t> group(n);
+  std::iota(group.begin(), group.end(), std::size_t{0});
+  std::vector<double> wanted(n);
+  for (std::size_t i = 0; i < n; ++i) wanted[i] = labels[i].y;
+  for (std::size_t round = 0; round <= n; ++round) {
+    std::vector<std::vector<Label*>> columns(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      labels[i].y = wanted[i];
+      columns[group[i]].push_back(&labels[i]);
     }
-    reach = column.empty() ? label->x1 : std::max(reach, label->x1);
-    column.push_back(label);
+    for (auto& column : columns) {
+      if (column.size() > 1) spreadColumn(column, lo, hi);
+    }
+    bool merged = false;
+    for (std::size_t i = 0; i < n && !merged; ++i) {
+      for (std::size_t j = i + 1; j < n && !merged; ++j) {
+        if (group[i] == group[j] || !collide(labels[i], labels[j])) continue;
+        const std::size_t from = group[j];
+        for (std::size_t& g : group) g = g == from ? group[i] : g;
+        merged = true;
+      }
+    }
+    if (!merged) return;
   }
-  if (!column.empty()) spreadColumn(column, lo, hi);
 }
 
 void appendPoint(std::string& out, double x, double y) {
@@ -286,7 +305,20 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
   out += "</g></g>\n";
 }
 
-void appendLabel(std::string& out, const Label& label, const Series& series) {
+void appendLabel(std::string& out, const Label& label, const Series& series, const Frame& frame) {
+  if (label.x0 < frame.right) {
+    // A label over the plot gets a backdrop, so that the lines below it do
+    // not run through its words.
+    out += "<rect class=\"lbg\" x=\"";
+    appendDecimal(out, label.x0 - 2);
+    out += "\" y=\"";
+    appendDecimal(out, label.y - kLabelPitch / 2);
+    out += "\" width=\"";
+    appendDecimal(out, label.x1 - label.x0 + 4);
+    out += "\" height=\"";
+    appendDecimal(out, kLabelPitch);
+    out += "\"/>";
+  }
   if (std::fabs(label.y - label.anchorY) > 1.5) {
     // A label moved away from its line gets a short leader to it.
     out += "<path class=\"lead\" stroke=\"";
@@ -505,7 +537,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   }
   spreadLabels(labels, frame.top, frame.bottom);
   out += "<g class=\"lbs\">";
-  for (const Label& label : labels) appendLabel(out, label, chart.series[label.series]);
+  for (const Label& label : labels) appendLabel(out, label, chart.series[label.series], frame);
   out += "</g></svg>\n";
 }
 

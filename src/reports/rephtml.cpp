@@ -21,6 +21,8 @@ using html::appendText;
 constexpr std::size_t kReserved = 16384;
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
+constexpr std::size_t kMostChartedCars = 64;   // a larger field gets no charts,
+constexpr std::size_t kMostChartedCrossings = 32768;   // nor a race of more crossings
 
 // The 1-based place of a session in its event.
 std::size_t sessionNumber(const Event& event, const Session& session) {
@@ -36,6 +38,18 @@ HtmlReport::LapLists firstLapLists(const Timing& timing) {
   return lists;
 }
 
+// Whether a race gets its charts: only a damaged replay holds a field or a
+// distance beyond these, and its lines would be a wall.
+bool chartable(const Timing& timing) {
+  std::size_t cars = 0;
+  std::size_t crossings = 0;
+  for (const TimingEntry& car : timing.timing) {
+    cars += car.laps.empty() ? 0 : 1;
+    crossings += car.laps.size();
+  }
+  return cars <= kMostChartedCars && crossings <= kMostChartedCrossings;
+}
+
 // The room the page of an event takes, rather a little more than less: it
 // is reserved and mapped before the first byte is written. Estimates in
 // bytes: a table row, a car's lap table, a lap in it, a point of a chart.
@@ -48,9 +62,10 @@ std::size_t pageRoom(const Event& event, const Sections& sections) {
   for (const Session& session : event.sessions) {
     if (!session.timing) continue;
     const bool race = session.type == SessT::RACE;
-    const bool charts = race && sections.has(Flag::RACERESULTS);
+    const auto& cars = session.timing->timing;
+    const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(*session.timing);
     const std::size_t tables = race ? 2 : session.type == SessT::PRACTICE ? 1 : 0;
-    for (const TimingEntry& car : session.timing->timing) {
+    for (const TimingEntry& car : cars) {
       room += tables * (320 + name);
       if (charts) room += 3 * (360 + 2 * name + car.laps.size() * (80 + name));
       if (!sections.has(Flag::LAPTIMES)) continue;
@@ -461,6 +476,14 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
 }
 
 void HtmlReport::appendCharts(const Event& event, const Session& session, const RaceCourse& race) {
+  if (!chartable(*session.timing)) {
+    rep_ += "<p class=\"note\">No charts: they are drawn for up to ";
+    appendInt(rep_, kMostChartedCars);
+    rep_ += " cars and ";
+    appendInt(rep_, kMostChartedCrossings);
+    rep_ += " crossings of the line.</p>\n";
+    return;
+  }
   std::vector<ChartCar> cars;
   cars.reserve(race.results.size());
   // The leaders are drawn last, on top of the field.

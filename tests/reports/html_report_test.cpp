@@ -92,14 +92,25 @@ TEST(HtmlReport, SectionsFollowTheSwitches) {
     ASSERT_TRUE(xml.wellFormed()) << key;
     EXPECT_EQ(xml.texts(c.xpath).size(), c.count) << key << c.xpath;
   }
-  // A weekend of testing only has no race, so no chart.
+  // A weekend of testing only has no race, so no chart; a field larger
+  // than any race (a damaged replay) has its tables but no chart.
   ReplayBuilder testing;
   testing.addSlot(kTesting, 0x7FFF, 600.0f);
   testing.addDriver(1, 1, "Solo", "Driver");
   testing.sessions.push_back({CarLapsRec::fromClocks(1, {0, 90000})});
-  const XmlPage quiet(page(testing, {}).out);
-  EXPECT_TRUE(quiet.wellFormed());
-  EXPECT_TRUE(quiet.texts("//s:svg").empty());
+  ReplayBuilder crowd;
+  crowd.addSlot(kRace, 1, 604800.0f);
+  crowd.sessions.resize(1);
+  for (std::uint32_t car = 1; car <= 65; ++car) {
+    crowd.addDriver(car, car, "D", std::to_string(car));
+    crowd.sessions[0].push_back(CarLapsRec::fromClocks(car, {car, 90000 + car}));
+  }
+  for (const auto& [replay, notes] : {std::pair{testing, 0u}, {crowd, 1u}}) {
+    const XmlPage quiet(page(replay, {}).out);
+    EXPECT_TRUE(quiet.wellFormed());
+    EXPECT_TRUE(quiet.texts("//s:svg").empty());
+    EXPECT_EQ(quiet.texts("//h:p[starts-with(., 'No charts')]").size(), notes);
+  }
 }
 
 TEST(HtmlReport, EveryCarKeepsItsColour) {

@@ -259,7 +259,8 @@ struct Scratch {
 // The coordinates are written once, for the line and the markers both.
 void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, std::size_t index, Scratch& scratch) {
   const Series& series = chart.series[index];
-  auto& [placed, coordinates] = scratch;
+  std::vector<Placed>& placed = scratch.placed;
+  std::string& coordinates = scratch.coordinates;
   placed.clear();
   coordinates.clear();
   for (const Point& point : series.points) {

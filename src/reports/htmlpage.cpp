@@ -63,6 +63,7 @@ constexpr std::string_view kStyle =
     ".laps{display:flex;flex-wrap:wrap;gap:4px 18px;align-items:flex-start}"
     ".laps table{margin:0 0 10px}"
     ".laps td,.laps th{padding:1px 6px;font-size:12px}"
+    ".laps td{min-width:62px}"
     ".laps tbody th{background:#eceff3;text-align:right;font-weight:600}"
     "td.o{color:#b45309;font-style:italic}"
     "td.o::after{content:'\\2009\\25CB'}"

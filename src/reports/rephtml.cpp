@@ -21,8 +21,8 @@ using html::appendText;
 constexpr std::size_t kReserved = 16384;
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
-constexpr std::size_t kMostChartedCars = 64;   // a larger field gets no charts,
-constexpr std::size_t kMostChartedCrossings = 32768;   // nor a race of more crossings
+constexpr std::size_t kMostChartedCars = 64;         // a larger field gets no charts
+constexpr std::size_t kMostChartedCrossings = 32768;  // and neither does a longer race
 
 // The 1-based place of a session in its event.
 std::size_t sessionNumber(const Event& event, const Session& session) {
@@ -523,17 +523,18 @@ void HtmlReport::appendCharts(const Event& event, const Session& session, const 
 }
 
 void HtmlReport::reportDumpLaps(const Event& event) {
+  rep_ += "<h2 id=\"laps\">Lap Times</h2>\n<p class=\"note\">Lap n stands in the row of its tens and the column "
+          "of its units; lap 0 is the first crossing of the line. Marked laps: off track \u25CB, invalid "
+          "\u00D7, unknown flag ?.</p>\n";
   for (const Session& session : event.sessions) {
     const std::size_t number = sessionNumber(event, session);
-    rep_ += "<h2 id=\"laps-";
+    rep_ += "<h3 id=\"laps-";
     appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += "\">Lap Times <small>Session ";
+    rep_ += "\">Session ";
     appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += " (";
+    rep_ += " <small>";
     rep_ += toString(session.type);
-    rep_ += ")</small></h2>\n<p class=\"note\">Lap n is in the row of its tens and the column of its units; "
-            "lap 0 is the first crossing of the line. Marked: off track \u25CB, invalid \u00D7, "
-            "unknown flag ?.</p>\n<div class=\"laps\">\n";
+    rep_ += "</small></h3>\n<div class=\"laps\">\n";
     const auto lapLists = firstLapLists(*session.timing);
     for (const TimingEntry& car : session.timing->timing) {
       const Entry& entry = entryOf(event, car.carid);

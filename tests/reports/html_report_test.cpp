@@ -61,6 +61,16 @@ TEST(HtmlReport, HostileNamesReadAsWritten) {
   EXPECT_TRUE(xml.texts("//h:i | //h:script | //s:script").empty());
 }
 
+TEST(HtmlReport, SamplePageIsWellFormed) {
+  const std::string examples = std::string(MARVOLT_SOURCE_DIR) + "/examples/";
+  const RunResult r = run({"--format=html", "--laps", "--cst", examples + "sample.cst", examples + "sample.rpy"});
+  ASSERT_EQ(r.status, 0);
+  const XmlPage xml(r.out);
+  ASSERT_TRUE(xml.wellFormed());
+  EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[6]").size(), 18u);
+  EXPECT_EQ(xml.texts("//s:svg").size(), 3u);
+}
+
 TEST(HtmlReport, SectionsFollowTheSwitches) {
   const struct {
     std::vector<std::string> args;

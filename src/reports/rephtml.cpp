@@ -13,6 +13,8 @@
 
 namespace marvolt {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 using html::appendInt;
@@ -78,45 +80,45 @@ std::size_t pageRoom(const Event& event, const Sections& sections) {
 }
 
 void appendTimeCell(std::string& out, std::uint32_t ms) {
-  out += "<td class=\"r\">";
+  out += "<td class=\"r\">"sv;
   appendMsecToTime(out, ms);
-  out += "</td>";
+  out += "</td>"sv;
 }
 
 void appendIntCell(std::string& out, std::int64_t value) {
-  out += "<td class=\"r\">";
+  out += "<td class=\"r\">"sv;
   appendInt(out, value);
-  out += "</td>";
+  out += "</td>"sv;
 }
 
 void appendTextCell(std::string& out, std::u16string_view text) {
-  out += "<td>";
+  out += "<td>"sv;
   appendText(out, text);
-  out += "</td>";
+  out += "</td>"sv;
 }
 
 // Appends a table head with one header cell per name; a name starting with
 // '>' is a right-aligned column.
 void appendHead(std::string& out, std::initializer_list<std::string_view> names) {
-  out += "<div class=\"scroll\"><table><thead><tr>";
+  out += "<div class=\"scroll\"><table><thead><tr>"sv;
   for (std::string_view name : names) {
     if (name.front() == '>') {
-      out += "<th class=\"r\">";
+      out += "<th class=\"r\">"sv;
       name.remove_prefix(1);
     } else {
-      out += "<th>";
+      out += "<th>"sv;
     }
     out += name;
-    out += "</th>";
+    out += "</th>"sv;
   }
-  out += "</tr></thead><tbody>\n";
+  out += "</tr></thead><tbody>\n"sv;
 }
 
-void appendTail(std::string& out) { out += "</tbody></table></div>\n"; }
+void appendTail(std::string& out) { out += "</tbody></table></div>\n"sv; }
 
 // The classes of a lap cell with flags, and their meaning.
 void appendFlagAttributes(std::string& out, LapFlag flags) {
-  out += " class=\"";
+  out += " class=\""sv;
   bool first = true;
   for (const auto& [flag, cls] : {std::pair{LapFlag::OFFTRACK, "o"}, {LapFlag::INVALID, "x"},
                                   {LapFlag::UNKNOWN, "u"}}) {
@@ -125,7 +127,7 @@ void appendFlagAttributes(std::string& out, LapFlag flags) {
     out += cls;
     first = false;
   }
-  out += "\" title=\"";
+  out += "\" title=\""sv;
   appendLapFlagStr(out, flags);
   out += '"';
 }
@@ -189,12 +191,12 @@ struct ChartCar {
 // Starts the hover title of a car's point: "<label>, lap <n>".
 void startTitle(std::string& title, const ChartCar& car, std::size_t lap) {
   title += car.prefix;
-  title += ", lap ";
+  title += ", lap "sv;
   appendInt(title, static_cast<std::int64_t>(lap));
 }
 
 void appendPosition(std::string& title, std::int32_t position) {
-  title += ": P";
+  title += ": P"sv;
   appendInt(title, position);
 }
 
@@ -234,7 +236,7 @@ svg::LineChart lapChart(const std::vector<ChartCar>& cars, std::uint32_t start, 
     startTitle(title, car, j);
     appendPosition(title, car.history->standings[j].position);
     if (j < car.laps->size()) {
-      title += ", ";
+      title += ", "sv;
       appendMsecToTime(title, (*car.laps)[j].clock - start);
     }
   };
@@ -260,7 +262,7 @@ svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id
     const Standing& standing = car.history->standings[j];
     startTitle(title, car, j);
     appendPosition(title, standing.position);
-    title += ", +";
+    title += ", +"sv;
     appendMsecToTime(title, static_cast<std::uint32_t>(standing.gap));
   };
   return chart;
@@ -295,11 +297,11 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
     const std::size_t j = point + 1;
     startTitle(title, car, j);
     if (j < car.history->standings.size()) appendPosition(title, car.history->standings[j].position);
-    title += ", ";
+    title += ", "sv;
     appendMsecToTime(title, lapTime(*car.laps, j));
     const LapFlag flags = (*car.laps)[j].flags;
     if (flags != LapFlag::NONE) {
-      title += ", ";
+      title += ", "sv;
       appendLapFlagStr(title, flags);
     }
   };
@@ -307,11 +309,11 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
 }
 
 void appendFigure(std::string& out, const svg::LineChart& chart, std::string_view caption) {
-  out += "<figure><figcaption>";
+  out += "<figure><figcaption>"sv;
   appendText(out, caption);
-  out += "</figcaption>\n";
+  out += "</figcaption>\n"sv;
   svg::appendLineChart(out, chart);
-  out += "</figure>\n";
+  out += "</figure>\n"sv;
 }
 
 }  // namespace
@@ -328,10 +330,10 @@ std::string_view HtmlReport::colourOf(const Entry& entry) const {
 }
 
 void HtmlReport::appendCarCell(const Entry& entry) {
-  rep_ += "<td class=\"r\">";
+  rep_ += "<td class=\"r\">"sv;
   html::appendSwatch(rep_, colourOf(entry));
   appendInt(rep_, entry.startNum);
-  rep_ += "</td>";
+  rep_ += "</td>"sv;
 }
 
 void HtmlReport::reportEvent(const Data& data) {
@@ -345,30 +347,30 @@ void HtmlReport::reportEvent(const Data& data) {
                                   : std::u16string(u"Race report"));
   begun_ = true;
   if (eventInfo || saver_ != nullptr) {
-    rep_ += "<header>\n";
+    rep_ += "<header>\n"sv;
     if (eventInfo) html::appendElement(rep_, "h1", event.track);
-    rep_ += "<p class=\"meta\">";
+    rep_ += "<p class=\"meta\">"sv;
     if (eventInfo) {
-      rep_ += "Carset <b>";
+      rep_ += "Carset <b>"sv;
       appendText(rep_, event.carset);
-      rep_ += "</b>";
+      rep_ += "</b>"sv;
     }
-    if (eventInfo && saver_ != nullptr) rep_ += " \u00B7 ";
+    if (eventInfo && saver_ != nullptr) rep_ += " \u00B7 "sv;
     if (saver_ != nullptr) {
-      rep_ += "Replay saved by <b>";
+      rep_ += "Replay saved by <b>"sv;
       appendText(rep_, saver_->saverFirstName);
       rep_ += ' ';
       appendText(rep_, saver_->saverLastName);
-      rep_ += "</b>";
+      rep_ += "</b>"sv;
     }
-    rep_ += "</p>\n</header>\n";
+    rep_ += "</p>\n</header>\n"sv;
   }
   if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
   reportSessions(*this, event, sections_);
 }
 
 void HtmlReport::reportEntryList(const Event& event) {
-  rep_ += "<h2 id=\"entries\">Entry List</h2>\n";
+  rep_ += "<h2 id=\"entries\">Entry List</h2>\n"sv;
   appendHead(rep_, {">No.", "Team", "Chassis", "Engine", ">Year", "Driver", "NAT", "Remark"});
   for (const Entry* listed : entriesByStartNumber(event)) {
     const Entry& entry = *listed;
@@ -380,33 +382,33 @@ void HtmlReport::reportEntryList(const Event& event) {
       appendInt(span, static_cast<std::int64_t>(drivers));
       span += '"';
     }
-    rep_ += "<tr><td class=\"r\"";
+    rep_ += "<tr><td class=\"r\""sv;
     rep_ += span;
     rep_ += '>';
     html::appendSwatch(rep_, colourOf(entry));
     appendInt(rep_, entry.startNum);
-    rep_ += "</td>";
+    rep_ += "</td>"sv;
     for (const std::u16string* text : {&entry.team, &entry.chassis, &entry.engine}) {
-      rep_ += "<td";
+      rep_ += "<td"sv;
       rep_ += span;
       rep_ += '>';
       appendText(rep_, *text);
-      rep_ += "</td>";
+      rep_ += "</td>"sv;
     }
-    rep_ += "<td class=\"r\"";
+    rep_ += "<td class=\"r\""sv;
     rep_ += span;
     rep_ += '>';
     appendInt(rep_, entry.year);
-    rep_ += "</td>";
-    if (drivers == 0) rep_ += "<td></td><td></td><td></td></tr>\n";
+    rep_ += "</td>"sv;
+    if (drivers == 0) rep_ += "<td></td><td></td><td></td></tr>\n"sv;
     bool first = true;
     for (const Driver& driver : entry.drivers) {
-      if (!first) rep_ += "<tr>";
+      if (!first) rep_ += "<tr>"sv;
       first = false;
       appendTextCell(rep_, fullName(driver));
       appendTextCell(rep_, driver.nat);
       appendTextCell(rep_, driver.remark);
-      rep_ += "</tr>\n";
+      rep_ += "</tr>\n"sv;
     }
   }
   appendTail(rep_);
@@ -418,14 +420,14 @@ void HtmlReport::reportBestLapResults(const Event& event, const Session& session
   const bool race = session.type == SessT::RACE;
   rep_ += race ? "<h3>" : "<h2>";
   rep_ += title;
-  rep_ += " <small>Session ";
+  rep_ += " <small>Session "sv;
   appendInt(rep_, static_cast<std::int64_t>(sessionNumber(event, session)));
   rep_ += race ? "</small></h3>\n" : "</small></h2>\n";
   appendHead(rep_, {">Pos", ">No.", "Driver", ">Time", ">Gap", ">Lap", ">Clock", "Remark"});
   std::int64_t position = 0;
   for (const BestLapResult& row : results) {
     const Entry& entry = entryOf(event, row.carid);
-    rep_ += "<tr>";
+    rep_ += "<tr>"sv;
     appendIntCell(rep_, ++position);
     appendCarCell(entry);
     appendTextCell(rep_, fullName(driverOf(entry, row.driverid)));
@@ -434,7 +436,7 @@ void HtmlReport::reportBestLapResults(const Event& event, const Session& session
     appendIntCell(rep_, row.lap);
     appendTimeCell(rep_, row.clock);
     appendTextCell(rep_, row.remark);
-    rep_ += "</tr>\n";
+    rep_ += "</tr>\n"sv;
   }
   appendTail(rep_);
 }
@@ -446,18 +448,18 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
   const std::size_t number = sessionNumber(event, session);
   const RaceHistory history = session.timing->raceHistory();
   const auto lapLists = firstLapLists(*session.timing);
-  rep_ += "<h2 id=\"race-";
+  rep_ += "<h2 id=\"race-"sv;
   appendInt(rep_, static_cast<std::int64_t>(number));
-  rep_ += "\">Race Results <small>Session ";
+  rep_ += "\">Race Results <small>Session "sv;
   appendInt(rep_, static_cast<std::int64_t>(number));
-  rep_ += "</small></h2>\n";
+  rep_ += "</small></h2>\n"sv;
   appendHead(rep_, {">Pos", ">No.", "Driver", ">Laps", ">Time", ">Gap", ">Interval", ">Led", ">Best", "Remark"});
   std::int64_t position = 0;
   for (const RaceResult& row : results) {
     const Entry& entry = entryOf(event, row.carid);
     const CarHistory* car = history.car(row.carid);
     const auto laps = lapLists.find(row.carid);
-    rep_ += "<tr>";
+    rep_ += "<tr>"sv;
     appendIntCell(rep_, ++position);
     appendCarCell(entry);
     appendTextCell(rep_, fullName(driverOf(entry, row.driverid)));
@@ -469,7 +471,7 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
     const std::uint32_t best = laps != lapLists.end() ? session.timing->bestlap(*laps->second) : 0;
     appendTimeCell(rep_, best != 0 ? best : NOTIME);
     appendTextCell(rep_, row.remark);
-    rep_ += "</tr>\n";
+    rep_ += "</tr>\n"sv;
   }
   appendTail(rep_);
   appendCharts(event, session, {number, results, history, lapLists});
@@ -477,11 +479,11 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
 
 void HtmlReport::appendCharts(const Event& event, const Session& session, const RaceCourse& race) {
   if (!chartable(*session.timing)) {
-    rep_ += "<p class=\"note\">No charts: they are drawn for up to ";
+    rep_ += "<p class=\"note\">No charts: they are drawn for up to "sv;
     appendInt(rep_, kMostChartedCars);
-    rep_ += " cars and ";
+    rep_ += " cars and "sv;
     appendInt(rep_, kMostChartedCrossings);
-    rep_ += " crossings of the line.</p>\n";
+    rep_ += " crossings of the line.</p>\n"sv;
     return;
   }
   std::vector<ChartCar> cars;
@@ -504,7 +506,7 @@ void HtmlReport::appendCharts(const Event& event, const Session& session, const 
   appendFigure(rep_, gapChart(cars, id), "Gap to the leader after each lap (the leader on the zero line)");
   const svg::LineChart times = lapTimeChart(cars, id);
   if (!times.pointTitle) {
-    rep_ += "<p class=\"note\">No lap was completed.</p>\n";
+    rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
     return;
   }
   std::string caption = "Lap time of every lap";
@@ -515,9 +517,9 @@ void HtmlReport::appendCharts(const Event& event, const Session& session, const 
     return false;
   });
   if (clipped) {
-    caption += " (laps slower than ";
+    caption += " (laps slower than "sv;
     appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(times.y.max * 1000)));
-    caption += " sit on the top edge, \u25B2)";
+    caption += " sit on the top edge, \u25B2)"sv;
   }
   appendFigure(rep_, times, caption);
 }
@@ -528,52 +530,52 @@ void HtmlReport::reportDumpLaps(const Event& event) {
           "\u00D7, unknown flag ?.</p>\n";
   for (const Session& session : event.sessions) {
     const std::size_t number = sessionNumber(event, session);
-    rep_ += "<h3 id=\"laps-";
+    rep_ += "<h3 id=\"laps-"sv;
     appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += "\">Session ";
+    rep_ += "\">Session "sv;
     appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += " <small>";
+    rep_ += " <small>"sv;
     rep_ += toString(session.type);
-    rep_ += "</small></h3>\n<div class=\"laps\">\n";
+    rep_ += "</small></h3>\n<div class=\"laps\">\n"sv;
     const auto lapLists = firstLapLists(*session.timing);
     for (const TimingEntry& car : session.timing->timing) {
       const Entry& entry = entryOf(event, car.carid);
       const std::vector<TimedLap>& laps = *lapLists.at(car.carid);
-      rep_ += "<div><h4>";
+      rep_ += "<div><h4>"sv;
       html::appendSwatch(rep_, colourOf(entry));
       appendInt(rep_, entry.startNum);
       rep_ += ' ';
       appendText(rep_, fullName(driverOf(entry, car.driverid)));
-      rep_ += "</h4>";
+      rep_ += "</h4>"sv;
       if (laps.empty()) {
-        rep_ += "<p class=\"note\">No crossing of the line.</p></div>\n";
+        rep_ += "<p class=\"note\">No crossing of the line.</p></div>\n"sv;
         continue;
       }
-      rep_ += "<table><thead><tr><th>Lap</th>";
+      rep_ += "<table><thead><tr><th>Lap</th>"sv;
       for (std::size_t column = 0; column < std::min(kLapsPerRow, laps.size()); ++column) {
-        rep_ += "<th class=\"r\">";
+        rep_ += "<th class=\"r\">"sv;
         appendInt(rep_, static_cast<std::int64_t>(column));
-        rep_ += "</th>";
+        rep_ += "</th>"sv;
       }
-      rep_ += "</tr></thead><tbody>";
+      rep_ += "</tr></thead><tbody>"sv;
       std::uint32_t prev = 0;
       for (std::size_t j = 0; j < laps.size(); ++j) {
         if (j % kLapsPerRow == 0) {
-          if (j > 0) rep_ += "</tr>";
-          rep_ += "\n<tr><th>";
+          if (j > 0) rep_ += "</tr>"sv;
+          rep_ += "\n<tr><th>"sv;
           appendInt(rep_, static_cast<std::int64_t>(j));
-          rep_ += "</th>";
+          rep_ += "</th>"sv;
         }
-        rep_ += "<td";
+        rep_ += "<td"sv;
         if (laps[j].flags != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags);
         rep_ += '>';
         appendMsecToTime(rep_, laps[j].clock - prev);
-        rep_ += "</td>";
+        rep_ += "</td>"sv;
         prev = laps[j].clock;
       }
-      rep_ += "</tr>\n</tbody></table></div>\n";
+      rep_ += "</tr>\n</tbody></table></div>\n"sv;
     }
-    rep_ += "</div>\n";
+    rep_ += "</div>\n"sv;
   }
 }
 

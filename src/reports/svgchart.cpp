@@ -9,6 +9,8 @@
 
 namespace marvolt::svg {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 using html::appendDecimal;
@@ -159,31 +161,39 @@ bool collide(const Label& a, const Label& b) {
   return a.x0 < b.x1 && b.x0 < a.x1 && std::fabs(a.y - b.y) < kLabelPitch - 1e-6;
 }
 
+// The group a label belongs to, found through the chain of merged groups.
+std::size_t groupOf(std::vector<std::size_t>& parent, std::size_t i) {
+  while (parent[i] != i) i = parent[i] = parent[parent[i]];
+  return i;
+}
+
 // Places the labels so that none overlaps another. Labels that would
-// collide are spread as one column around where they want to be; a column
-// that then collides with other labels takes them in, until nothing
-// collides (a label at a time, so it ends).
+// collide are spread as one column around where they want to be; columns
+// that then collide with other labels take them in, until nothing collides
+// (every round merges groups, so it ends).
 void spreadLabels(std::vector<Label>& labels, double lo, double hi) {
   const std::size_t n = labels.size();
-  std::vector<std::size_t> group(n);
-  std::iota(group.begin(), group.end(), std::size_t{0});
+  std::vector<std::size_t> parent(n);
+  std::iota(parent.begin(), parent.end(), std::size_t{0});
   std::vector<double> wanted(n);
   for (std::size_t i = 0; i < n; ++i) wanted[i] = labels[i].y;
-  for (std::size_t round = 0; round <= n; ++round) {
-    std::vector<std::vector<Label*>> columns(n);
+  std::vector<std::vector<Label*>> columns(n);
+  for (std::size_t round = 0; round < n; ++round) {
+    for (auto& column : columns) column.clear();
     for (std::size_t i = 0; i < n; ++i) {
       labels[i].y = wanted[i];
-      columns[group[i]].push_back(&labels[i]);
+      columns[groupOf(parent, i)].push_back(&labels[i]);
     }
     for (auto& column : columns) {
       if (column.size() > 1) spreadColumn(column, lo, hi);
     }
     bool merged = false;
-    for (std::size_t i = 0; i < n && !merged; ++i) {
-      for (std::size_t j = i + 1; j < n && !merged; ++j) {
-        if (group[i] == group[j] || !collide(labels[i], labels[j])) continue;
-        const std::size_t from = group[j];
-        for (std::size_t& g : group) g = g == from ? group[i] : g;
+    for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t j = i + 1; j < n; ++j) {
+        const std::size_t a = groupOf(parent, i);
+        const std::size_t b = groupOf(parent, j);
+        if (a == b || !collide(labels[i], labels[j])) continue;
+        parent[b] = a;
         merged = true;
       }
     }
@@ -200,45 +210,45 @@ void appendPoint(std::string& out, double x, double y) {
 // Appends the opening tag of a point's marker (the element its title goes in).
 void appendMarkerTag(std::string& out, const Frame& frame, double x, double y, int off, Marker marker) {
   if (off < 0) {
-    out += "<path class=\"u\" d=\"M";
+    out += "<path class=\"u\" d=\"M"sv;
     appendPoint(out, x, frame.top);
-    out += "l3.5 6h-7z\">";
+    out += "l3.5 6h-7z\">"sv;
     return;
   }
   if (off > 0) {
-    out += "<path class=\"d\" d=\"M";
+    out += "<path class=\"d\" d=\"M"sv;
     appendPoint(out, x, frame.bottom);
-    out += "l3.5-6h-7z\">";
+    out += "l3.5-6h-7z\">"sv;
     return;
   }
   switch (marker) {
     case Marker::Dot:
-      out += "<path d=\"M";
+      out += "<path d=\"M"sv;
       appendPoint(out, x, y);
-      out += "h0\">";
+      out += "h0\">"sv;
       break;
     case Marker::Ring:
-      out += "<path class=\"r\" d=\"M";
+      out += "<path class=\"r\" d=\"M"sv;
       appendPoint(out, x - 3, y);
-      out += "a3 3 0 1 0 6 0a3 3 0 1 0-6 0\">";
+      out += "a3 3 0 1 0 6 0a3 3 0 1 0-6 0\">"sv;
       break;
     case Marker::Cross:
-      out += "<path class=\"x\" d=\"M";
+      out += "<path class=\"x\" d=\"M"sv;
       appendPoint(out, x - 3, y - 3);
-      out += "l6 6m0-6l-6 6\">";
+      out += "l6 6m0-6l-6 6\">"sv;
       break;
     case Marker::Square:
-      out += "<path class=\"q\" d=\"M";
+      out += "<path class=\"q\" d=\"M"sv;
       appendPoint(out, x - 2.5, y - 2.5);
-      out += "h5v5h-5z\">";
+      out += "h5v5h-5z\">"sv;
       break;
   }
 }
 
 void appendTitleAndClose(std::string& out, std::string_view title) {
-  out += "<title>";
+  out += "<title>"sv;
   html::appendText(out, title);
-  out += "</title></path>";
+  out += "</title></path>"sv;
 }
 
 // Where a point is drawn: its coordinates, the edge it passed (as
@@ -276,55 +286,55 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
     const std::size_t begin = i == 0 ? 0 : placed[i - 1].textEnd;
     return std::string_view(coordinates).substr(begin, placed[i].textEnd - begin);
   };
-  out += "<g class=\"s\" stroke=\"";
+  out += "<g class=\"s\" stroke=\""sv;
   out += series.colour;
-  out += "\" fill=\"";
+  out += "\" fill=\""sv;
   out += series.colour;
-  out += "\">";
+  out += "\">"sv;
   if (placed.size() > 1) {
-    out += "<polyline class=\"ln\" points=\"";
+    out += "<polyline class=\"ln\" points=\""sv;
     for (std::size_t i = 0; i < placed.size(); ++i) {
       if (i > 0) out += ' ';
       out += text(i);
     }
-    out += "\"/>";
+    out += "\"/>"sv;
   }
-  out += "<g class=\"pt\">";
+  out += "<g class=\"pt\">"sv;
   for (std::size_t i = 0; i < placed.size(); ++i) {
     const Placed& p = placed[i];
     if (p.off == 0 && series.points[i].marker == Marker::Dot) {
-      out += "<path d=\"M";
+      out += "<path d=\"M"sv;
       out += text(i);
-      out += "h0\">";
+      out += "h0\">"sv;
     } else {
       appendMarkerTag(out, frame, p.x, p.y, p.off, series.points[i].marker);
     }
-    out += "<title>";
+    out += "<title>"sv;
     if (chart.pointTitle) chart.pointTitle(out, index, i);
-    out += "</title></path>";
+    out += "</title></path>"sv;
   }
-  out += "</g></g>\n";
+  out += "</g></g>\n"sv;
 }
 
 void appendLabel(std::string& out, const Label& label, const Series& series, const Frame& frame) {
   if (label.x0 < frame.right) {
     // A label over the plot gets a backdrop, so that the lines below it do
     // not run through its words.
-    out += "<rect class=\"lbg\" x=\"";
+    out += "<rect class=\"lbg\" x=\""sv;
     appendDecimal(out, label.x0 - 2);
-    out += "\" y=\"";
+    out += "\" y=\""sv;
     appendDecimal(out, label.y - kLabelPitch / 2);
-    out += "\" width=\"";
+    out += "\" width=\""sv;
     appendDecimal(out, label.x1 - label.x0 + 4);
-    out += "\" height=\"";
+    out += "\" height=\""sv;
     appendDecimal(out, kLabelPitch);
-    out += "\"/>";
+    out += "\"/>"sv;
   }
   if (std::fabs(label.y - label.anchorY) > 1.5) {
     // A label moved away from its line gets a short leader to it.
-    out += "<path class=\"lead\" stroke=\"";
+    out += "<path class=\"lead\" stroke=\""sv;
     out += series.colour;
-    out += "\" d=\"M";
+    out += "\" d=\"M"sv;
     if (label.atStart) {
       appendPoint(out, label.x1 + 1, label.y);
       out += 'L';
@@ -334,39 +344,39 @@ void appendLabel(std::string& out, const Label& label, const Series& series, con
       out += 'L';
       appendPoint(out, label.x0 - 1, label.y);
     }
-    out += "\"/>";
+    out += "\"/>"sv;
   }
-  out += "<text class=\"lb\" fill=\"";
+  out += "<text class=\"lb\" fill=\""sv;
   out += series.colour;
   out += label.atStart ? "\" text-anchor=\"end\" x=\"" : "\" x=\"";
   appendDecimal(out, label.atStart ? label.x1 : label.x0);
-  out += "\" y=\"";
+  out += "\" y=\""sv;
   appendDecimal(out, label.y);
-  out += "\" dy=\".35em\">";
+  out += "\" dy=\".35em\">"sv;
   html::appendTextCut(out, series.label, kMaxLabelUnits);
-  out += "</text>";
+  out += "</text>"sv;
 }
 
 void appendLegend(std::string& out, const std::vector<LegendItem>& legend, double x, double y) {
   if (legend.empty()) return;
-  out += "<g class=\"lg\" stroke=\"#4b5563\" fill=\"#4b5563\">";
+  out += "<g class=\"lg\" stroke=\"#4b5563\" fill=\"#4b5563\">"sv;
   Frame none;
   none.top = y - 6;
   none.bottom = y + 6;
   for (const LegendItem& item : legend) {
-    out += "<g class=\"pt\">";
+    out += "<g class=\"pt\">"sv;
     appendMarkerTag(out, none, x, y, 0, item.marker);
     appendTitleAndClose(out, item.text);
-    out += "</g><text stroke=\"none\" x=\"";
+    out += "</g><text stroke=\"none\" x=\""sv;
     appendDecimal(out, x + 8);
-    out += "\" y=\"";
+    out += "\" y=\""sv;
     appendDecimal(out, y);
-    out += "\" dy=\".35em\">";
+    out += "\" dy=\".35em\">"sv;
     html::appendText(out, item.text);
-    out += "</text>";
+    out += "</text>"sv;
     x += 24 + static_cast<double>(item.text.size()) * kTickChar;
   }
-  out += "</g>\n";
+  out += "</g>\n"sv;
 }
 
 // The plot height for a chart: from the y range of a position axis (rows of
@@ -443,21 +453,21 @@ void appendLineChart(std::string& out, const LineChart& chart) {
 
   out += drawn > kDenseSeries ? "<svg class=\"chart dense\" id=\"" : "<svg class=\"chart\" id=\"";
   out += chart.id;
-  out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
+  out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 "sv;
   appendDecimal(out, kWidth);
   out += ' ';
   appendDecimal(out, height);
-  out += "\" role=\"img\" aria-label=\"";
+  out += "\" role=\"img\" aria-label=\""sv;
   html::appendText(out, chart.title);
-  out += "\"><title>";
+  out += "\"><title>"sv;
   html::appendText(out, chart.title);
-  out += "</title>\n";
+  out += "</title>\n"sv;
   appendLegend(out, chart.legend, frame.left + 6, 15);
 
   // Grid lines at the ticks, and the plot's frame.
   const double xStep = niceStep(frame.xMax - frame.xMin, (frame.right - frame.left) / kMinTickGapX, TickFormat::Integer);
   const std::vector<double> xTicks = ticks(frame.xMin, frame.xMax, xStep);
-  out += "<path class=\"grid\" d=\"";
+  out += "<path class=\"grid\" d=\""sv;
   int off = 0;
   for (const double v : yTicks) {
     out += 'M';
@@ -471,50 +481,50 @@ void appendLineChart(std::string& out, const LineChart& chart) {
     out += 'V';
     appendDecimal(out, frame.bottom);
   }
-  out += "\"/><rect class=\"frame\" x=\"";
+  out += "\"/><rect class=\"frame\" x=\""sv;
   appendDecimal(out, frame.left);
-  out += "\" y=\"";
+  out += "\" y=\""sv;
   appendDecimal(out, frame.top);
-  out += "\" width=\"";
+  out += "\" width=\""sv;
   appendDecimal(out, frame.right - frame.left);
-  out += "\" height=\"";
+  out += "\" height=\""sv;
   appendDecimal(out, frame.bottom - frame.top);
-  out += "\"/>\n";
+  out += "\"/>\n"sv;
 
   // Tick labels and axis titles.
-  out += "<g class=\"tick\" text-anchor=\"end\">";
+  out += "<g class=\"tick\" text-anchor=\"end\">"sv;
   for (std::size_t i = 0; i < yTicks.size(); ++i) {
-    out += "<text x=\"";
+    out += "<text x=\""sv;
     appendDecimal(out, frame.left - 6);
-    out += "\" y=\"";
+    out += "\" y=\""sv;
     appendDecimal(out, frame.py(yTicks[i], off));
-    out += "\" dy=\".35em\">";
+    out += "\" dy=\".35em\">"sv;
     out += yTexts[i];
-    out += "</text>";
+    out += "</text>"sv;
   }
-  out += "</g><g class=\"tick\" text-anchor=\"middle\">";
+  out += "</g><g class=\"tick\" text-anchor=\"middle\">"sv;
   for (const double v : xTicks) {
-    out += "<text x=\"";
+    out += "<text x=\""sv;
     appendDecimal(out, frame.px(v));
-    out += "\" y=\"";
+    out += "\" y=\""sv;
     appendDecimal(out, frame.bottom + 16);
-    out += "\">";
+    out += "\">"sv;
     out += tickText(v, xStep, TickFormat::Integer);
-    out += "</text>";
+    out += "</text>"sv;
   }
-  out += "</g>\n<text class=\"axt\" text-anchor=\"middle\" x=\"";
+  out += "</g>\n<text class=\"axt\" text-anchor=\"middle\" x=\""sv;
   appendDecimal(out, (frame.left + frame.right) / 2);
-  out += "\" y=\"";
+  out += "\" y=\""sv;
   appendDecimal(out, height - 8);
-  out += "\">";
+  out += "\">"sv;
   html::appendText(out, chart.x.title);
-  out += "</text><text class=\"axt\" text-anchor=\"middle\" transform=\"rotate(-90)\" x=\"";
+  out += "</text><text class=\"axt\" text-anchor=\"middle\" transform=\"rotate(-90)\" x=\""sv;
   appendDecimal(out, -(frame.top + frame.bottom) / 2);
-  out += "\" y=\"";
+  out += "\" y=\""sv;
   appendDecimal(out, kPad + 10);
-  out += "\">";
+  out += "\">"sv;
   html::appendText(out, chart.y.title);
-  out += "</text>\n";
+  out += "</text>\n"sv;
 
   // The lines, then their labels above every line.
   std::vector<Label> labels;
@@ -537,9 +547,9 @@ void appendLineChart(std::string& out, const LineChart& chart) {
     }
   }
   spreadLabels(labels, frame.top, frame.bottom);
-  out += "<g class=\"lbs\">";
+  out += "<g class=\"lbs\">"sv;
   for (const Label& label : labels) appendLabel(out, label, chart.series[label.series], frame);
-  out += "</g></svg>\n";
+  out += "</g></svg>\n"sv;
 }
 
 }  // namespace marvolt::svg

@@ -257,7 +257,7 @@ void endPage(std::string& out) { out += "</main>\n</body>\n</html>\n"sv; }
 
 void appendSwatch(std::string& out, std::string_view colour) {
   out += "<span class=\"sw\" style=\"background:"sv;
-  out += colour;
+  appendText(out, colour);
   out += "\"></span>"sv;
 }
 

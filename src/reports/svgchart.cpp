@@ -287,9 +287,9 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
     return std::string_view(coordinates).substr(begin, placed[i].textEnd - begin);
   };
   out += "<g class=\"s\" stroke=\""sv;
-  out += series.colour;
+  html::appendText(out, series.colour);
   out += "\" fill=\""sv;
-  out += series.colour;
+  html::appendText(out, series.colour);
   out += "\">"sv;
   if (placed.size() > 1) {
     out += "<polyline class=\"ln\" points=\""sv;
@@ -333,7 +333,7 @@ void appendLabel(std::string& out, const Label& label, const Series& series, con
   if (std::fabs(label.y - label.anchorY) > 1.5) {
     // A label moved away from its line gets a short leader to it.
     out += "<path class=\"lead\" stroke=\""sv;
-    out += series.colour;
+    html::appendText(out, series.colour);
     out += "\" d=\"M"sv;
     if (label.atStart) {
       appendPoint(out, label.x1 + 1, label.y);
@@ -347,7 +347,7 @@ void appendLabel(std::string& out, const Label& label, const Series& series, con
     out += "\"/>"sv;
   }
   out += "<text class=\"lb\" fill=\""sv;
-  out += series.colour;
+  html::appendText(out, series.colour);
   out += label.atStart ? "\" text-anchor=\"end\" x=\"" : "\" x=\"";
   appendDecimal(out, label.atStart ? label.x1 : label.x0);
   out += "\" y=\""sv;
@@ -452,7 +452,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   const double height = frame.bottom + 44;
 
   out += drawn > kDenseSeries ? "<svg class=\"chart dense\" id=\"" : "<svg class=\"chart\" id=\"";
-  out += chart.id;
+  html::appendText(out, chart.id);
   out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 "sv;
   appendDecimal(out, kWidth);
   out += ' ';

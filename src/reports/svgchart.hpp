@@ -43,7 +43,7 @@ struct Point {
 
 /// One line: a label, a colour and its points in drawing order.
 struct Series {
-  std::u16string label;   ///< written at the line's end (and start, when the chart asks)
+  std::u16string label;   ///< at the line's end (and start, when the chart asks); cut at 24 characters
   std::string colour;     ///< a CSS colour
   std::vector<Point> points;
 };
@@ -61,7 +61,7 @@ struct LegendItem {
 
 /// A whole chart.
 struct LineChart {
-  std::string id;                   ///< the svg element's id (letters, digits, '-')
+  std::string id;                   ///< the svg element's id
   std::string title;                ///< accessible name, UTF-8
   Axis x;                           ///< integer steps; min and max should be whole
   Axis y;

@@ -4,6 +4,7 @@
 # build/bench/workloads, and prints one side-by-side table:
 #   - marvolt on the full weekend (W1, 256 MiB of frame data) with --laps,
 #     text and key=value, against `cat` of the same report; ratio of medians
+#   - the same for the HTML page, and the page's size
 #   - marvolt on W1 with 1 MiB against 3 GiB (sparse) of frame data; ratio
 #   - the in-process time per crossing at 1x, 10x and 100x the crossings
 #   - marvolt-season on a season of 20 rounds of W1 (1 MiB of frame data each)
@@ -48,6 +49,7 @@ echo "== writing the workloads into $W" >&2
 "$GEN" "$W/w1-3g.rpy" --frames 3G --sparse >/dev/null
 "$BIN" --laps "$W/w1.rpy" >"$W/w1.txt"
 "$BIN" --laps --format=semikv "$W/w1.rpy" >"$W/w1.kv"
+"$BIN" --laps --format=html "$W/w1.rpy" >"$W/w1.html"
 mkdir -p "$W/season"
 for r in $(seq 1 20); do cp "$W/w1-1m.rpy" "$W/season/round$r.rpy"; done
 rounds=$(printf ' %s' "$W"/season/round*.rpy)
@@ -81,6 +83,7 @@ verdict() { awk -v v="$1" -v lim="$2" 'BEGIN { print (v <= lim ? "met" : "NOT ME
 echo "== timing the whole processes ($RUNS runs each)" >&2
 mapfile -t txt < <(medians "$BIN --laps $W/w1.rpy" "cat $W/w1.txt")
 mapfile -t kv < <(medians "$BIN --laps --format=semikv $W/w1.rpy" "cat $W/w1.kv")
+mapfile -t page < <(medians "$BIN --laps --format=html $W/w1.rpy" "cat $W/w1.html")
 mapfile -t frames < <(medians "$BIN --laps $W/w1-1m.rpy" "$BIN --laps $W/w1-3g.rpy")
 mapfile -t season < <(medians "$SEASON$rounds")
 
@@ -89,6 +92,8 @@ rss_txt=$(peak "$BIN" --laps "$W/w1.rpy")
 rss_cat=$(peak cat "$W/w1.txt")
 rss_kv=$(peak "$BIN" --laps --format=semikv "$W/w1.rpy")
 rss_catkv=$(peak cat "$W/w1.kv")
+rss_html=$(peak "$BIN" --laps --format=html "$W/w1.rpy")
+rss_cathtml=$(peak cat "$W/w1.html")
 rss_1m=$(peak "$BIN" --laps "$W/w1-1m.rpy")
 rss_3g=$(peak "$BIN" --laps "$W/w1-3g.rpy")
 rss_season=$(peak "$SEASON" $rounds)
@@ -112,6 +117,8 @@ flat_kv=$(ratio "${pc[100,1]}" "${pc[1,1]}")
 
 r_txt=$(ratio "${txt[0]}" "${txt[1]}")
 r_kv=$(ratio "${kv[0]}" "${kv[1]}")
+r_html=$(ratio "${page[0]}" "${page[1]}")
+html_bytes=$(wc -c <"$W/w1.html")
 r_frames=$(ratio "${frames[1]}" "${frames[0]}")
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 rss_max=$(printf '%s\n' "$rss_txt" "$rss_kv" "$rss_1m" "$rss_3g" | sort -n | tail -1)
@@ -126,6 +133,10 @@ Whole process, W1 with --laps (median of $RUNS runs, output to /dev/null)
   format      marvolt       cat floor     ratio   target <= 2.00   peak RSS marvolt / cat
   text     $(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${txt[0]}" "${txt[1]}" "$r_txt" "$(verdict "$r_txt" 2)" "$(mib "$rss_txt")" "$(mib "$rss_cat")")
   key=value$(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${kv[0]}" "${kv[1]}" "$r_kv" "$(verdict "$r_kv" 2)" "$(mib "$rss_kv")" "$(mib "$rss_catkv")")
+
+HTML page, W1 with --laps: $html_bytes bytes (target < 3 MB: $(awk -v b="$html_bytes" 'BEGIN { print (b < 3000000 ? "met" : "NOT MET") }'))
+  format      marvolt       cat floor     ratio   target <= 3.00   peak RSS marvolt / cat
+  html     $(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${page[0]}" "${page[1]}" "$r_html" "$(verdict "$r_html" 3)" "$(mib "$rss_html")" "$(mib "$rss_cathtml")")
 
 Frame data never touched, W1 text with --laps
   1 MiB      $(printf '%9s ms   peak RSS %s' "${frames[0]}" "$(mib "$rss_1m")")

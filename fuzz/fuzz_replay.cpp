@@ -1,13 +1,19 @@
 // Fuzz target: replay bytes through the whole pipeline of one run: open the
 // bytes, load the model, and build every report format with and without the
 // header and the lap dump, the diagnostic dumps of the records, and the
-// standings of a season made of it. A marvolt::Error is the expected answer
-// to bad bytes; anything else (a sanitizer report, another exception, an
-// abort) is a finding.
+// standings of a season made of it. Every HTML page must be well-formed XML.
+// A marvolt::Error is the expected answer to bad bytes; anything else (a
+// sanitizer report, another exception, an abort, a page an XML parser
+// refuses) is a finding.
+#include <libxml/parser.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "frontend/enums.hpp"
 #include "frontend/error.hpp"
@@ -20,6 +26,18 @@
 
 namespace {
 
+// Aborts unless an XML parser accepts the page whole, without the network.
+void requireWellFormed(const std::string& page) {
+  if (page.empty()) return;
+  xmlDocPtr doc = xmlReadMemory(page.data(), static_cast<int>(page.size()), "page.html", nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (doc == nullptr) {
+    std::fprintf(stderr, "the HTML page is not well-formed XML\n");
+    std::abort();
+  }
+  xmlFreeDoc(doc);
+}
+
 void reportEveryWay(const marvolt::Data& model) {
   using marvolt::Flag;
   using Format = marvolt::Report::Format;
@@ -27,9 +45,10 @@ void reportEveryWay(const marvolt::Data& model) {
     // The lap dump is tried together with "--no-header".
     const marvolt::Sections sections =
         marvolt::Sections().set(Flag::LAPTIMES, laps).set(Flag::REPLAYINFO, !laps).set(Flag::EVENTINFO, !laps);
-    for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
+    for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON}) {
       marvolt::Report(model, format, sections).toString();
     }
+    requireWellFormed(marvolt::Report(model, Format::HTML, sections).toString());
   }
 }
 

@@ -1,0 +1,46 @@
+// Writing XHTML: escaped text, numbers, and the frame of a self-contained
+// page (document head with the inline style sheet, body, end). Everything is
+// appended to one UTF-8 text; the result is HTML5 that an XML parser also
+// accepts (every element closed, attributes quoted, only the five XML
+// entities).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace marvolt::html {
+
+/// Appends wide text as UTF-8 with `& < > " '` escaped; characters that XML
+/// 1.0 or HTML forbid (C0 controls but tab, LF and CR; DEL and C1 controls;
+/// U+FFFE, U+FFFF; unpaired surrogates) become U+FFFD.
+void appendText(std::string& out, std::u16string_view text);
+/// Appends UTF-8 text escaped as appendText does; malformed bytes become U+FFFD.
+void appendText(std::string& out, std::string_view utf8);
+/// Appends wide text as appendText does, cut to `maxUnits` UTF-16 units with
+/// an ellipsis when longer.
+void appendTextCut(std::string& out, std::u16string_view text, std::size_t maxUnits);
+/// Appends an integer in decimal.
+void appendInt(std::string& out, std::int64_t value);
+/// Appends a number rounded to one decimal, without a trailing ".0".
+void appendDecimal(std::string& out, double value);
+
+/// Makes room for `bytes` more text in `out` and has the system map that
+/// room at once: one call instead of a page fault for every 4 KiB written.
+/// The room should be close to what is then written.
+void reserveMapped(std::string& out, std::size_t bytes);
+
+/// Appends `<tag>` + escaped text + `</tag>`.
+void appendElement(std::string& out, std::string_view tag, std::u16string_view text);
+
+/// Appends the document up to and including `<body><main>`: doctype, the
+/// html element in the XHTML namespace, UTF-8 declaration, the page title
+/// and the inline style sheet of reports and charts.
+void beginPage(std::string& out, std::u16string_view title);
+/// Appends `</main></body></html>` and a final line break.
+void endPage(std::string& out);
+
+/// Appends a colour swatch: an inline box filled with `colour` (a CSS colour).
+void appendSwatch(std::string& out, std::string_view colour);
+
+}  // namespace marvolt::html

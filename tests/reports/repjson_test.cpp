@@ -32,7 +32,7 @@ const std::string kSampleCarset = kSource + "/examples/sample.cst";
 // The document of a JSON report: one line, ending with its only line break.
 rapidjson::Document parse(const std::string& text) {
   rapidjson::Document doc;
-  doc.Parse(text.data(), text.size());
+  doc.Parse<rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
   EXPECT_FALSE(doc.HasParseError()) << "offset " << doc.GetErrorOffset() << " of " << text;
   EXPECT_EQ(text.find('\n'), text.size() - 1);
   return doc;

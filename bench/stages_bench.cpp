@@ -1,7 +1,7 @@
 // Micro-benchmarks of the stages of one run, on the full weekend at 1x, 10x
 // and 100x its crossings: reading the replay, loading the model, building
-// the timing and classifications, the two reports with and without the lap
-// dump, and the whole pipeline from file to report text.
+// the timing and classifications, the text, key=value and JSON reports with
+// and without the lap dump, and the whole pipeline from file to report text.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -17,6 +17,7 @@
 #include "frontend/globals.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
+#include "reports/repjson.hpp"
 #include "reports/report.hpp"
 #include "reports/repsemikv.hpp"
 #include "reports/reptxt.hpp"
@@ -188,6 +189,7 @@ BENCHMARK(BM_LoadModel)->Apply(scales);
 BENCHMARK(BM_TimingAndClassification)->Apply(scales);
 BENCHMARK(BM_Report<marvolt::reportTXT>)->Name("BM_TextReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Report<marvolt::reportSemiKV>)->Name("BM_KVReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::reportJSON>)->Name("BM_JSONReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Pipeline)->Apply([](auto* b) { scalesAndSwitch(b, "kv"); });
 
 }  // namespace

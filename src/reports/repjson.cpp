@@ -29,6 +29,12 @@ class StringOut {
   std::string& out_;
 };
 
+// Holds the stream, so that it is made before the writer that uses it.
+struct StreamHolder {
+  explicit StreamHolder(std::string& out) : stream(out) {}
+  StringOut stream;
+};
+
 // The lap list of `carid`, empty when the session has none.
 const std::vector<TimedLap>& lapsOf(const FirstLaps& laps, std::uint32_t carid) {
   static const std::vector<TimedLap> none;
@@ -39,9 +45,9 @@ const std::vector<TimedLap>& lapsOf(const FirstLaps& laps, std::uint32_t carid) 
 }  // namespace
 
 /// RapidJSON's compact writer over the report text.
-class JsonWriter : public rapidjson::Writer<StringOut> {
+class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
  public:
-  explicit JsonWriter(std::string& out) : rapidjson::Writer<StringOut>(stream_), stream_(out) {}
+  explicit JsonWriter(std::string& out) : StreamHolder(out), rapidjson::Writer<StringOut>(stream) {}
 
   /// Milliseconds, or null for `none`.
   void msOrNull(std::uint32_t ms, std::uint32_t none) {
@@ -51,9 +57,6 @@ class JsonWriter : public rapidjson::Writer<StringOut> {
       Uint(ms);
     }
   }
-
- private:
-  StringOut stream_;
 };
 
 JsonReport::JsonReport(const Sections& sections) : sections_(sections), json_(std::make_unique<JsonWriter>(rep_)) {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include <rapidjson/document.h>
+#include "reports/jsonlib.hpp"
 
 #include "frontend/enums.hpp"
 #include "frontend/error.hpp"

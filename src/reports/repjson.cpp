@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include <rapidjson/writer.h>
+#include "reports/jsonlib.hpp"
 
 #include "frontend/telvo.hpp"
 #include "reports/report.hpp"

@@ -10,7 +10,7 @@
 #include <regex>
 #include <string>
 
-#include <rapidjson/document.h>
+#include "reports/jsonlib.hpp"
 
 #include "frontend/enums.hpp"
 #include "frontend/error.hpp"

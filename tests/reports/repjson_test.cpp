@@ -11,7 +11,7 @@
 #include <vector>
 
 #include <fmt/format.h>
-#include <rapidjson/document.h>
+#include "reports/jsonlib.hpp"
 
 #include "frontend/telvo.hpp"
 #include "model/data.hpp"

@@ -1,11 +1,11 @@
 #include "reports/repjson.hpp"
 
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "reports/jsonlib.hpp"
-
 #include "frontend/telvo.hpp"
+#include "reports/jsonlib.hpp"
 #include "reports/report.hpp"
 #include "timing/timing.hpp"
 
@@ -44,71 +44,91 @@ const std::vector<TimedLap>& lapsOf(const FirstLaps& laps, std::uint32_t carid) 
 
 }  // namespace
 
-/// RapidJSON's compact writer over the report text.
+/// RapidJSON's compact writer over the report text, with one call per member.
 class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
  public:
   explicit JsonWriter(std::string& out) : StreamHolder(out), rapidjson::Writer<StringOut>(stream) {}
 
-  /// Milliseconds, or null for `none`.
-  void msOrNull(std::uint32_t ms, std::uint32_t none) {
+  /// The name of the next member.
+  void key(std::string_view name) { Key(name.data(), static_cast<rapidjson::SizeType>(name.size())); }
+  /// A UTF-8 text value.
+  void utf8(std::string_view value) { String(value.data(), static_cast<rapidjson::SizeType>(value.size())); }
+  /// A wide text value, as UTF-8.
+  void text(std::u16string_view wide) {
+    scratch_.clear();
+    appendUtf8(scratch_, wide);
+    utf8(scratch_);
+  }
+  /// Members of each kind of value.
+  void field(std::string_view name, std::uint32_t value) {
+    key(name);
+    Uint(value);
+  }
+  void field(std::string_view name, std::int32_t value) {
+    key(name);
+    Int(value);
+  }
+  void field(std::string_view name, std::uint64_t value) {
+    key(name);
+    Uint64(value);
+  }
+  void field(std::string_view name, std::u16string_view value) {
+    key(name);
+    text(value);
+  }
+  /// A member of milliseconds that is null when they equal `none`.
+  void msOrNull(std::string_view name, std::uint32_t ms, std::uint32_t none) {
+    key(name);
     if (ms == none) {
       Null();
     } else {
       Uint(ms);
     }
   }
+  /// A member holding an empty array.
+  void emptyArray(std::string_view name) {
+    key(name);
+    StartArray();
+    EndArray();
+  }
+
+ private:
+  std::string scratch_;   // one name at a time as UTF-8
 };
 
 JsonReport::JsonReport(const Sections& sections) : sections_(sections), json_(std::make_unique<JsonWriter>(rep_)) {
   json_->StartObject();
-  key("schema");
-  json_->String(kSchema.data(), static_cast<rapidjson::SizeType>(kSchema.size()));
+  json_->key("schema");
+  json_->utf8(kSchema);
 }
 
 JsonReport::~JsonReport() = default;
 
 void JsonReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
 
-void JsonReport::key(std::string_view name) {
-  json_->Key(name.data(), static_cast<rapidjson::SizeType>(name.size()));
-}
-
-void JsonReport::text(std::u16string_view wide) {
-  scratch_.clear();
-  appendUtf8(scratch_, wide);
-  json_->String(scratch_.data(), static_cast<rapidjson::SizeType>(scratch_.size()));
-}
-
 void JsonReport::reportReplayInfo(const Data& data) {
-  key("replay");
+  json_->key("replay");
   json_->StartObject();
-  key("saver");
-  text(data.replay.saverFirstName + u' ' + data.replay.saverLastName);
+  json_->field("saver", data.replay.saverFirstName + u' ' + data.replay.saverLastName);
   json_->EndObject();
 }
 
 void JsonReport::reportNoEvent() {
-  key("entries");
-  json_->StartArray();
-  json_->EndArray();
-  key("sessions");
-  json_->StartArray();
-  json_->EndArray();
+  json_->emptyArray("entries");
+  json_->emptyArray("sessions");
 }
 
 void JsonReport::reportEvent(const Data& data) {
   const Event& event = data.events.front();
   if (sections_.has(Flag::EVENTINFO)) {
-    key("event");
+    json_->key("event");
     json_->StartObject();
-    key("track");
-    text(event.track);
-    key("carset");
-    text(event.carset);
+    json_->field("track", event.track);
+    json_->field("carset", event.carset);
     json_->EndObject();
   }
   if (sections_.has(Flag::ENTRYLIST)) reportEntries(event);
-  key("sessions");
+  json_->key("sessions");
   json_->StartArray();
   std::size_t number = 0;
   for (const Session& session : event.sessions) reportSession(event, session, ++number);
@@ -116,41 +136,27 @@ void JsonReport::reportEvent(const Data& data) {
 }
 
 void JsonReport::reportEntries(const Event& event) {
-  key("entries");
+  json_->key("entries");
   json_->StartArray();
-  for (const Entry* listed : entriesByStartNumber(event)) {
-    const Entry& entry = *listed;
+  for (const Entry* entry : entriesByStartNumber(event)) {
     json_->StartObject();
-    key("car_id");
-    json_->Uint(entry.carid);
-    key("start_number");
-    json_->Int(entry.startNum);
-    key("make");
-    json_->Uint(entry.make);
-    key("team");
-    text(entry.team);
-    key("chassis");
-    text(entry.chassis);
-    key("engine");
-    text(entry.engine);
-    key("year");
-    json_->Int(entry.year);
-    key("drivers");
+    json_->field("car_id", entry->carid);
+    json_->field("start_number", entry->startNum);
+    json_->field("make", entry->make);
+    json_->field("team", entry->team);
+    json_->field("chassis", entry->chassis);
+    json_->field("engine", entry->engine);
+    json_->field("year", entry->year);
+    json_->key("drivers");
     json_->StartArray();
-    for (const Driver& driver : entry.drivers) {
+    for (const Driver& driver : entry->drivers) {
       json_->StartObject();
-      key("driver_id");
-      json_->Uint(driver.driverid);
-      key("first_name");
-      text(driver.firstName);
-      key("last_name");
-      text(driver.lastName);
-      key("name");
-      text(fullName(driver));
-      key("nationality");
-      text(driver.nat);
-      key("remark");
-      text(driver.remark);
+      json_->field("driver_id", driver.driverid);
+      json_->field("first_name", driver.firstName);
+      json_->field("last_name", driver.lastName);
+      json_->field("name", fullName(driver));
+      json_->field("nationality", driver.nat);
+      json_->field("remark", driver.remark);
       json_->EndObject();
     }
     json_->EndArray();
@@ -162,11 +168,9 @@ void JsonReport::reportEntries(const Event& event) {
 void JsonReport::reportSession(const Event& event, const Session& session, std::size_t number) {
   const bool race = session.type == SessT::RACE;
   json_->StartObject();
-  key("number");
-  json_->Uint64(number);
-  key("type");
-  const std::string type = toString(session.type);
-  json_->String(type.data(), static_cast<rapidjson::SizeType>(type.size()));
+  json_->field("number", std::uint64_t{number});
+  json_->key("type");
+  json_->utf8(toString(session.type));
   // The switches of the other formats: testing sessions go with the practices.
   const bool classified = sections_.has(race ? Flag::RACERESULTS : Flag::PRACTICERESULTS);
   const bool laps = sections_.has(Flag::LAPTIMES);
@@ -185,30 +189,21 @@ void JsonReport::reportSession(const Event& event, const Session& session, std::
 }
 
 void JsonReport::reportBestLaps(const Event& event, const Session& session) {
-  key("best_laps");
+  json_->key("best_laps");
   json_->StartArray();
-  unsigned position = 0;
+  std::uint32_t position = 0;
   for (const BestLapResult& row : session.timing->getBestLapResults()) {
     const Entry& entry = entryOf(event, row.carid);
     json_->StartObject();
-    key("position");
-    json_->Uint(++position);
-    key("start_number");
-    json_->Int(entry.startNum);
-    key("car_id");
-    json_->Uint(row.carid);
-    key("driver");
-    text(fullName(driverOf(entry, row.driverid)));
-    key("lap");
-    json_->Int(row.lap);
-    key("lap_time_ms");
-    json_->Uint(row.laptime);
-    key("gap_ms");
-    json_->Uint(static_cast<std::uint32_t>(row.gap));
-    key("clock_ms");
-    json_->Uint(row.clock);
-    key("remark");
-    text(row.remark);
+    json_->field("position", ++position);
+    json_->field("start_number", entry.startNum);
+    json_->field("car_id", row.carid);
+    json_->field("driver", fullName(driverOf(entry, row.driverid)));
+    json_->field("lap", row.lap);
+    json_->field("lap_time_ms", row.laptime);
+    json_->field("gap_ms", static_cast<std::uint32_t>(row.gap));
+    json_->field("clock_ms", row.clock);
+    json_->field("remark", row.remark);
     json_->EndObject();
   }
   json_->EndArray();
@@ -217,36 +212,25 @@ void JsonReport::reportBestLaps(const Event& event, const Session& session) {
 void JsonReport::reportResults(const Event& event, const Session& session, const FirstLaps& laps,
                                const RaceHistory& history) {
   const Timing& timing = *session.timing;
-  key("results");
+  json_->key("results");
   json_->StartArray();
-  unsigned position = 0;
+  std::uint32_t position = 0;
   for (const RaceResult& row : timing.getRaceResults()) {
     const Entry& entry = entryOf(event, row.carid);
     const CarHistory* car = history.car(row.carid);
     json_->StartObject();
-    key("position");
-    json_->Uint(++position);
-    key("start_number");
-    json_->Int(entry.startNum);
-    key("car_id");
-    json_->Uint(row.carid);
-    key("driver");
-    text(fullName(driverOf(entry, row.driverid)));
-    key("laps");
-    json_->Int(row.laps);
-    key("race_time_ms");
-    json_->Uint(row.clock);
+    json_->field("position", ++position);
+    json_->field("start_number", entry.startNum);
+    json_->field("car_id", row.carid);
+    json_->field("driver", fullName(driverOf(entry, row.driverid)));
+    json_->field("laps", row.laps);
+    json_->field("race_time_ms", row.clock);
     // Gaps and intervals as the other formats show them: unsigned 32-bit.
-    key("gap_ms");
-    json_->Uint(static_cast<std::uint32_t>(row.gap));
-    key("interval_ms");
-    json_->msOrNull(static_cast<std::uint32_t>(row.diff), NOTIME);
-    key("remark");
-    text(row.remark);
-    key("laps_led");
-    json_->Uint(car != nullptr ? car->lapsLed : 0);
-    key("best_lap_ms");
-    json_->msOrNull(timing.bestlap(lapsOf(laps, row.carid)), 0);
+    json_->field("gap_ms", static_cast<std::uint32_t>(row.gap));
+    json_->msOrNull("interval_ms", static_cast<std::uint32_t>(row.diff), NOTIME);
+    json_->field("remark", row.remark);
+    json_->field("laps_led", car != nullptr ? car->lapsLed : 0);
+    json_->msOrNull("best_lap_ms", timing.bestlap(lapsOf(laps, row.carid)), 0);
     json_->EndObject();
   }
   json_->EndArray();
@@ -254,49 +238,36 @@ void JsonReport::reportResults(const Event& event, const Session& session, const
 
 void JsonReport::reportLaps(const Event& event, const Session& session, const FirstLaps& firstLaps,
                             const RaceHistory* history) {
-  key("laps");
+  json_->key("laps");
   json_->StartArray();
   // Every lap list in order, each showing the laps of its car id's first
   // list, as the text lap dump does.
   for (const TimingEntry& car : session.timing->timing) {
     const Entry& entry = entryOf(event, car.carid);
-    const std::vector<Standing>* standings = nullptr;
-    if (history != nullptr) {
-      const CarHistory* raced = history->car(car.carid);
-      if (raced != nullptr) standings = &raced->standings;
-    }
+    const CarHistory* raced = history != nullptr ? history->car(car.carid) : nullptr;
     json_->StartObject();
-    key("car_id");
-    json_->Uint(car.carid);
-    key("start_number");
-    json_->Int(entry.startNum);
-    key("driver");
-    text(fullName(driverOf(entry, car.driverid)));
-    key("laps");
+    json_->field("car_id", car.carid);
+    json_->field("start_number", entry.startNum);
+    json_->field("driver", fullName(driverOf(entry, car.driverid)));
+    json_->key("laps");
     json_->StartArray();
     const std::vector<TimedLap>& laps = lapsOf(firstLaps, car.carid);
     std::uint32_t prev = 0;
     for (std::size_t j = 0; j < laps.size(); ++j) {
       const TimedLap& lap = laps[j];
       json_->StartObject();
-      key("lap");
-      json_->Uint64(j);
-      key("lap_time_ms");
-      json_->Uint(lap.clock - prev);
-      key("clock_ms");
-      json_->Uint(lap.clock);
-      key("flags");
+      json_->field("lap", std::uint64_t{j});
+      json_->field("lap_time_ms", lap.clock - prev);
+      json_->field("clock_ms", lap.clock);
+      json_->key("flags");
       json_->StartArray();
-      if (hasFlag(lap.flags, LapFlag::OFFTRACK)) json_->String("Off Track", 9);
-      if (hasFlag(lap.flags, LapFlag::INVALID)) json_->String("Invalid", 7);
-      if (hasFlag(lap.flags, LapFlag::UNKNOWN)) json_->String("Unknown", 7);
+      if (hasFlag(lap.flags, LapFlag::OFFTRACK)) json_->utf8("Off Track");
+      if (hasFlag(lap.flags, LapFlag::INVALID)) json_->utf8("Invalid");
+      if (hasFlag(lap.flags, LapFlag::UNKNOWN)) json_->utf8("Unknown");
       json_->EndArray();
-      if (standings != nullptr && j < standings->size()) {
-        const Standing& standing = (*standings)[j];
-        key("position");
-        json_->Int(standing.position);
-        key("gap_to_leader_ms");
-        json_->Uint(static_cast<std::uint32_t>(standing.gap));
+      if (raced != nullptr && j < raced->standings.size()) {
+        json_->field("position", raced->standings[j].position);
+        json_->field("gap_to_leader_ms", static_cast<std::uint32_t>(raced->standings[j].gap));
       }
       json_->EndObject();
       prev = lap.clock;

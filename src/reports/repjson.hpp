@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -46,12 +45,9 @@ class JsonReport {
   void reportResults(const Event& event, const Session& session, const FirstLaps& laps,
                      const RaceHistory& history);
   void reportLaps(const Event& event, const Session& session, const FirstLaps& laps, const RaceHistory* history);
-  void key(std::string_view name);
-  void text(std::u16string_view wide);
 
   Sections sections_;
   std::string rep_;
-  std::string scratch_;   // one name at a time as UTF-8
   std::unique_ptr<JsonWriter> json_;
 };
 

@@ -2,18 +2,13 @@
 // file, load the model, and build both report formats with and without the
 // header and the lap dump, plus the diagnostic dumps of the records. A
 // marvolt::Error is the expected answer to bad bytes; anything else (a
-// sanitizer report, another exception, an abort, a JSON report that does not
-// parse as JSON) is a finding.
+// sanitizer report, another exception, an abort) is a finding.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <string>
-
-#include "reports/jsonlib.hpp"
 
 #include "frontend/enums.hpp"
+#include "json_check.hpp"
 #include "frontend/error.hpp"
 #include "frontend/globals.hpp"
 #include "model/data.hpp"
@@ -33,16 +28,6 @@ void resetProgramState() {
   marvolt::carsetIni() = marvolt::IniSection("root");
 }
 
-// Every JSON report must be one valid JSON document.
-void requireJson(const std::string& text) {
-  rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
-  if (doc.HasParseError()) {
-    std::fprintf(stderr, "invalid JSON report at offset %zu\n", doc.GetErrorOffset());
-    std::abort();
-  }
-}
-
 void reportEveryWay(const marvolt::Data& model) {
   using marvolt::Flag;
   using Format = marvolt::Report::Format;
@@ -52,7 +37,7 @@ void reportEveryWay(const marvolt::Data& model) {
         marvolt::Sections().set(Flag::LAPTIMES, laps).set(Flag::REPLAYINFO, !laps).set(Flag::EVENTINFO, !laps);
     for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
       const std::string text = marvolt::Report(model, format, sections).toString();
-      if (format == Format::JSON) requireJson(text);
+      if (format == Format::JSON) marvolt_fuzz::requireJson(text);
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -239,11 +240,11 @@ TEST(JsonReport, AnyNameByteGivesValidJsonThatRoundTrips) {
 }
 
 TEST(JsonReport, ModelWithoutEventIsStillADocument) {
-  marvolt::DataGPL model;
-  model.replay.saverFirstName = u"A";
-  EXPECT_EQ(marvolt::reportJSON(model),
+  const auto model = std::make_unique<marvolt::DataGPL>();
+  model->replay.saverFirstName.push_back(u'A');
+  EXPECT_EQ(marvolt::reportJSON(*model),
             "{\"schema\":\"marvolt-report/1\",\"replay\":{\"saver\":\"A \"},\"entries\":[],\"sessions\":[]}\n");
-  EXPECT_EQ(marvolt::reportJSON(model, marvolt::Sections().set(marvolt::Flag::REPLAYINFO, false)),
+  EXPECT_EQ(marvolt::reportJSON(*model, marvolt::Sections().set(marvolt::Flag::REPLAYINFO, false)),
             "{\"schema\":\"marvolt-report/1\",\"entries\":[],\"sessions\":[]}\n");
 }
 

@@ -3,7 +3,7 @@
 # report at all. Builds the bench preset, writes the workloads into
 # build/bench/workloads, and prints one side-by-side table:
 #   - marvolt on the full weekend (W1, 256 MiB of frame data) with --laps,
-#     text and key=value, against `cat` of the same report; ratio of medians
+#     text, key=value and JSON, against `cat` of the same report; ratio of medians
 #   - the same for the HTML page, and the page's size
 #   - marvolt on W1 with 1 MiB against 3 GiB (sparse) of frame data; ratio
 #   - the in-process time per crossing at 1x, 10x and 100x the crossings
@@ -47,6 +47,7 @@ echo "== writing the workloads into $W" >&2
 "$GEN" "$W/w1.rpy" --frames 256M >/dev/null
 "$GEN" "$W/w1-1m.rpy" --frames 1M >/dev/null
 "$GEN" "$W/w1-3g.rpy" --frames 3G --sparse >/dev/null
+"$BIN" --laps --format=json "$W/w1.rpy" >"$W/w1.json"
 "$BIN" --laps "$W/w1.rpy" >"$W/w1.txt"
 "$BIN" --laps --format=semikv "$W/w1.rpy" >"$W/w1.kv"
 "$BIN" --laps --format=html "$W/w1.rpy" >"$W/w1.html"
@@ -83,6 +84,7 @@ verdict() { awk -v v="$1" -v lim="$2" 'BEGIN { print (v <= lim ? "met" : "NOT ME
 echo "== timing the whole processes ($RUNS runs each)" >&2
 mapfile -t txt < <(medians "$BIN --laps $W/w1.rpy" "cat $W/w1.txt")
 mapfile -t kv < <(medians "$BIN --laps --format=semikv $W/w1.rpy" "cat $W/w1.kv")
+mapfile -t json < <(medians "$BIN --laps --format=json $W/w1.rpy" "cat $W/w1.json")
 mapfile -t page < <(medians "$BIN --laps --format=html $W/w1.rpy" "cat $W/w1.html")
 mapfile -t frames < <(medians "$BIN --laps $W/w1-1m.rpy" "$BIN --laps $W/w1-3g.rpy")
 mapfile -t season < <(medians "$SEASON$rounds")
@@ -92,6 +94,8 @@ rss_txt=$(peak "$BIN" --laps "$W/w1.rpy")
 rss_cat=$(peak cat "$W/w1.txt")
 rss_kv=$(peak "$BIN" --laps --format=semikv "$W/w1.rpy")
 rss_catkv=$(peak cat "$W/w1.kv")
+rss_json=$(peak "$BIN" --laps --format=json "$W/w1.rpy")
+rss_catjson=$(peak cat "$W/w1.json")
 rss_html=$(peak "$BIN" --laps --format=html "$W/w1.rpy")
 rss_cathtml=$(peak cat "$W/w1.html")
 rss_1m=$(peak "$BIN" --laps "$W/w1-1m.rpy")
@@ -117,22 +121,24 @@ flat_kv=$(ratio "${pc[100,1]}" "${pc[1,1]}")
 
 r_txt=$(ratio "${txt[0]}" "${txt[1]}")
 r_kv=$(ratio "${kv[0]}" "${kv[1]}")
+r_json=$(ratio "${json[0]}" "${json[1]}")
 r_html=$(ratio "${page[0]}" "${page[1]}")
 html_bytes=$(wc -c <"$W/w1.html")
 r_frames=$(ratio "${frames[1]}" "${frames[0]}")
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
-rss_max=$(printf '%s\n' "$rss_txt" "$rss_kv" "$rss_1m" "$rss_3g" | sort -n | tail -1)
+rss_max=$(printf '%s\n' "$rss_txt" "$rss_kv" "$rss_json" "$rss_1m" "$rss_3g" | sort -n | tail -1)
 rss_spread=$(ratio "$rss_3g" "$rss_1m")
 
 cat <<EOF
 
 marvolt benchmarks, $(date -u +%Y-%m-%d), $(nproc) x $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
-W1 = full weekend, 40 entries, $(awk -F'crossings=' '{ print $2 }' <("$GEN" "$W/count.rpy" --frames 0)) crossings; report $(wc -c <"$W/w1.txt") bytes (text), $(wc -c <"$W/w1.kv") bytes (key=value)
+W1 = full weekend, 40 entries, $(awk -F'crossings=' '{ print $2 }' <("$GEN" "$W/count.rpy" --frames 0)) crossings; report $(wc -c <"$W/w1.txt") bytes (text), $(wc -c <"$W/w1.kv") bytes (key=value), $(wc -c <"$W/w1.json") bytes (JSON)
 
 Whole process, W1 with --laps (median of $RUNS runs, output to /dev/null)
   format      marvolt       cat floor     ratio   target <= 2.00   peak RSS marvolt / cat
   text     $(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${txt[0]}" "${txt[1]}" "$r_txt" "$(verdict "$r_txt" 2)" "$(mib "$rss_txt")" "$(mib "$rss_cat")")
   key=value$(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${kv[0]}" "${kv[1]}" "$r_kv" "$(verdict "$r_kv" 2)" "$(mib "$rss_kv")" "$(mib "$rss_catkv")")
+  JSON     $(printf '%9s ms %9s ms  %6s   %-16s %s / %s' "${json[0]}" "${json[1]}" "$r_json" "$(verdict "$r_json" 3) (<= 3.00)" "$(mib "$rss_json")" "$(mib "$rss_catjson")")
 
 HTML page, W1 with --laps: $html_bytes bytes (target < 3 MB: $(awk -v b="$html_bytes" 'BEGIN { print (b < 3000000 ? "met" : "NOT MET") }'))
   format      marvolt       cat floor     ratio   target <= 3.00   peak RSS marvolt / cat

@@ -1,8 +1,8 @@
 // Micro-benchmarks of the stages of one run, on the full weekend at 1x, 10x
 // and 100x its crossings: reading the replay, loading the model, building
-// the timing and classifications, the two reports with and without the lap
-// dump, the HTML page with its charts, and the whole pipeline from file to
-// report text.
+// the timing and classifications, the text, key=value and JSON reports with
+// and without the lap dump, the HTML page with its charts, and the whole
+// pipeline from file to report text.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -19,6 +19,7 @@
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/rephtml.hpp"
+#include "reports/repjson.hpp"
 #include "reports/report.hpp"
 #include "reports/repsemikv.hpp"
 #include "reports/reptxt.hpp"
@@ -190,6 +191,7 @@ BENCHMARK(BM_LoadModel)->Apply(scales);
 BENCHMARK(BM_TimingAndClassification)->Apply(scales);
 BENCHMARK(BM_Report<marvolt::reportTXT>)->Name("BM_TextReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Report<marvolt::reportSemiKV>)->Name("BM_KVReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::reportJSON>)->Name("BM_JSONReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Report<marvolt::reportHTML>)->Name("BM_HTMLReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Pipeline)->Apply([](auto* b) { scalesAndSwitch(b, "kv"); });
 

@@ -15,9 +15,11 @@
 #include "frontend/error.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
+#include "reports/jsonlib.hpp"
 #include "reports/report.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
+#include "support/xml_page.hpp"
 
 namespace hostile {
 
@@ -31,8 +33,17 @@ struct Outcome {
 /// How much of the reporting to run on a loaded model.
 enum class Reports { TextOnly, EveryWay };
 
+/// Whatever the replay held, the JSON report parses and the HTML page is well-formed XML.
+inline void expectDocuments(const std::string& json, const std::string& html) {
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseValidateEncodingFlag>(json.data(), json.size());
+  EXPECT_FALSE(doc.HasParseError()) << "JSON report invalid at offset " << doc.GetErrorOffset();
+  EXPECT_TRUE(testsupport::XmlPage(html).wellFormed()) << "HTML page not well-formed";
+}
+
 /// Loads and reports `file` as a run of marvolt without options does.
-/// EveryWay adds the other formats, and every format with "--laps" and "--no-header".
+/// EveryWay adds the other formats, and every format with "--laps" and "--no-header",
+/// checking that the JSON report parses and the HTML page is well-formed.
 inline Outcome runFile(marvolt::RpyFile& file, Reports reports) {
   using Format = marvolt::Report::Format;
   using marvolt::Flag;
@@ -44,9 +55,10 @@ inline Outcome runFile(marvolt::RpyFile& file, Reports reports) {
   if (reports == Reports::EveryWay) {
     const marvolt::Sections lapsNoHeader =
         marvolt::Sections().set(Flag::LAPTIMES, true).set(Flag::REPLAYINFO, false).set(Flag::EVENTINFO, false);
-    for (const Format format : {Format::SEMIKV, Format::JSON, Format::HTML}) marvolt::Report(*model, format).toString();
-    for (const Format format : {Format::TXT, Format::SEMIKV, Format::JSON, Format::HTML}) {
-      marvolt::Report(*model, format, lapsNoHeader).toString();
+    for (const marvolt::Sections& sections : {marvolt::Sections(), lapsNoHeader}) {
+      for (const Format format : {Format::SEMIKV, Format::TXT}) marvolt::Report(*model, format, sections).toString();
+      expectDocuments(marvolt::Report(*model, Format::JSON, sections).toString(),
+                      marvolt::Report(*model, Format::HTML, sections).toString());
     }
   }
   outcome.reported = true;

@@ -226,6 +226,25 @@ void printHelp(std::string_view program) {
 
 void printVer(std::string_view program) { cout.write(fmt::format("{}{}\n\n{}\n", program, kVersion, kCredit)); }
 
+std::optional<int> answerWithoutRun(CommandAction action, const std::string& invalidArg, std::string_view program,
+                                    void (*printUsage)(std::string_view)) {
+  switch (action) {
+    case CommandAction::Help:
+      printUsage(program);
+      return 0;
+    case CommandAction::Version:
+      printVer(program);
+      return 0;
+    case CommandAction::Invalid:
+      cerr.writefln("invalid option '%s'", invalidArg);
+      printUsage(program);
+      return -1;
+    case CommandAction::Run:
+      break;
+  }
+  return std::nullopt;
+}
+
 void protectInput(const std::string& path, const char* role) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
@@ -268,20 +287,7 @@ int runMarvolt(int argc, const char* const* argv) {
     return 3;
   }
   const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  switch (cl.action) {
-    case CommandLine::Action::Help:
-      printHelp(program);
-      return 0;
-    case CommandLine::Action::Version:
-      printVer(program);
-      return 0;
-    case CommandLine::Action::Invalid:
-      cerr.writefln("invalid option '%s'", cl.invalidArg);
-      printHelp(program);
-      return -1;
-    case CommandLine::Action::Run:
-      break;
-  }
+  if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printHelp)) return *status;
   if (!cl.replay) err(1, "need replay file as parameter");
   const std::string& replay = *cl.replay;
   if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);

@@ -12,9 +12,13 @@
 
 namespace marvolt {
 
+/// What a command line asks for: a run, or only the usage, the version, or
+/// the complaint about an invalid option.
+enum class CommandAction { Run, Help, Version, Invalid };
+
 /// What one reading of the command line asks for.
 struct CommandLine {
-  enum class Action { Run, Help, Version, Invalid };
+  using Action = CommandAction;
   Action action = Action::Run;
   std::string invalidArg;           ///< the invalid option, for Action::Invalid
   std::optional<std::string> replay;
@@ -58,6 +62,11 @@ void printHelp(std::string_view program);
 
 /// Writes the version text to standard output.
 void printVer(std::string_view program);
+
+/// Answers a command line that asks for no run: the usage (status 0), the
+/// version (0), or "invalid option" and the usage (-1); nothing for a run.
+std::optional<int> answerWithoutRun(CommandAction action, const std::string& invalidArg, std::string_view program,
+                                    void (*printUsage)(std::string_view));
 
 /// Asks on standard error whether the existing output file `path` may be
 /// replaced; true only when the answer read from standard input is y or Y.

@@ -175,19 +175,8 @@ int runSeason(int argc, const char* const* argv) {
     return 3;
   }
   const SeasonCommandLine cl = parseSeasonCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  switch (cl.action) {
-    case SeasonCommandLine::Action::Help:
-      printSeasonHelp(program);
-      return 0;
-    case SeasonCommandLine::Action::Version:
-      printVer(program);
-      return 0;
-    case SeasonCommandLine::Action::Invalid:
-      cerr.writefln("invalid option '%s'", cl.invalidArg);
-      printSeasonHelp(program);
-      return -1;
-    case SeasonCommandLine::Action::Run:
-      break;
+  if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printSeasonHelp)) {
+    return *status;
   }
   if (cl.replays.empty()) err(1, "need replay file as parameter");
   for (const std::string& replay : cl.replays) {

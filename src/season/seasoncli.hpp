@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/marvolt.hpp"
 #include "model/data.hpp"
 #include "season/standings.hpp"
 
@@ -16,7 +17,7 @@ enum class SeasonFormat { TXT, JSON };
 
 /// What one reading of the season command line asks for.
 struct SeasonCommandLine {
-  enum class Action { Run, Help, Version, Invalid };
+  using Action = CommandAction;
   Action action = Action::Run;
   std::string invalidArg;             ///< the invalid option, for Action::Invalid
   std::vector<std::string> replays;   ///< one round each, in order

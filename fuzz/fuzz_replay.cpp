@@ -22,6 +22,7 @@
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
 #include "season/rounds.hpp"
+#include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
 #include "season/seasontxt.hpp"
 
@@ -68,12 +69,13 @@ void dumpRecords(const marvolt::DataGPL& model) {
 }
 
 // The replay as both rounds of a season, scored with a bonus and a dropped
-// score and written both ways; a replay without a race is an Error.
+// score and written every way; a replay without a race is an Error.
 void scoreAsSeason(const marvolt::Data& model) {
   const marvolt::Round round = marvolt::roundOf(model, "fuzz.rpy");
   const marvolt::Standings standings = marvolt::computeStandings({round, round}, marvolt::Scoring{{9, 6, 4}, 1, 1});
   marvolt::seasonTXT(standings);
-  marvolt::seasonJSON(standings);
+  marvolt_fuzz::requireJson(marvolt::seasonJSON(standings));
+  requireWellFormed(marvolt::seasonHTML(standings));
 }
 
 }  // namespace

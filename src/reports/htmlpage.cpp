@@ -261,4 +261,33 @@ void appendSwatch(std::string& out, std::string_view colour) {
   out += "\"></span>"sv;
 }
 
+void appendHead(std::string& out, std::initializer_list<std::string_view> names) {
+  out += "<div class=\"scroll\"><table><thead><tr>";
+  for (std::string_view name : names) {
+    if (name.front() == '>') {
+      out += "<th class=\"r\">";
+      name.remove_prefix(1);
+    } else {
+      out += "<th>";
+    }
+    out += name;
+    out += "</th>";
+  }
+  out += "</tr></thead><tbody>\n";
+}
+
+void appendTail(std::string& out) { out += "</tbody></table></div>\n"; }
+
+void appendIntCell(std::string& out, std::int64_t value) {
+  out += "<td class=\"r\">";
+  appendInt(out, value);
+  out += "</td>";
+}
+
+void appendTextCell(std::string& out, std::u16string_view text) {
+  out += "<td>";
+  appendText(out, text);
+  out += "</td>";
+}
+
 }  // namespace marvolt::html

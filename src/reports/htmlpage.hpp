@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,16 @@ void appendElement(std::string& out, std::string_view tag, std::u16string_view t
 void beginPage(std::string& out, std::u16string_view title);
 /// Appends `</main></body></html>` and a final line break.
 void endPage(std::string& out);
+
+/// Appends the start of a scrolling table and its head: one header cell
+/// per name; a name starting with '>' heads a right-aligned column.
+void appendHead(std::string& out, std::initializer_list<std::string_view> names);
+/// Appends the end of a table begun by appendHead.
+void appendTail(std::string& out);
+/// Appends a right-aligned cell holding an integer.
+void appendIntCell(std::string& out, std::int64_t value);
+/// Appends a cell holding escaped text.
+void appendTextCell(std::string& out, std::u16string_view text);
 
 /// Appends a colour swatch: an inline box filled with `colour` (a CSS colour).
 void appendSwatch(std::string& out, std::string_view colour);

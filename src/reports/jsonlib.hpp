@@ -11,6 +11,7 @@
 #pragma clang attribute push(__attribute__((no_sanitize("pointer-overflow"))), apply_to = function)
 #endif
 #include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 #if defined(__clang__)
 #pragma clang attribute pop

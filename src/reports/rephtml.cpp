@@ -17,8 +17,12 @@ using namespace std::string_view_literals;
 
 namespace {
 
+using html::appendHead;
 using html::appendInt;
+using html::appendIntCell;
+using html::appendTail;
 using html::appendText;
+using html::appendTextCell;
 
 constexpr std::size_t kReserved = 16384;
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
@@ -84,37 +88,6 @@ void appendTimeCell(std::string& out, std::uint32_t ms) {
   appendMsecToTime(out, ms);
   out += "</td>"sv;
 }
-
-void appendIntCell(std::string& out, std::int64_t value) {
-  out += "<td class=\"r\">"sv;
-  appendInt(out, value);
-  out += "</td>"sv;
-}
-
-void appendTextCell(std::string& out, std::u16string_view text) {
-  out += "<td>"sv;
-  appendText(out, text);
-  out += "</td>"sv;
-}
-
-// Appends a table head with one header cell per name; a name starting with
-// '>' is a right-aligned column.
-void appendHead(std::string& out, std::initializer_list<std::string_view> names) {
-  out += "<div class=\"scroll\"><table><thead><tr>"sv;
-  for (std::string_view name : names) {
-    if (name.front() == '>') {
-      out += "<th class=\"r\">"sv;
-      name.remove_prefix(1);
-    } else {
-      out += "<th>"sv;
-    }
-    out += name;
-    out += "</th>"sv;
-  }
-  out += "</tr></thead><tbody>\n"sv;
-}
-
-void appendTail(std::string& out) { out += "</tbody></table></div>\n"sv; }
 
 // The classes of a lap cell with flags, and their meaning.
 void appendFlagAttributes(std::string& out, LapFlag flags) {

@@ -13,6 +13,7 @@
 #include "frontend/telvo.hpp"
 #include "replay/rpylib.hpp"
 #include "season/rounds.hpp"
+#include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
 #include "season/seasontxt.hpp"
 
@@ -108,6 +109,8 @@ SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
       cl.format = SeasonFormat::TXT;
     } else if (arg == "--format=json") {
       cl.format = SeasonFormat::JSON;
+    } else if (arg == "--format=html") {
+      cl.format = SeasonFormat::HTML;
     } else if (readValuedOption(arg, cl)) {
       if (cl.action == SeasonCommandLine::Action::Invalid) return cl;
     } else if (carset.awaiting()) {
@@ -143,6 +146,7 @@ void printSeasonHelp(std::string_view program) {
       "  --force          overwrite existing file\n"
       "  --format=txt     output format: text (default)\n"
       "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
+      "  --format=html    output format: self-contained HTML page with a points chart\n"
       "  --help           display this text and exit\n"
       "  --version        output version information and exit\n",
       program));
@@ -165,7 +169,12 @@ Round readRound(const std::string& path, const LoadOptions& options) {
 }
 
 std::string seasonReport(const Standings& standings, SeasonFormat format) {
-  return format == SeasonFormat::JSON ? seasonJSON(standings) : seasonTXT(standings);
+  switch (format) {
+    case SeasonFormat::JSON: return seasonJSON(standings);
+    case SeasonFormat::HTML: return seasonHTML(standings);
+    case SeasonFormat::TXT: break;
+  }
+  return seasonTXT(standings);
 }
 
 int runSeason(int argc, const char* const* argv) {

@@ -13,7 +13,7 @@
 namespace marvolt {
 
 /// The formats of the standings.
-enum class SeasonFormat { TXT, JSON };
+enum class SeasonFormat { TXT, JSON, HTML };
 
 /// What one reading of the season command line asks for.
 struct SeasonCommandLine {

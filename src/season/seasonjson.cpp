@@ -1,9 +1,7 @@
 #include "season/seasonjson.hpp"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include "frontend/telvo.hpp"
+#include "reports/jsonlib.hpp"
 
 namespace marvolt {
 

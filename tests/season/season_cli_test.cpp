@@ -8,6 +8,7 @@
 
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
+#include "support/xml_page.hpp"
 
 namespace {
 
@@ -27,6 +28,7 @@ const std::string kUsage =
     "  --force          overwrite existing file\n"
     "  --format=txt     output format: text (default)\n"
     "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
+    "  --format=html    output format: self-contained HTML page with a points chart\n"
     "  --help           display this text and exit\n"
     "  --version        output version information and exit\n"
     "\n";
@@ -164,6 +166,28 @@ TEST(SeasonStandings, JsonDocumentWithCarsetTeamNames) {
       R"({"round":2,"position":1,"points":9,"counted":true,"remark":""}]}]})"
       "\n";
   EXPECT_EQ(answer(r), Answer(0, json, ""));
+}
+
+// The page holds both tables with the text tables' cells, a chart line per
+// driver and team, and names written as they are.
+TEST(SeasonStandings, HtmlPageWithTablesAndProgressionCharts) {
+  TempDir dir;
+  writeSeason(dir);
+  testsupport::writeFile(dir.file("r4.rpy"), race("<spa>", {{"O'Brien", "<&>", 4}, {"Jim", "Clark", 5}}));
+  const RunResult r = season(dir, {"--best=2", "--format=html", "-o", "s.html", "r1.rpy", "r2.rpy", "r3.rpy", "r4.rpy"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const testsupport::XmlPage page(r.files.at("s.html"));
+  ASSERT_TRUE(page.wellFormed());
+  EXPECT_EQ(page.texts("(//h:table)[1]/h:tbody/h:tr/h:td[3]"),
+            (std::vector<std::string>{"r1.rpy", "r2.rpy", "r3.rpy", "r4.rpy"}));
+  EXPECT_EQ(page.texts("(//h:table)[2]/h:thead/h:tr/h:th[6]"), std::vector<std::string>{"4 <SP"});
+  EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr[1]/h:td"),
+            (std::vector<std::string>{"1", "Jim Clark", "1", "", "2", "(2)", "15", "1"}));
+  EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr/h:td[2]").size(), 6u);
+  EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:text[@class='lb']").size(), 6u);
+  EXPECT_EQ(page.texts("//s:svg[@id='teampoints']//s:text[@class='lb']").size(), 3u);
+  EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:title[starts-with(., 'O')]").back(),
+            "O'Brien <&>, round 4 <SP: 9 points; 9 in all");
 }
 
 TEST(SeasonCommandLine, OutputFileQuestionAndInputsNeverOverwritten) {

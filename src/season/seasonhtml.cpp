@@ -1,0 +1,143 @@
+#include "season/seasonhtml.hpp"
+
+#include <algorithm>
+
+#include "frontend/telvo.hpp"
+#include "reports/htmlpage.hpp"
+#include "reports/svgchart.hpp"
+#include "season/seasontxt.hpp"
+
+namespace marvolt {
+
+namespace {
+
+using namespace std::string_view_literals;
+using html::appendInt;
+using html::appendText;
+
+// One round's cell as the text tables show it: the position, "R" for a
+// retirement, in parentheses when the score was dropped; empty when absent.
+void appendResultCell(std::string& out, const std::optional<RoundResult>& result) {
+  out += "<td class=\"r\">"sv;
+  if (result) {
+    std::string text = std::to_string(result->position);
+    if (result->dnf) text += 'R';
+    if (!result->counted) text = '(' + text + ')';
+    out += text;
+  }
+  out += "</td>"sv;
+}
+
+void appendRounds(std::string& out, const std::vector<RoundSummary>& rounds) {
+  out += "<h2 id=\"rounds\">Rounds</h2>\n"sv;
+  html::appendHead(out, {">Round", "Track", "Replay", "Winner"});
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    out += "<tr>"sv;
+    html::appendIntCell(out, static_cast<std::int64_t>(r + 1));
+    html::appendTextCell(out, rounds[r].track);
+    html::appendTextCell(out, toUtf16(rounds[r].file));
+    html::appendTextCell(out, rounds[r].winner.value_or(u""));
+    out += "</tr>\n"sv;
+  }
+  html::appendTail(out);
+}
+
+void appendTable(std::string& out, std::string_view id, std::string_view title, std::string_view nameHeading,
+                 const std::vector<StandingsRow>& rows, const std::vector<RoundSummary>& rounds) {
+  out += "<h2 id=\""sv;
+  out += id;
+  out += "\">"sv;
+  out += title;
+  out += "</h2>\n<div class=\"scroll\"><table><thead><tr><th class=\"r\">Pos</th><th>"sv;
+  out += nameHeading;
+  out += "</th>"sv;
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    out += "<th class=\"r\">"sv;
+    appendText(out, roundHeading(r + 1, rounds[r].track));
+    out += "</th>"sv;
+  }
+  out += "<th class=\"r\">Points</th><th class=\"r\">Wins</th></tr></thead><tbody>\n"sv;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const StandingsRow& row = rows[i];
+    out += "<tr>"sv;
+    html::appendIntCell(out, row.position);
+    out += "<td>"sv;
+    html::appendSwatch(out, svg::paletteColour(i));
+    appendText(out, row.name);
+    out += "</td>"sv;
+    for (std::size_t r = 0; r < rounds.size(); ++r) {
+      appendResultCell(out, r < row.results.size() ? row.results[r] : std::nullopt);
+    }
+    html::appendIntCell(out, static_cast<std::int64_t>(row.points));
+    html::appendIntCell(out, row.wins);
+    out += "</tr>\n"sv;
+  }
+  html::appendTail(out);
+}
+
+// The total that counted after each round, from 0 before the first, one
+// line per row in the colour of its table row.
+void appendProgression(std::string& out, std::string_view id, const std::vector<StandingsRow>& rows,
+                       const std::vector<RoundSummary>& rounds) {
+  if (rows.empty() || rounds.empty()) return;
+  svg::LineChart chart;
+  chart.id = std::string(id);
+  chart.title = "Points after each round";
+  std::uint64_t most = 1;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    svg::Series& series = chart.series.emplace_back(svg::Series{rows[i].name, std::string(svg::paletteColour(i)), {}});
+    series.points.push_back({0, 0});
+    for (std::size_t r = 0; r < rows[i].progression.size(); ++r) {
+      series.points.push_back({static_cast<double>(r + 1), static_cast<double>(rows[i].progression[r])});
+      most = std::max(most, rows[i].progression[r]);
+    }
+  }
+  chart.x = {"Round", 0, static_cast<double>(rounds.size()), false, svg::TickFormat::Integer};
+  chart.y = {"Points", 0, static_cast<double>(most), false, svg::TickFormat::Integer};
+  chart.pointTitle = [&rows, &rounds](std::string& title, std::size_t series, std::size_t point) {
+    const StandingsRow& row = rows[series];
+    appendText(title, row.name);
+    if (point == 0) {
+      title += ", before round 1"sv;
+      return;
+    }
+    const std::size_t r = point - 1;
+    title += ", round "sv;
+    appendText(title, roundHeading(point, rounds[r].track));
+    const std::optional<RoundResult>& result = row.results[r];
+    title += ": "sv;
+    if (result) {
+      appendInt(title, static_cast<std::int64_t>(result->points));
+      title += result->counted ? " points"sv : " points, dropped"sv;
+    } else {
+      title += "not entered"sv;
+    }
+    title += "; "sv;
+    appendInt(title, static_cast<std::int64_t>(row.progression[r]));
+    title += " in all"sv;
+  };
+  out += "<figure><figcaption>Points after each round (the total that counts)</figcaption>\n"sv;
+  svg::appendLineChart(out, chart);
+  out += "</figure>\n"sv;
+}
+
+}  // namespace
+
+std::string seasonHTML(const Standings& standings) {
+  std::string out;
+  out.reserve(16384 + 2048 * (standings.drivers.size() + standings.teams.size()) * (standings.rounds.size() + 1));
+  html::beginPage(out, u"Season standings");
+  out += "<header>\n<h1>Season standings</h1>\n<p class=\"meta\">"sv;
+  appendInt(out, static_cast<std::int64_t>(standings.rounds.size()));
+  out += standings.rounds.size() == 1 ? " round"sv : " rounds"sv;
+  out += "</p>\n</header>\n"sv;
+  appendRounds(out, standings.rounds);
+  appendTable(out, "drivers", "Drivers' Championship", "Driver", standings.drivers, standings.rounds);
+  appendProgression(out, "driverpoints", standings.drivers, standings.rounds);
+  appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds);
+  appendProgression(out, "teampoints", standings.teams, standings.rounds);
+  html::endPage(out);
+  return out;
+}
+
+}  // namespace marvolt

@@ -49,7 +49,6 @@ void reportEveryWay(const marvolt::Data& model) {
         marvolt::Sections().set(Flag::LAPTIMES, laps).set(Flag::REPLAYINFO, !laps).set(Flag::EVENTINFO, !laps);
     for (const Format format : {Format::TXT, Format::SEMIKV}) marvolt::Report(model, format, sections).toString();
     marvolt_fuzz::requireJson(marvolt::Report(model, Format::JSON, sections).toString());
-    }
     requireWellFormed(marvolt::Report(model, Format::HTML, sections).toString());
   }
 }

@@ -27,7 +27,7 @@ using html::appendTextCell;
 constexpr std::size_t kReserved = 16384;
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
-constexpr std::size_t kMostChartedCars = 64;         // a larger field gets no charts
+constexpr std::size_t kMostChartedCars = svg::kMostLines;   // a larger field gets no charts
 constexpr std::size_t kMostChartedCrossings = 32768;  // and neither does a longer race
 
 // The 1-based place of a session in its event.

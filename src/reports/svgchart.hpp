@@ -72,6 +72,10 @@ struct LineChart {
   double plotHeight = 0;            ///< 0: chosen from the y axis and the number of labels
 };
 
+/// The most lines a chart is drawn with: spreading the end labels of more
+/// would take time out of proportion, and the chart could not be read.
+inline constexpr std::size_t kMostLines = 64;
+
 /// Appends the chart as one `<svg>` element.
 void appendLineChart(std::string& out, const LineChart& chart);
 

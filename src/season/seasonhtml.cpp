@@ -80,6 +80,12 @@ void appendTable(std::string& out, std::string_view id, std::string_view title, 
 void appendProgression(std::string& out, std::string_view id, const std::vector<StandingsRow>& rows,
                        const std::vector<RoundSummary>& rounds) {
   if (rows.empty() || rounds.empty()) return;
+  if (rows.size() > svg::kMostLines) {
+    out += "<p class=\"note\">No chart: it is drawn for up to "sv;
+    appendInt(out, static_cast<std::int64_t>(svg::kMostLines));
+    out += " rows.</p>\n"sv;
+    return;
+  }
   svg::LineChart chart;
   chart.id = std::string(id);
   chart.title = "Points after each round";

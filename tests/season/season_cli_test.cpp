@@ -188,6 +188,13 @@ TEST(SeasonStandings, HtmlPageWithTablesAndProgressionCharts) {
   EXPECT_EQ(page.texts("//s:svg[@id='teampoints']//s:text[@class='lb']").size(), 3u);
   EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:title[starts-with(., 'O')]").back(),
             "O'Brien <&>, round 4 <SP: 9 points; 9 in all");
+  // A field too large to chart gets a note instead.
+  std::vector<Car> crowd;
+  for (int i = 0; i < 65; ++i) crowd.push_back({"D", std::to_string(i), 0});
+  testsupport::writeFile(dir.file("crowd.rpy"), race("monza", crowd));
+  const testsupport::XmlPage crowded(season(dir, {"--format=html", "crowd.rpy"}).out);
+  EXPECT_TRUE(crowded.texts("//s:svg[@id='driverpoints']").empty());
+  EXPECT_EQ(crowded.texts("//h:p[@class='note']").front(), "No chart: it is drawn for up to 64 rows.");
 }
 
 TEST(SeasonCommandLine, OutputFileQuestionAndInputsNeverOverwritten) {

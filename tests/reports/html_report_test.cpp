@@ -36,11 +36,8 @@ ReplayBuilder hostileWeekend() {
 }
 
 RunResult page(const ReplayBuilder& b, std::vector<std::string> args) {
-  TempDir dir;
-  writeFile(dir.file("r.rpy"), b.build());
   args.insert(args.begin(), "--format=html");
-  args.push_back("r.rpy");
-  return runIn(dir, args);
+  return runReplay(b, args);
 }
 
 TEST(HtmlReport, HostileNamesReadAsWritten) {

@@ -141,17 +141,6 @@ ReplayBuilder raceOfFive() {
   return b;
 }
 
-RunResult runReplay(const ReplayBuilder& b, std::vector<std::string> args, const std::string& carset = "") {
-  TempDir dir;
-  writeFile(dir.file("r.rpy"), b.build());
-  if (!carset.empty()) {
-    writeText(dir.file("set.cst"), carset);
-    args.insert(args.begin(), {"--cst", "set.cst"});
-  }
-  args.push_back("r.rpy");
-  return runIn(dir, args);
-}
-
 TEST(JsonReport, RaceHistoryOfLappedRetiredAndTiedCars) {
   const rapidjson::Document doc = parse(runReplay(raceOfFive(), {"--format=json", "--laps"}).out);
   const Value& race = doc["sessions"][0u];

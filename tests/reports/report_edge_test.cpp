@@ -28,17 +28,6 @@ ReplayBuilder twoCars() {
   return b;
 }
 
-RunResult runReport(const ReplayBuilder& b, std::vector<std::string> args, const std::string& carsetText = "") {
-  TempDir dir;
-  writeFile(dir.file("r.rpy"), b.build());
-  if (!carsetText.empty()) {
-    writeText(dir.file("set.cst"), carsetText);
-    args.insert(args.begin(), {"--cst", "set.cst"});
-  }
-  args.push_back("r.rpy");
-  return runIn(dir, args);
-}
-
 const std::string kTwoCarsList = kEntryListTitle +
     "  5 Brabham Racing Organisation   Brabham BT24           Repco V8                1967\n"
     "      Ann Aa                 ARG    \n"
@@ -53,7 +42,7 @@ TEST(ReportEdges, TablesWithoutValidLapsAreLeftOut) {
   // Practice: nobody completes a valid lap. Race: laps exist, all invalid.
   b.sessions.push_back({CarLapsRec::fromClocks(1, {100}), CarLapsRec{2, {lapWord(50), lapWord(90050, 0x10)}}});
   b.sessions.push_back({CarLapsRec{1, {lapWord(10), lapWord(100, 0x10)}}, CarLapsRec::fromClocks(2, {20})});
-  const RunResult r = runReport(b, {});
+  const RunResult r = runReplay(b, {});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kHeader + kTwoCarsList + "\n" +
                        "Race Results\n\n"
@@ -61,7 +50,7 @@ TEST(ReportEdges, TablesWithoutValidLapsAreLeftOut) {
                        " 1.   5 Ann Aa                    1        0.090     0.000     -0.000  \n"
                        " 2.   9 Cy Cc                     0        0.010     0.010     -0.010  DNF\n"
                        "\n");
-  const RunResult kv = runReport(b, {"--format=semikv", "--no-header"});
+  const RunResult kv = runReplay(b, {"--format=semikv", "--no-header"});
   EXPECT_EQ(kv.out.find("Practice Results"), std::string::npos);
   EXPECT_EQ(kv.out.find("Race Fastest Laps"), std::string::npos);
   EXPECT_NE(kv.out.find("diff=0.010;remark=DNF;\n"), std::string::npos);
@@ -71,12 +60,12 @@ TEST(ReportEdges, RaceWithoutCrossingsAndTestingOnly) {
   ReplayBuilder race = twoCars();
   race.addSlot(kRace, 3, 604800.0f);
   race.sessions.push_back({CarLapsRec{1, {}}, CarLapsRec{2, {}}});
-  EXPECT_EQ(runReport(race, {}).out, kHeader + kTwoCarsList + "\n");
+  EXPECT_EQ(runReplay(race, {}).out, kHeader + kTwoCarsList + "\n");
   ReplayBuilder testing = twoCars();
   testing.addSlot(kTesting, 0x7FFF, 604800.0f);
   testing.sessions.push_back({CarLapsRec::fromClocks(1, {100, 90100})});
-  EXPECT_EQ(runReport(testing, {}).out, kHeader + kTwoCarsList + "\n");
-  EXPECT_NE(runReport(testing, {"--laps"}).out.find("Session 1 (TESTING) Laptimes\n\nCar number 5 laptimes\n"),
+  EXPECT_EQ(runReplay(testing, {}).out, kHeader + kTwoCarsList + "\n");
+  EXPECT_NE(runReplay(testing, {"--laps"}).out.find("Session 1 (TESTING) Laptimes\n\nCar number 5 laptimes\n"),
             std::string::npos);
 }
 
@@ -85,11 +74,11 @@ TEST(ReportEdges, ReplayWithoutSessionData) {
   b.weekend.slots = {{0, 0, 0}};
   b.weekend.terminate = false;
   b.sessions.push_back({CarLapsRec::fromClocks(1, {100, 90100})});
-  const RunResult r = runReport(b, {});
+  const RunResult r = runReplay(b, {});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kHeader + kTwoCarsList + "\n");
   EXPECT_NE(r.err.find("No session data found\n"), std::string::npos);
-  const RunResult kv = runReport(b, {"--format=semikv", "--no-header", "--laps"});
+  const RunResult kv = runReplay(b, {"--format=semikv", "--no-header", "--laps"});
   EXPECT_EQ(kv.out.find("laptimes"), std::string::npos);
 }
 
@@ -98,7 +87,7 @@ TEST(ReportEdges, EqualStartNumbersAndNamelessDrivers) {
   b.addDriver(4, 1, "Second", "Listed", 1).country = -1;
   b.addDriver(4, 2, "", "", 2).country = 29;
   b.addDriver(1, 3, "First", "", 3).country = 3;
-  const RunResult r = runReport(b, {"--no-header"});
+  const RunResult r = runReplay(b, {"--no-header"});
   EXPECT_EQ(r.out, kEntryListTitle +
                        "  1 Anglo American Racers         Gurney Eagle           Weslake V12             1967\n"
                        "      First                  BEL    \n"
@@ -116,7 +105,7 @@ TEST(ReportEdges, CarsetNamesLongValuesAndProtectedSemicolons) {
       "[Carset]\nCarDir = gpl67\nYear = 1967\n"
       "[Car0]\nTeam = A Team Whose Name Is Longer Than Its Column\nName = X;Y\nEngine = V=8\n"
       "[Car4]\nTeam =\n";
-  const RunResult r = runReport(b, {"--no-header"}, carset);
+  const RunResult r = runReplay(b, {"--no-header"}, carset);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kEntryListTitle +
                        "  5 A Team Whose Name Is Longer Than Its ColumnX;Y                    V=8                     1967\n"
@@ -126,14 +115,14 @@ TEST(ReportEdges, CarsetNamesLongValuesAndProtectedSemicolons) {
                        " 11 unkTeam7                      unkMake7               unkEngine7              1967\n"
                        "      Dee Dd                 GBR    \n"
                        "\n");
-  const RunResult kv = runReport(b, {"--no-header", "--format=semikv"}, carset);
+  const RunResult kv = runReplay(b, {"--no-header", "--format=semikv"}, carset);
   EXPECT_NE(kv.out.find("startnum=5;team=A Team Whose Name Is Longer Than Its Column;chassis=X\xCD\xBEY;engine=V=8;"),
             std::string::npos);
 }
 
 TEST(ReportEdges, EmptyEntryListInKeyValueForm) {
   ReplayBuilder b;
-  const RunResult kv = runReport(b, {"--format=semikv", "--no-header"});
+  const RunResult kv = runReplay(b, {"--format=semikv", "--no-header"});
   EXPECT_EQ(kv.out, "table_start;table=Entry List;\ntable_end;\n\n");
 }
 
@@ -142,7 +131,7 @@ TEST(ReportEdges, YearMismatchWarningAndCarsetYear) {
   b.addDriver(12, 1, "Jo", "Year", 5).textflag = 0;
   b.addDriver(14, 2, "Ty", "Text", 5).withGem(1990, 5, 1).textflag = 1;  // the remark needs only the marker byte
   b.addDriver(16, 3, "Tw", "Two", 5).textflag = 2;
-  const RunResult r = runReport(b, {"--no-header"}, "[Carset]\nCarDir = x\nYear = 1969\n");
+  const RunResult r = runReplay(b, {"--no-header"}, "[Carset]\nCarDir = x\nYear = 1969\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "Warning: entry #12 year 1967 doesn't match carset year 1969\n");
   EXPECT_NE(r.out.find("Ford DFV V8             1967\n      Jo Year"), std::string::npos);

@@ -91,4 +91,15 @@ RunResult run(const std::vector<std::string>& args, const RunOptions& options) {
   return runIn(dir, args, options);
 }
 
+RunResult runReplay(const ReplayBuilder& replay, std::vector<std::string> args, const std::string& carsetText) {
+  TempDir dir;
+  writeFile(dir.file("r.rpy"), replay.build());
+  if (!carsetText.empty()) {
+    writeText(dir.file("set.cst"), carsetText);
+    args.insert(args.begin(), {"--cst", "set.cst"});
+  }
+  args.push_back("r.rpy");
+  return runIn(dir, args);
+}
+
 }  // namespace testsupport

@@ -50,6 +50,10 @@ std::string seasonExe();
 /// Runs marvolt with `args` inside `dir` (its working directory).
 RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {});
 
+/// Writes the replay as r.rpy (and `carsetText`, when given, as set.cst named
+/// by "--cst") into a fresh directory and runs marvolt there with `args` and it.
+RunResult runReplay(const ReplayBuilder& replay, std::vector<std::string> args, const std::string& carsetText = "");
+
 /// Runs marvolt with `args` in a fresh temporary directory.
 RunResult run(const std::vector<std::string>& args, const RunOptions& options = {});
 

@@ -35,15 +35,6 @@ std::size_t sessionNumber(const Event& event, const Session& session) {
   return static_cast<std::size_t>(&session - event.sessions.data()) + 1;
 }
 
-// The lap list of every car id: the first list with that id, as the lap
-// dump of the text report takes it.
-HtmlReport::LapLists firstLapLists(const Timing& timing) {
-  HtmlReport::LapLists lists;
-  lists.reserve(timing.timing.size());
-  for (const TimingEntry& car : timing.timing) lists.emplace(car.carid, &car.laps);
-  return lists;
-}
-
 // Whether a race gets its charts: only a damaged replay holds a field or a
 // distance beyond these, and its lines would be a wall.
 bool chartable(const Timing& timing) {
@@ -420,7 +411,7 @@ void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
   if (results.empty()) return;
   const std::size_t number = sessionNumber(event, session);
   const RaceHistory history = session.timing->raceHistory();
-  const auto lapLists = firstLapLists(*session.timing);
+  const auto lapLists = session.timing->firstLapLists();
   rep_ += "<h2 id=\"race-"sv;
   appendInt(rep_, static_cast<std::int64_t>(number));
   rep_ += "\">Race Results <small>Session "sv;
@@ -510,7 +501,7 @@ void HtmlReport::reportDumpLaps(const Event& event) {
     rep_ += " <small>"sv;
     rep_ += toString(session.type);
     rep_ += "</small></h3>\n<div class=\"laps\">\n"sv;
-    const auto lapLists = firstLapLists(*session.timing);
+    const auto lapLists = session.timing->firstLapLists();
     for (const TimingEntry& car : session.timing->timing) {
       const Entry& entry = entryOf(event, car.carid);
       const std::vector<TimedLap>& laps = *lapLists.at(car.carid);

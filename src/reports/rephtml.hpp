@@ -34,16 +34,13 @@ class HtmlReport {
   /// Closes the page and hands it over.
   std::string take();
 
-  /// The lap list of each car id of a session.
-  using LapLists = std::unordered_map<std::uint32_t, const std::vector<TimedLap>*>;
-
  private:
   /// What the charts of a race are drawn from.
   struct RaceCourse {
     std::size_t number;   ///< the session's place in the event
     const std::vector<RaceResult>& results;
     const RaceHistory& history;
-    const LapLists& lapLists;
+    const FirstLapLists& lapLists;
   };
   std::string_view colourOf(const Entry& entry) const;
   void appendCarCell(const Entry& entry);

@@ -55,7 +55,7 @@ struct StreamHolder {
 };
 
 // The lap list of `carid`, empty when the session has none.
-const std::vector<TimedLap>& lapsOf(const FirstLaps& laps, std::uint32_t carid) {
+const std::vector<TimedLap>& lapsOf(const FirstLapLists& laps, std::uint32_t carid) {
   static const std::vector<TimedLap> none;
   const auto it = laps.find(carid);
   return it != laps.end() ? *it->second : none;
@@ -204,11 +204,10 @@ void JsonReport::reportSession(const Event& event, const Session& session, std::
   const bool classified = sections_.has(race ? Flag::RACERESULTS : Flag::PRACTICERESULTS);
   const bool laps = sections_.has(Flag::LAPTIMES);
   RaceHistory history;
-  FirstLaps firstLaps;
+  FirstLapLists firstLaps;
   if ((race && classified) || laps) {
     // One pass over the lap lists; the lookups of every row go through it.
-    firstLaps.reserve(session.timing->timing.size());
-    for (const TimingEntry& car : session.timing->timing) firstLaps.emplace(car.carid, &car.laps);
+    firstLaps = session.timing->firstLapLists();
     if (race) history = session.timing->raceHistory();
   }
   if (classified) reportBestLaps(event, session);
@@ -238,7 +237,7 @@ void JsonReport::reportBestLaps(const Event& event, const Session& session) {
   json_->EndArray();
 }
 
-void JsonReport::reportResults(const Event& event, const Session& session, const FirstLaps& laps,
+void JsonReport::reportResults(const Event& event, const Session& session, const FirstLapLists& laps,
                                const RaceHistory& history) {
   const Timing& timing = *session.timing;
   json_->key("results");
@@ -265,7 +264,7 @@ void JsonReport::reportResults(const Event& event, const Session& session, const
   json_->EndArray();
 }
 
-void JsonReport::reportLaps(const Event& event, const Session& session, const FirstLaps& firstLaps,
+void JsonReport::reportLaps(const Event& event, const Session& session, const FirstLapLists& firstLaps,
                             const RaceHistory* history) {
   json_->key("laps");
   json_->StartArray();

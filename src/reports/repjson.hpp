@@ -11,15 +11,11 @@
 
 #include "frontend/enums.hpp"
 #include "model/data.hpp"
+#include "timing/timing.hpp"
 
 namespace marvolt {
 
 class JsonWriter;
-struct RaceHistory;
-struct TimedLap;
-
-/// The lap list each car id shows: the first one of the session with that id.
-using FirstLaps = std::unordered_map<std::uint32_t, const std::vector<TimedLap>*>;
 
 /// Builds the JSON report into one UTF-8 text, streamed as it goes.
 class JsonReport {
@@ -42,9 +38,9 @@ class JsonReport {
   void reportEntries(const Event& event);
   void reportSession(const Event& event, const Session& session, std::size_t number);
   void reportBestLaps(const Event& event, const Session& session);
-  void reportResults(const Event& event, const Session& session, const FirstLaps& laps,
+  void reportResults(const Event& event, const Session& session, const FirstLapLists& laps,
                      const RaceHistory& history);
-  void reportLaps(const Event& event, const Session& session, const FirstLaps& laps, const RaceHistory* history);
+  void reportLaps(const Event& event, const Session& session, const FirstLapLists& laps, const RaceHistory* history);
 
   Sections sections_;
   std::string rep_;

@@ -333,6 +333,13 @@ void Timing::appendLapLines(std::string& out, const std::vector<TimedLap>& laps,
   out += '\n';
 }
 
+FirstLapLists Timing::firstLapLists() const {
+  FirstLapLists lists;
+  lists.reserve(timing.size());
+  for (const TimingEntry& car : timing) lists.emplace(car.carid, &car.laps);   // the first one stays
+  return lists;
+}
+
 void Timing::appendLaptimes(std::string& out, std::uint32_t carid) const {
   appendLapLines(out, laptimes(carid), carid);
 }
@@ -340,9 +347,7 @@ void Timing::appendLaptimes(std::string& out, std::uint32_t carid) const {
 void Timing::appendDumpLaps(std::string& out) const {
   // Each car's laps are those of the first lap list with its car id, as
   // laptimes() finds them; one pass keeps this linear in the field.
-  std::unordered_map<std::uint32_t, const std::vector<TimedLap>*> firstLaps;
-  firstLaps.reserve(timing.size());
-  for (const TimingEntry& car : timing) firstLaps.emplace(car.carid, &car.laps);
+  const FirstLapLists firstLaps = firstLapLists();
   for (const TimingEntry& car : timing) appendLapLines(out, *firstLaps.at(car.carid), car.carid);
 }
 

@@ -111,6 +111,9 @@ struct RaceHistory {
   std::unordered_map<std::uint32_t, CarHistory> cars;
 };
 
+/// The lap list each car id shows: the first of the session with that id.
+using FirstLapLists = std::unordered_map<std::uint32_t, const std::vector<TimedLap>*>;
+
 /// The timing of one session.
 class Timing {
  public:
@@ -144,6 +147,8 @@ class Timing {
   /// it led; the session must be a race. Of two lap lists with one car id,
   /// the crossing made first on each crossing number counts.
   RaceHistory raceHistory() const;
+  /// The first lap list of every car id, as laptimes() finds them, in one pass.
+  FirstLapLists firstLapLists() const;
   /// Appends the text of laptimesStr as UTF-8.
   void appendLaptimes(std::string& out, std::uint32_t carid) const;
   /// Appends the text of dumpLaps as UTF-8.

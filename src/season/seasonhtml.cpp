@@ -15,16 +15,10 @@ using namespace std::string_view_literals;
 using html::appendInt;
 using html::appendText;
 
-// One round's cell as the text tables show it: the position, "R" for a
-// retirement, in parentheses when the score was dropped; empty when absent.
+// One round's cell as the text tables show it.
 void appendResultCell(std::string& out, const std::optional<RoundResult>& result) {
   out += "<td class=\"r\">"sv;
-  if (result) {
-    std::string text = std::to_string(result->position);
-    if (result->dnf) text += 'R';
-    if (!result->counted) text = '(' + text + ')';
-    out += text;
-  }
+  appendText(out, roundCell(result));
   out += "</td>"sv;
 }
 

@@ -23,15 +23,6 @@ char16_t upperCase(char16_t c) {
   }
 }
 
-// One round's cell: the classified position, "R" for a retirement, in
-// parentheses when the score was dropped; blank for a round not taken part in.
-std::u16string cellText(const std::optional<RoundResult>& result) {
-  if (!result) return {};
-  std::u16string text = toUtf16(std::to_string(result->position));
-  if (result->dnf) text += u'R';
-  return result->counted ? text : u'(' + text + u')';
-}
-
 std::u16string numberText(std::uint64_t n) { return toUtf16(std::to_string(n)); }
 
 void appendTable(std::string& out, std::string_view title, std::u16string_view nameHeading,
@@ -50,7 +41,7 @@ void appendTable(std::string& out, std::string_view title, std::u16string_view n
     pointsWidth = std::max(pointsWidth, numberText(row.points).size());
     std::vector<std::u16string>& line = cells.emplace_back();
     for (std::size_t r = 0; r < rounds.size(); ++r) {
-      line.push_back(cellText(r < row.results.size() ? row.results[r] : std::nullopt));
+      line.push_back(roundCell(r < row.results.size() ? row.results[r] : std::nullopt));
       widths[r] = std::max(widths[r], line.back().size());
     }
   }
@@ -84,6 +75,13 @@ void appendTable(std::string& out, std::string_view title, std::u16string_view n
 }
 
 }  // namespace
+
+std::u16string roundCell(const std::optional<RoundResult>& result) {
+  if (!result) return {};
+  std::u16string text = numberText(result->position);
+  if (result->dnf) text += u'R';
+  return result->counted ? text : u'(' + text + u')';
+}
 
 std::u16string roundHeading(std::size_t number, std::u16string_view track) {
   std::u16string heading = numberText(number);

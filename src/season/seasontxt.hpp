@@ -11,6 +11,11 @@ namespace marvolt {
 /// of its track, upper-cased ("3 NUR").
 std::u16string roundHeading(std::size_t number, std::u16string_view track);
 
+/// A round's cell of a table: the classified position, "R" appended for a
+/// retirement, in parentheses when the score was dropped; empty for a round
+/// not taken part in.
+std::u16string roundCell(const std::optional<RoundResult>& result);
+
 /// Both championship tables as UTF-8 text.
 std::string seasonTXT(const Standings& standings);
 

@@ -37,11 +37,15 @@ constexpr std::string_view kStyle =
     "h2 small,h3 small{font-weight:400;color:#4b5563;font-size:13px;margin-left:8px}"
     ".meta{margin:0;color:#4b5563}"
     ".meta b{color:#1f2430}"
-    ".scroll,.cbox,.laps>div{overflow-x:auto;max-width:100%}"
-    "@supports (animation-timeline:scroll()){"
-    ".scroll,.cbox,.laps>div{animation:more linear both;animation-timeline:scroll(self inline)}"
-    "@keyframes more{0%,96%{-webkit-mask-image:linear-gradient(to left,rgba(0,0,0,.15),#000 3em);"
-    "mask-image:linear-gradient(to left,rgba(0,0,0,.15),#000 3em)}100%{-webkit-mask-image:none;mask-image:none}}}"
+    ".scroll,.cbox{display:flex;overflow-x:auto;max-width:100%}"
+    ".scroll>*,.cbox>*{flex:none}"
+    ".laps>div{min-width:0;max-width:100%;overflow-x:auto}"
+    // The cue: a fade that follows the table or chart, held at the box's
+    // right edge by stickiness while more is hidden beyond it, and lying
+    // past the content's end, where it shows nothing, once all is seen.
+    ".scroll::after,.cbox::after{content:'';flex:0 0 2em;position:sticky;right:0;z-index:2;"
+    "background:linear-gradient(to right,rgba(243,244,246,0),#f3f4f6 85%)}"
+    ".cbox::after{background:linear-gradient(to right,rgba(255,255,255,0),#fff 85%)}"
     ":focus-visible{outline:2px solid #1d4ed8;outline-offset:1px}"
     "table{border-collapse:collapse;background:#fff;box-shadow:0 0 0 1px #dde1e7;margin:4px 0 14px;"
     "font-variant-numeric:tabular-nums}"
@@ -60,7 +64,7 @@ constexpr std::string_view kStyle =
     ".note{color:#4b5563;font-style:italic}"
     "figure{margin:14px 0 22px;padding:10px 12px 6px;background:#fff;box-shadow:0 0 0 1px #dde1e7}"
     "figcaption{font-weight:600;margin:0 0 4px}"
-    "svg.chart{display:block;width:100%;min-width:1056px;height:auto;font-size:11px}"
+    "svg.chart{display:block;width:100%;min-width:1056px;height:auto;font-size:11px;flex:1 0 0}"
     ".chart .grid{stroke:#e6e8ec;stroke-width:1}"
     ".chart .frame{fill:none;stroke:#858c98;stroke-width:1}"
     ".chart .tick{fill:#4b5563}"
@@ -91,7 +95,7 @@ constexpr std::string_view kStyle =
     "@media (max-width:600px){body{padding:12px 10px 32px}h1{font-size:22px}"
     "figure{padding:8px 6px 4px;margin:10px 0 18px}}"
     "@media print{body{background:#fff;padding:0}figure,table{box-shadow:none;border:1px solid #ccc}"
-    "svg.chart{min-width:0}.scroll,.cbox,.laps>div{animation:none}}";
+    "svg.chart{min-width:0}.scroll::after,.cbox::after{display:none}}";
 
 // The rules that bring a car forward wherever its class is hovered or
 // focused inside an element of class "cars": its chart lines and labels

@@ -26,7 +26,9 @@ constexpr double kLabelChar = 7.2;     // estimated width of a line label's char
 constexpr double kLabelPitch = 13.5;   // vertical room of one line label
 constexpr double kLabelGap = 6;        // from a line's end to its label
 constexpr double kMostLabelRoom = 250; // the widest a column of labels beside the plot gets
-constexpr double kCell = 5;            // side of a cell of the map of where lines run
+constexpr double kCellWidth = 10;      // a cell of the map of where lines run
+constexpr double kCellHeight = 5;
+constexpr int kFarthestLabelMove = 6;  // in label pitches, up or down from a line's end
 constexpr double kMinTickGapX = 46;
 constexpr double kMinTickGapRows = 13;   // a downward axis labels every row it can
 constexpr double kMinTickGapY = 40;
@@ -118,6 +120,11 @@ std::string tickText(double value, double step, TickFormat format) {
   return text;
 }
 
+// Whether a line's end label goes inside the plot: where it ends more than
+// a step before the plot's right edge (a car that retired, not one a lap
+// down at the flag, whose label joins the finishers').
+bool endsInsidePlot(const Series& series, double xMax) { return series.points.back().x + 1 < xMax; }
+
 // The UTF-16 units of a label that fit into `room`: all of them where they fit.
 std::size_t unitsThatFit(const std::u16string& label, double room) {
   const auto fit = static_cast<std::size_t>(std::max(1.0, std::floor(room / kLabelChar)));
@@ -176,31 +183,46 @@ bool collide(const Label& a, const Label& b) {
   return a.x0 < b.x1 + 4 && b.x0 < a.x1 + 4 && std::fabs(a.y - b.y) < kLabelPitch - 1e-6;
 }
 
-// Where the lines of a chart run: the plot cut into square cells, each
+// Where a point is drawn: its coordinates, the edge it passed (as
+// Frame::py tells) and the end of its coordinate text.
+struct Placed {
+  double x, y;
+  int off;
+  std::size_t textEnd;
+};
+
+// Where the lines of a chart run: the plot cut into cells, each
 // counting the lines through it, summed so that the count of any box takes
 // four lookups.
 class LineMap {
  public:
   explicit LineMap(const Frame& frame)
       : left_(frame.left), top_(frame.top),
-        columns_(static_cast<std::size_t>((frame.right - frame.left) / kCell) + 1),
-        rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCell) + 1),
-        counts_(columns_ * rows_, 0), marked_(columns_ * rows_, 0) {}
+        columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
+        rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
+        counts_(columns_ * rows_, 0) {}
 
-  /// Marks the cells line number `line` (counted from 1) runs through.
-  void addLine(std::uint32_t line, const std::vector<std::pair<double, double>>& points) {
-    const auto mark = [this, line](double x, double y) {
-      const std::size_t cell = row(y) * columns_ + column(x);
-      if (marked_[cell] != line) ++counts_[cell];
-      marked_[cell] = line;
+  /// Marks the cells a line through `points` (inside the plot) runs
+  /// through, sampled a cell apart; a cell counts each visit.
+  void addLine(const std::vector<Placed>& points) {
+    std::size_t last = counts_.size();
+    const auto mark = [this, &last](double column, double row) {
+      const std::size_t cell = static_cast<std::size_t>(row) * columns_ + static_cast<std::size_t>(column);
+      if (cell != last && cell < counts_.size()) ++counts_[cell];
+      last = cell;
     };
+    double previousColumn = 0, previousRow = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
-      const auto [x, y] = points[i];
-      mark(x, y);
-      if (i == 0) continue;
-      const auto [px, py] = points[i - 1];
-      const double steps = std::ceil(std::max(std::fabs(x - px), std::fabs(y - py)) / (kCell / 2));
-      for (double k = 1; k < steps; ++k) mark(px + (x - px) * k / steps, py + (y - py) * k / steps);
+      const double column = std::max(0.0, (points[i].x - left_) * (1 / kCellWidth));
+      const double row = std::max(0.0, (points[i].y - top_) * (1 / kCellHeight));
+      if (i > 0) {
+        const int steps = static_cast<int>(std::max(std::fabs(column - previousColumn), std::fabs(row - previousRow))) + 1;
+        const double dc = (column - previousColumn) / steps, dr = (row - previousRow) / steps;
+        for (int k = 1; k < steps; ++k) mark(previousColumn + k * dc, previousRow + k * dr);
+      }
+      mark(column, row);
+      previousColumn = column;
+      previousRow = row;
     }
   }
 
@@ -215,43 +237,48 @@ class LineMap {
     }
   }
 
-  /// The lines through the cells a box touches (a line counted once a cell).
-  std::uint32_t count(double x0, double y0, double x1, double y1) const {
-    const std::size_t c0 = column(x0), c1 = column(x1) + 1, r0 = row(y0), r1 = row(y1) + 1;
+  /// The visits of lines to the cells from column c0 to c1 and row r0 to
+  /// r1 (all included).
+  std::uint32_t count(std::size_t c0, std::size_t r0, std::size_t c1, std::size_t r1) const {
     const std::size_t w = columns_ + 1;
+    ++c1, ++r1;
     return sums_[r1 * w + c1] - sums_[r0 * w + c1] - sums_[r1 * w + c0] + sums_[r0 * w + c0];
   }
 
- private:
+  /// The column of the cells at x, and the row of those at y.
   std::size_t column(double x) const {
-    return static_cast<std::size_t>(std::clamp((x - left_) / kCell, 0.0, static_cast<double>(columns_ - 1)));
+    return static_cast<std::size_t>(std::clamp((x - left_) / kCellWidth, 0.0, static_cast<double>(columns_ - 1)));
   }
   std::size_t row(double y) const {
-    return static_cast<std::size_t>(std::clamp((y - top_) / kCell, 0.0, static_cast<double>(rows_ - 1)));
+    return static_cast<std::size_t>(std::clamp((y - top_) / kCellHeight, 0.0, static_cast<double>(rows_ - 1)));
   }
 
+ private:
   double left_, top_;
   std::size_t columns_, rows_;
-  std::vector<std::uint32_t> counts_, marked_, sums_;
+  std::vector<std::uint32_t> counts_, sums_;
 };
 
-// A place for a label relative to its line's end: up or down, and away to
-// the right or the left.
+// A place for a label relative to its line's end: `step` half labels up or
+// down, and at horizontal place `across` (kAcross).
 struct Offset {
-  double dx, dy;
-  bool left;
+  int step;
+  std::size_t across;
 };
 
-// The places to try for a label inside a plot of `height`, nearest first.
-std::vector<Offset> offsetsToTry(double height) {
+constexpr int kSteps = 2 * kFarthestLabelMove;
+// The horizontal places: from the line's end to the right, then to the left.
+constexpr std::array<double, 6> kAcross = {0, 2 * kLabelPitch, 6 * kLabelPitch, 0, 2 * kLabelPitch, 6 * kLabelPitch};
+constexpr std::size_t kRightPlaces = 3;
+
+// The places to try for a label inside the plot, nearest first: no farther
+// than a few labels up or down, where a leader still reads.
+std::vector<Offset> offsetsToTry() {
   std::vector<std::pair<double, Offset>> tries;
-  const int steps = static_cast<int>(std::ceil(height / (kLabelPitch / 2)));
-  for (int k = -steps; k <= steps; ++k) {
-    const double dy = k * kLabelPitch / 2;
-    for (const bool left : {false, true}) {
-      for (const double dx : {0.0, 2 * kLabelPitch, 4 * kLabelPitch, 8 * kLabelPitch}) {
-        tries.push_back({std::fabs(dy) + dx + (left ? kLabelPitch : 0), {dx, dy, left}});
-      }
+  for (int k = -kSteps; k <= kSteps; ++k) {
+    for (std::size_t a = 0; a < kAcross.size(); ++a) {
+      const double cost = std::fabs(k * kLabelPitch / 2) + kAcross[a] + (a < kRightPlaces ? 0 : kLabelPitch);
+      tries.push_back({cost, {k, a}});
     }
   }
   std::stable_sort(tries.begin(), tries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -269,18 +296,33 @@ bool placeInside(Label& label, const std::vector<Label>& placed, const std::vect
                  const LineMap& lines, const Frame& frame) {
   const double width = label.x1 - label.x0;
   const double half = kLabelPitch / 2;
+  // The cells of each place, worked out once.
+  std::array<double, kAcross.size()> lefts;
+  std::array<std::size_t, kAcross.size()> firstColumns, lastColumns;
+  for (std::size_t a = 0; a < kAcross.size(); ++a) {
+    lefts[a] = a < kRightPlaces ? label.anchorX + kLabelGap + kAcross[a] : label.anchorX - kLabelGap - kAcross[a] - width;
+    firstColumns[a] = lines.column(lefts[a] - 2);
+    lastColumns[a] = lines.column(lefts[a] + width + 2);
+  }
+  std::array<std::size_t, 2 * kSteps + 1> firstRows, lastRows;
+  for (int k = -kSteps; k <= kSteps; ++k) {
+    firstRows[k + kSteps] = lines.row(label.anchorY + k * half - half);
+    lastRows[k + kSteps] = lines.row(label.anchorY + k * half + half);
+  }
   std::uint32_t fewest = std::numeric_limits<std::uint32_t>::max();
   Label best = label;
   for (const Offset& offset : offsets) {
-    Label at = label;
-    at.y = label.anchorY + offset.dy;
-    at.x0 = offset.left ? label.anchorX - kLabelGap - offset.dx - width : label.anchorX + kLabelGap + offset.dx;
-    at.x1 = at.x0 + width;
-    if (at.x0 < frame.left + 3 || at.x1 > frame.right - 3 || at.y - half < frame.top || at.y + half > frame.bottom) {
-      continue;
-    }
-    const std::uint32_t crossed = lines.count(at.x0 - 2, at.y - half, at.x1 + 2, at.y + half);
+    const double y = label.anchorY + offset.step * half;
+    const double x0 = lefts[offset.across];
+    if (x0 < frame.left + 3 || x0 + width > frame.right - 3 || y - half < frame.top || y + half > frame.bottom) continue;
+    const std::size_t k = static_cast<std::size_t>(offset.step + kSteps);
+    const std::uint32_t crossed =
+        lines.count(firstColumns[offset.across], firstRows[k], lastColumns[offset.across], lastRows[k]);
     if (crossed >= fewest) continue;
+    Label at = label;
+    at.y = y;
+    at.x0 = x0;
+    at.x1 = x0 + width;
     if (std::any_of(placed.begin(), placed.end(), [&at](const Label& other) { return collide(at, other); })) continue;
     fewest = crossed;
     best = at;
@@ -382,19 +424,10 @@ void appendTitleAndClose(std::string& out, std::string_view title) {
   out += "</title></path>"sv;
 }
 
-// Where a point is drawn: its coordinates, the edge it passed (as
-// Frame::py tells) and the end of its coordinate text.
-struct Placed {
-  double x, y;
-  int off;
-  std::size_t textEnd;
-};
-
 // Room reused from one series to the next.
 struct Scratch {
   std::vector<Placed> placed;
   std::string coordinates;
-  std::vector<std::pair<double, double>> line;
 };
 
 // Appends ` class="` + the classes of a car's part + `"`: `what` and, for a
@@ -428,11 +461,7 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
     p.textEnd = coordinates.size();
     placed.push_back(p);
   }
-  if (lines != nullptr) {
-    scratch.line.clear();
-    for (const Placed& p : placed) scratch.line.emplace_back(p.x, p.y);
-    lines->addLine(static_cast<std::uint32_t>(index + 1), scratch.line);
-  }
+  if (lines != nullptr) lines->addLine(placed);
   const auto text = [&placed, &coordinates](std::size_t i) {
     const std::size_t begin = i == 0 ? 0 : placed[i - 1].textEnd;
     return std::string_view(coordinates).substr(begin, placed[i].textEnd - begin);
@@ -607,7 +636,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
     if (s.points.empty()) continue;
     ++drawn;
     widest = std::max(widest, widthOf(s.label.size()));
-    endsInside = endsInside || s.points.back().x < chart.x.max;
+    endsInside = endsInside || endsInsidePlot(s, chart.x.max);
   }
   widest = std::min(widest, kMostLabelRoom);
 
@@ -714,7 +743,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   out += "</text>\n"sv;
 
   // The lines, then their labels above every line: beside the plot where a
-  // line reaches its edge, else inside it.
+  // line reaches its edge or nearly, else inside it.
   std::vector<Label> beside, inside;
   beside.reserve(2 * drawn);
   std::optional<LineMap> lines;
@@ -730,7 +759,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
     const double endX = frame.px(last.x);
     const double endY = frame.py(last.y, off);
     const Label end{i, endX, endY, endX + kLabelGap, endX + kLabelGap + width, endY, false, units};
-    (last.x < frame.xMax ? inside : beside).push_back(end);
+    (endsInsidePlot(s, frame.xMax) ? inside : beside).push_back(end);
     if (chart.startLabels) {
       const Point& first = s.points.front();
       const double startY = frame.py(first.y, off);
@@ -740,7 +769,7 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   }
   if (lines) {
     lines->finish();
-    const std::vector<Offset> offsets = offsetsToTry(frame.bottom - frame.top);
+    const std::vector<Offset> offsets = offsetsToTry();
     std::vector<Label> placed;
     for (Label& label : inside) {
       if (placeInside(label, placed, offsets, *lines, frame)) {

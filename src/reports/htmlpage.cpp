@@ -84,8 +84,11 @@ constexpr std::string_view kStyle =
     ".chart .lg{fill:#374151}"
     ".laps{display:flex;flex-wrap:wrap;gap:4px 18px;align-items:flex-start}"
     ".laps table{margin:0 0 10px}"
-    ".laps td,.laps th{padding:1px 6px;font-size:12px;text-align:right}"
-    ".laps td{min-width:62px}"
+    // Lap numbers and times right-aligned alike, each number over its time;
+    // the marks of flagged laps stand in the cell's right padding.
+    ".laps td,.laps th{padding:1px 16px 1px 6px;font-size:12px;text-align:right}"
+    ".laps td{min-width:56px;position:relative}"
+    "td.o::after,td.x::after,td.u::after{position:absolute;right:4px}"
     ".laps tbody th,.laps thead th:first-child{position:sticky;left:0;z-index:1;background:#eceff3;font-weight:600}"
     "td.o{color:#b45309;font-style:italic}"
     "td.o::after{content:'\\2009\\25CB'}"

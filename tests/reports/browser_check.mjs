@@ -193,14 +193,14 @@ function overlapping(boxes) {
 }
 
 // Hovering car `car`'s `what` leaves its chart lines as they are and fades
-// every other car's.
+// every other car's in the same scope (a championship of the season page).
 async function checkHover(tab, where, car, what) {
   const target = await tab.$(`${what}.${car}`);
   if (!target) return check(false, `${where}: nothing of ${car} to hover (${what})`);
   await target.hover();
   await new Promise((resolve) => setTimeout(resolve, 400));   // the fade's transition
-  const opacities = await tab.evaluate((k) => [...document.querySelectorAll('svg.chart g.s')]
-    .map((g) => ({ own: g.classList.contains(k), opacity: Number(getComputedStyle(g).opacity) })), car);
+  const opacities = await tab.evaluate((hovered, k) => [...hovered.closest('.cars').querySelectorAll('svg.chart g.s')]
+    .map((g) => ({ own: g.classList.contains(k), opacity: Number(getComputedStyle(g).opacity) })), target, car);
   const own = opacities.filter((o) => o.own);
   const others = opacities.filter((o) => !o.own);
   check(own.length > 0 && own.every((o) => o.opacity === 1), `${where}: hovering ${what}.${car} fades its own lines`);

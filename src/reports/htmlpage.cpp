@@ -96,7 +96,9 @@ constexpr std::string_view kStyle =
     "td.x::after{content:'\\2009\\00D7'}"
     "td.u::after{content:'\\2009?'}"
     "@media (max-width:600px){body{padding:12px 10px 32px}h1{font-size:22px}"
-    "figure{padding:8px 6px 4px;margin:10px 0 18px}}"
+    "figure{padding:8px 6px 4px;margin:10px 0 18px}th,td{padding:3px 6px}"
+    ".x0,.x1{width:2.8em;min-width:2.8em;max-width:2.8em}.x1{width:3.6em;min-width:3.6em;max-width:3.6em}"
+    ".x1,.y1{left:2.8em}.x2{left:6.4em}}"
     "@media print{body{background:#fff;padding:0}figure,table{box-shadow:none;border:1px solid #ccc}"
     "svg.chart{min-width:0}.scroll::after,.cbox::after{display:none}}";
 

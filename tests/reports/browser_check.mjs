@@ -105,19 +105,20 @@ function deltaE2000([l1, a1, b1], [l2, a2, b2]) {
 
 // --- The pages.
 
-function run(program, args) {
-  return execFileSync(program, args, { maxBuffer: 64 << 20, timeout: 120000 });
+function run(program, args, cwd) {
+  return execFileSync(program, args, { maxBuffer: 64 << 20, timeout: 120000, cwd });
 }
 
 function writePages(marvolt, season, source, work) {
   const replay = path.join(source, 'examples/sample.rpy');
   const carset = path.join(source, 'examples/sample.cst');
+  // The rounds as the source tree names them: the page shows their paths.
   const rounds = fs.readdirSync(path.join(source, 'examples/season')).filter((f) => /^round\d+\.rpy$/.test(f))
-    .sort().map((f) => path.join(source, 'examples/season', f));
+    .sort().map((f) => `examples/season/${f}`);
   const pages = [
     { name: 'race', args: [marvolt, ['--format=html', '--cst', carset, replay]] },
     { name: 'race-laps', args: [marvolt, ['--format=html', '--laps', '--cst', carset, replay]] },
-    { name: 'season', args: [season, ['--format=html', '--cst', carset, ...rounds]] },
+    { name: 'season', args: [season, ['--format=html', '--cst', carset, ...rounds], source] },
   ];
   for (const page of pages) {
     page.file = path.join(work, `${page.name}.html`);

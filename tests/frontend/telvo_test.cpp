@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
-#include "frontend/runner.hpp"
 
 namespace marvolt {
 namespace {
@@ -40,28 +38,10 @@ TEST(FormatLanguage, MissingArgumentIsAFormatError) {
 // path holding "%" included, prints as it is.
 TEST(FormatErr, TheFormatTakesItsValuesAndTheRestPrintsAsItIs) {
   const auto compose = [](DiagFormat format, const std::vector<FmtArg>& args) { return formatErr(format, args); };
-  EXPECT_EQ(compose(" accessing file ", {"x.rpy: No such file or directory"}),
-            " accessing file x.rpy: No such file or directory");
   EXPECT_EQ(compose("cannot read %s: no such file", {"x.cst"}), "cannot read x.cst: no such file");
   EXPECT_EQ(compose("%s", {"bad%s%d.cst: Syntax error at line 1"}), "bad%s%d.cst: Syntax error at line 1");
   EXPECT_EQ(compose(" accessing file ", {"50%s"}), " accessing file 50%s");
   EXPECT_EQ(compose("n=", {5, " and ", 6}), "n=5 and 6");
-}
-
-// A fatal error travels up to the program's top level, which prints it and ends with its status.
-TEST(Diagnostics, ErrEndsTheRunWithTheMessageAndTheStatus) {
-  const auto fatal = [](const std::string& status, const std::vector<std::string>& args) -> int {
-    err(std::atoi(status.c_str()), "cannot read %s: no such file", args.at(0));
-  };
-  EXPECT_EXIT(std::exit(runProgram(fatal, "2", {"x%s.cst"})), ::testing::ExitedWithCode(2),
-              "^Error: cannot read x%s.cst: no such file\n$");
-  EXPECT_EXIT(std::exit(runProgram(fatal, "-1", {"r.rpy"})), ::testing::ExitedWithCode(255),
-              "^Error: cannot read r.rpy: no such file\n$");
-  try {
-    err(-1, " accessing file ", "a: b");
-  } catch (const ExitError& e) {
-    EXPECT_EQ(std::make_pair(e.status(), e.message()), std::make_pair(-1, std::string(" accessing file a: b")));
-  }
 }
 
 TEST(CodePage, Windows1252ToWideAndUtf8) {

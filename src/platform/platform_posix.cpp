@@ -209,8 +209,9 @@ void makeDirectory(const std::string& path) {
 }
 
 void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
+  // A name ending in "/" can only be a directory: the system answers that.
   const std::optional<std::string> target = linkTarget(path);
-  if (!target) return writeDirectly(path, text, check);
+  if (!target || target->empty() || target->back() == '/') return writeDirectly(path, text, check);
   struct stat old {};
   const bool exists = ::stat(target->c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode)) return writeDirectly(path, text, check);
@@ -223,14 +224,13 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
   int e = 0;
   if (exists) {
     // The replaced file's owner and permissions pass to its successor; an
-    // owner this user may not give is left as it is.
+    // owner this user may not give stays the writer.
     if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
-      // kept by the user who writes
     }
     if (::fchmod(file.get(), old.st_mode & 07777) != 0) e = errno;
   }
   if (e == 0) e = writeAll(file.get(), text);
-  if (e == 0 && ::fsync(file.get()) != 0) e = errno;
+  if (e == 0 && ::fsync(file.get()) != 0 && errno != EINVAL) e = errno;   // EINVAL: nothing to flush
   if (const int closed = file.close(); e == 0) e = closed;
   if (e == 0 && ::rename(temporary.c_str(), target->c_str()) != 0) e = errno;
   if (e != 0) {

@@ -35,21 +35,6 @@ rapidjson::Document parse(const std::string& text) {
 
 std::string str(const Value& v) { return std::string(v.GetString(), v.GetStringLength()); }
 
-// A race of five cars in lap-list order 1, 4, 2, 3, 5: car 1 leads two laps
-// and stops while leading; car 2 wins, car 4 ties it on crossings 0 and 2
-// and stays ahead there by lap-list order; car 3 is lapped; car 5 never
-// crosses the line.
-ReplayBuilder raceOfFive() {
-  ReplayBuilder b;
-  b.addSlot(kRace, 4, 604800.0f);
-  for (std::uint32_t id = 1; id <= 5; ++id) b.addDriver(10 + id, id, "Driver", std::to_string(id)).driverid = id;
-  b.sessions.push_back({CarLapsRec::fromClocks(1, {10, 100, 190}),
-                        CarLapsRec::fromClocks(4, {12, 110, 200, 295, 381}),
-                        CarLapsRec::fromClocks(2, {12, 105, 200, 290, 380}),
-                        CarLapsRec::fromClocks(3, {15, 140, 300, 460}), CarLapsRec{5, {}}});
-  return b;
-}
-
 TEST(JsonReport, RendersTheRowsOfAModel) {
   using namespace marvolt;
   ReportModel model;

@@ -32,21 +32,12 @@ struct Loaded {
 };
 
 // A testing session with two lap lists of car 1 and one of car 9, which has
-// no entry; then a race of five cars in lap-list order 1, 4, 2, 3, 5: car 1
-// leads two laps and stops while leading; car 2 wins, car 4 ties it on
-// crossings 0 and 2 and stays ahead there by lap-list order; car 3 is
-// lapped; car 5 never crosses the line.
+// no entry, before the race of five.
 ReplayBuilder weekend() {
-  ReplayBuilder b;
-  b.addSlot(kTesting, 0x7FFF, 3600.0f);
-  b.addSlot(kRace, 4, 604800.0f);
-  for (std::uint32_t id = 1; id <= 5; ++id) b.addDriver(10 + id, id, "Driver", std::to_string(id)).driverid = id;
-  b.sessions.push_back({CarLapsRec::fromClocks(1, {0, 100}), CarLapsRec::fromClocks(1, {5, 50, 95}),
-                        CarLapsRec::fromClocks(9, {0})});
-  b.sessions.push_back({CarLapsRec::fromClocks(1, {10, 100, 190}),
-                        CarLapsRec::fromClocks(4, {12, 110, 200, 295, 381}),
-                        CarLapsRec::fromClocks(2, {12, 105, 200, 290, 380}),
-                        CarLapsRec::fromClocks(3, {15, 140, 300, 460}), CarLapsRec{5, {}}});
+  ReplayBuilder b = raceOfFive();
+  b.weekend.slots.insert(b.weekend.slots.begin(), {kTesting, 0x7FFF, floatBits(3600.0f)});
+  b.sessions.insert(b.sessions.begin(), {CarLapsRec::fromClocks(1, {0, 100}), CarLapsRec::fromClocks(1, {5, 50, 95}),
+                                         CarLapsRec::fromClocks(9, {0})});
   return b;
 }
 

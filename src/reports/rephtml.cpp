@@ -344,7 +344,7 @@ class HtmlWriter {
       appendIntCell(rep_, row.laps);
       appendTimeCell(rep_, row.raceTime);
       if (row.lapsBehind > 0) {
-        // A lapped car is as many laps behind as an official classification says.
+        // A lapped car's gap is counted in laps, as official classifications give it.
         rep_ += "<td class=\"r\">+"sv;
         appendInt(rep_, row.lapsBehind);
         rep_ += row.lapsBehind == 1 ? " lap</td>"sv : " laps</td>"sv;

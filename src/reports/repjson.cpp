@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "frontend/error.hpp"
@@ -50,10 +49,6 @@ struct StreamHolder {
   explicit StreamHolder(std::string& out) : stream(out) {}
   StringOut stream;
 };
-
-}  // namespace
-
-namespace {
 
 /// RapidJSON's compact writer over the report text, with one call per member.
 class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {

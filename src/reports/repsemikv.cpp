@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include <fmt/format.h>
-
 #include "reports/report.hpp"
 
 namespace marvolt {

@@ -19,6 +19,9 @@ std::string renderReport(const ReportModel& model, Report::Format format) {
   return {};
 }
 
-std::string Report::toString() const { return renderReport(buildReportModel(data, sections), format); }
+std::string Report::toString() const {
+  // Only the page draws the race charts; the other formats need not hold their courses.
+  return renderReport(buildReportModel(data, sections, format == Format::HTML), format);
+}
 
 }  // namespace marvolt

@@ -21,10 +21,10 @@ EntryRow entryRow(const Entry& entry) {
   return row;
 }
 
-// The first lap list of a car id and the course made of it.
+// The first lap list of a car id and its place among the lap lists.
 struct FirstList {
   const std::vector<TimedLap>* laps;
-  std::uint32_t course;
+  std::uint32_t index;
 };
 
 // Builds the model of one event, session by session.
@@ -47,13 +47,20 @@ class ModelBuilder {
     }
   }
 
+  // A session's best-lap rows and, in a race, its classification when the
+  // sections ask for them; the courses of its lap lists for the lap dump and
+  // for the charts of a classified race.
   void addSession(const Session& session, std::size_t number) {
     ReportSession& s = model_.sessions.emplace_back();
     s.number = number;
     s.type = session.type;
     if (!session.timing) return;
     const Timing& timing = *session.timing;
-    for (const TimingEntry& car : timing.timing) {
+    std::unordered_map<std::uint32_t, FirstList> firstLists;
+    firstLists.reserve(timing.timing.size());
+    for (std::size_t i = 0; i < timing.timing.size(); ++i) {
+      const TimingEntry& car = timing.timing[i];
+      firstLists.try_emplace(car.carid, FirstList{&car.laps, static_cast<std::uint32_t>(i)});
       ++s.lists;
       s.running += car.laps.empty() ? 0 : 1;
       s.crossings += car.laps.size();
@@ -62,16 +69,14 @@ class ModelBuilder {
     const bool dump = model_.sections.has(Flag::LAPTIMES);
     s.classified = model_.sections.has(race ? Flag::RACERESULTS : Flag::PRACTICERESULTS);
     if (s.classified) addBestLaps(s, timing);
-    if (!dump && !(race && s.classified)) return;
-    const RaceHistory history = race ? timing.raceHistory() : RaceHistory{};
-    const std::unordered_map<std::uint32_t, FirstList> firstLists = addCourses(s, timing, race ? &history : nullptr);
-    if (race && s.classified) addResults(s, timing, history, firstLists);
+    if (dump || (race && s.classified && model_.raceCharts)) addCourses(s, timing, race);
+    if (race && s.classified) addResults(s, timing, firstLists);
     if (dump) {
       s.lapLists.reserve(timing.timing.size());
       for (std::size_t i = 0; i < timing.timing.size(); ++i) {
         const TimingEntry& car = timing.timing[i];
         s.lapLists.push_back(
-            {carRef(car.carid, car.driverid), static_cast<std::uint32_t>(i), firstLists.at(car.carid).course});
+            {carRef(car.carid, car.driverid), static_cast<std::uint32_t>(i), firstLists.at(car.carid).index});
       }
     }
   }
@@ -105,17 +110,16 @@ class ModelBuilder {
 
   // One course per lap list, in their order; in a race the first list of
   // each car id also gets the standing after each crossing number.
-  static std::unordered_map<std::uint32_t, FirstList> addCourses(ReportSession& s, const Timing& timing,
-                                                                 const RaceHistory* history) {
-    std::unordered_map<std::uint32_t, FirstList> firstLists;
-    firstLists.reserve(timing.timing.size());
-    s.courses.reserve(timing.timing.size());
+  static void addCourses(ReportSession& s, const Timing& timing, bool race) {
+    const RaceHistory history = race ? timing.raceHistory() : RaceHistory{};
     const std::uint32_t start = timing.raceLapTable.empty() || timing.raceLapTable.front().empty()
                                     ? 0
                                     : timing.raceLapTable.front().front().lapData.clock;
+    std::unordered_map<std::uint32_t, bool> seen;
+    seen.reserve(timing.timing.size());
+    s.courses.reserve(timing.timing.size());
     for (const TimingEntry& car : timing.timing) {
-      const auto [at, first] =
-          firstLists.try_emplace(car.carid, FirstList{&car.laps, static_cast<std::uint32_t>(s.courses.size())});
+      const bool first = seen.try_emplace(car.carid, true).second;
       CarCourse& course = s.courses.emplace_back();
       course.carid = car.carid;
       course.crossings.reserve(car.laps.size());
@@ -124,7 +128,7 @@ class ModelBuilder {
         course.crossings.push_back({lap.clock - prev, lap.clock, lap.flags});
         prev = lap.clock;
       }
-      const CarHistory* raced = first && history != nullptr ? history->car(car.carid) : nullptr;
+      const CarHistory* raced = first ? history.car(car.carid) : nullptr;
       if (raced == nullptr) continue;
       course.standings.reserve(raced->standings.size());
       for (std::size_t j = 0; j < raced->standings.size(); ++j) {
@@ -133,13 +137,13 @@ class ModelBuilder {
                                     j < car.laps.size() ? car.laps[j].clock - start : NOTIME});
       }
     }
-    return firstLists;
   }
 
-  void addResults(ReportSession& s, const Timing& timing, const RaceHistory& history,
+  void addResults(ReportSession& s, const Timing& timing,
                   const std::unordered_map<std::uint32_t, FirstList>& firstLists) const {
     const std::vector<RaceResult> rows = timing.getRaceResults();
     if (rows.empty()) return;
+    const std::unordered_map<std::uint32_t, std::uint32_t> led = timing.lapsLed();
     const std::int32_t winnerLaps = rows.front().laps;
     s.results.reserve(rows.size());
     for (const RaceResult& row : rows) {
@@ -152,11 +156,11 @@ class ModelBuilder {
       r.gap = static_cast<std::uint32_t>(row.gap);
       r.interval = static_cast<std::uint32_t>(row.diff);
       r.remark = row.remark;
-      const CarHistory* car = history.car(row.carid);
-      r.lapsLed = car != nullptr ? car->lapsLed : 0;
+      const auto laps = led.find(row.carid);
+      r.lapsLed = laps != led.end() ? laps->second : 0;
       const auto first = firstLists.find(row.carid);
       if (first != firstLists.end()) {
-        r.course = first->second.course;
+        if (!s.courses.empty()) r.course = first->second.index;
         const std::uint32_t best = timing.bestlap(*first->second.laps);
         if (best != 0) r.bestLap = best;
       }
@@ -194,9 +198,10 @@ std::size_t ReportModel::room(std::size_t perLine, std::size_t perCrossing) cons
   return bytes;
 }
 
-ReportModel buildReportModel(const Data& data, const Sections& sections) {
+ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceCharts) {
   ReportModel model;
   model.sections = sections;
+  model.raceCharts = raceCharts;
   model.saverFirstName = data.replay.saverFirstName;
   model.saverLastName = data.replay.saverLastName;
   if (data.events.empty()) return model;

@@ -72,7 +72,7 @@ struct RaceRow {
   std::uint32_t lapsLed = 0;
   std::uint32_t bestLap = NOTIME;       ///< the car's best valid lap; NOTIME for none
   std::int32_t lapsBehind = 0;          ///< the winner's laps minus the car's
-  std::uint32_t course = kNotListed;    ///< the course of the car's first lap list
+  std::uint32_t course = kNotListed;    ///< the course of the car's first lap list, when built
 };
 
 /// One crossing of the line and the lap it ended.
@@ -112,7 +112,7 @@ struct ReportSession {
   bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
   std::vector<BestLapRow> bestLaps;
   std::vector<RaceRow> results;
-  std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump, and in a classified race
+  std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race charts
   std::vector<LapListRow> lapLists;  ///< with the lap dump: every lap list, in the replay's order
   std::size_t lists = 0;             ///< lap lists in the replay
   std::size_t running = 0;           ///< lap lists with at least one crossing
@@ -122,6 +122,7 @@ struct ReportSession {
 /// Everything a report prints.
 struct ReportModel {
   Sections sections;   ///< the sections the model was built for, which the writers print
+  bool raceCharts = false;   ///< classified races hold the courses of their charts
   bool hasEvent = false;
   std::u16string saverFirstName;
   std::u16string saverLastName;
@@ -141,7 +142,8 @@ struct ReportModel {
 
 /// The model of `data` for the given sections: only what they ask for is
 /// built (no lap lists without the lap dump, no rows of a switched-off
-/// classification).
-ReportModel buildReportModel(const Data& data, const Sections& sections);
+/// classification). With `raceCharts`, a classified race also holds the
+/// courses of its cars, which the race charts are drawn from.
+ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceCharts = false);
 
 }  // namespace marvolt

@@ -242,6 +242,15 @@ RaceHistory Timing::raceHistory() const {
   return history;
 }
 
+std::unordered_map<std::uint32_t, std::uint32_t> Timing::lapsLed() const {
+  requireRace();
+  std::unordered_map<std::uint32_t, std::uint32_t> led;
+  for (std::size_t j = 1; j < raceLapTable.size(); ++j) {
+    if (!raceLapTable[j].empty()) ++led[raceLapTable[j].front().carid];
+  }
+  return led;
+}
+
 const std::vector<TimedLap>& Timing::laptimes(std::uint32_t carid) const {
   for (const TimingEntry& car : timing) {
     if (car.carid == carid) return car.laps;

@@ -134,6 +134,9 @@ class Timing {
   /// it led; the session must be a race. Of two lap lists with one car id,
   /// the crossing made first on each crossing number counts.
   RaceHistory raceHistory() const;
+  /// The laps each car id led, as raceHistory() counts them, without the
+  /// standings; the session must be a race.
+  std::unordered_map<std::uint32_t, std::uint32_t> lapsLed() const;
   /// The first lap list of every car id, as laptimes() finds them, in one pass.
   FirstLapLists firstLapLists() const;
   /// Appends the text of laptimesStr as UTF-8.

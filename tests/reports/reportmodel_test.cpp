@@ -101,8 +101,11 @@ TEST(ReportModel, CarsEntriesAndWhatTheSectionsLeaveOut) {
 
   const ReportModel plain = buildReportModel(*replay.data, Sections());
   EXPECT_TRUE(plain.sessions[0].lapLists.empty() && plain.sessions[0].courses.empty());
-  EXPECT_TRUE(plain.sessions[1].lapLists.empty());
-  EXPECT_EQ(plain.sessions[1].courses.size(), 5u);   // the course of the race charts
+  EXPECT_TRUE(plain.sessions[1].lapLists.empty() && plain.sessions[1].courses.empty());
+  EXPECT_EQ(plain.sessions[1].results[0].lapsLed, 2u);
+  const ReportModel charted = buildReportModel(*replay.data, Sections(), true);
+  EXPECT_EQ(charted.sessions[1].courses.size(), 5u);   // the courses of the race charts
+  EXPECT_EQ(charted.sessions[1].courses[2].standings.size(), 5u);
   const ReportModel bare = buildReportModel(
       *replay.data, Sections().set(Flag::PRACTICERESULTS, false).set(Flag::RACERESULTS, false));
   for (const ReportSession& s : bare.sessions) {

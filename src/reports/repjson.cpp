@@ -50,6 +50,8 @@ struct StreamHolder {
   StringOut stream;
 };
 
+}  // namespace
+
 /// RapidJSON's compact writer over the report text, with one call per member.
 class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
  public:
@@ -112,6 +114,8 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
   std::string scratch_;   // one name at a time as UTF-8
 };
 
+
+namespace {
 
 // Renders the JSON document of a model.
 class JsonRenderer {

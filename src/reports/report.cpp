@@ -20,8 +20,8 @@ std::string renderReport(const ReportModel& model, Report::Format format) {
 }
 
 std::string Report::toString() const {
-  // Only the page draws the race charts; the other formats need not hold their courses.
-  return renderReport(buildReportModel(data, sections, format == Format::HTML), format);
+  // Only the documents show the course of a race: the text formats need no history.
+  return renderReport(buildReportModel(data, sections, format == Format::JSON || format == Format::HTML), format);
 }
 
 }  // namespace marvolt

@@ -49,7 +49,7 @@ class ModelBuilder {
 
   // A session's best-lap rows and, in a race, its classification when the
   // sections ask for them; the courses of its lap lists for the lap dump and
-  // for the charts of a classified race.
+  // for the history of a classified race.
   void addSession(const Session& session, std::size_t number) {
     ReportSession& s = model_.sessions.emplace_back();
     s.number = number;
@@ -69,7 +69,7 @@ class ModelBuilder {
     const bool dump = model_.sections.has(Flag::LAPTIMES);
     s.classified = model_.sections.has(race ? Flag::RACERESULTS : Flag::PRACTICERESULTS);
     if (s.classified) addBestLaps(s, timing);
-    if (dump || (race && s.classified && model_.raceCharts)) addCourses(s, timing, race);
+    if (dump || (race && s.classified && model_.raceHistory)) addCourses(s, timing, race && model_.raceHistory);
     if (race && s.classified) addResults(s, timing, firstLists);
     if (dump) {
       s.lapLists.reserve(timing.timing.size());
@@ -108,10 +108,10 @@ class ModelBuilder {
     }
   }
 
-  // One course per lap list, in their order; in a race the first list of
-  // each car id also gets the standing after each crossing number.
-  static void addCourses(ReportSession& s, const Timing& timing, bool race) {
-    const RaceHistory history = race ? timing.raceHistory() : RaceHistory{};
+  // One course per lap list, in their order; with `standings` the first
+  // list of each car id also gets the standing after each crossing number.
+  static void addCourses(ReportSession& s, const Timing& timing, bool standings) {
+    const RaceHistory history = standings ? timing.raceHistory() : RaceHistory{};
     const std::uint32_t start = timing.raceLapTable.empty() || timing.raceLapTable.front().empty()
                                     ? 0
                                     : timing.raceLapTable.front().front().lapData.clock;
@@ -122,10 +122,11 @@ class ModelBuilder {
       const bool first = seen.try_emplace(car.carid, true).second;
       CarCourse& course = s.courses.emplace_back();
       course.carid = car.carid;
-      course.crossings.reserve(car.laps.size());
+      course.crossings.resize(car.laps.size());
       std::uint32_t prev = 0;
-      for (const TimedLap& lap : car.laps) {
-        course.crossings.push_back({lap.clock - prev, lap.clock, lap.flags});
+      for (std::size_t j = 0; j < car.laps.size(); ++j) {
+        const TimedLap& lap = car.laps[j];
+        course.crossings[j] = {lap.clock - prev, lap.clock, lap.flags};
         prev = lap.clock;
       }
       const CarHistory* raced = first ? history.car(car.carid) : nullptr;
@@ -198,10 +199,10 @@ std::size_t ReportModel::room(std::size_t perLine, std::size_t perCrossing) cons
   return bytes;
 }
 
-ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceCharts) {
+ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceHistory) {
   ReportModel model;
   model.sections = sections;
-  model.raceCharts = raceCharts;
+  model.raceHistory = raceHistory;
   model.saverFirstName = data.replay.saverFirstName;
   model.saverLastName = data.replay.saverLastName;
   if (data.events.empty()) return model;

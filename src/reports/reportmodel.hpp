@@ -93,7 +93,7 @@ struct RaceStanding {
 struct CarCourse {
   std::uint32_t carid = 0;
   std::vector<Crossing> crossings;
-  std::vector<RaceStanding> standings;   ///< races, first list of a car id: after each crossing number
+  std::vector<RaceStanding> standings;   ///< with the race history, first list of a car id: after each crossing number
 };
 
 /// One lap list of the lap dump: its car and its courses. A car id with two
@@ -112,7 +112,7 @@ struct ReportSession {
   bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
   std::vector<BestLapRow> bestLaps;
   std::vector<RaceRow> results;
-  std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race charts
+  std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race history
   std::vector<LapListRow> lapLists;  ///< with the lap dump: every lap list, in the replay's order
   std::size_t lists = 0;             ///< lap lists in the replay
   std::size_t running = 0;           ///< lap lists with at least one crossing
@@ -122,7 +122,7 @@ struct ReportSession {
 /// Everything a report prints.
 struct ReportModel {
   Sections sections;   ///< the sections the model was built for, which the writers print
-  bool raceCharts = false;   ///< classified races hold the courses of their charts
+  bool raceHistory = false;   ///< races hold their standings, classified races their courses
   bool hasEvent = false;
   std::u16string saverFirstName;
   std::u16string saverLastName;
@@ -142,8 +142,10 @@ struct ReportModel {
 
 /// The model of `data` for the given sections: only what they ask for is
 /// built (no lap lists without the lap dump, no rows of a switched-off
-/// classification). With `raceCharts`, a classified race also holds the
-/// courses of its cars, which the race charts are drawn from.
-ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceCharts = false);
+/// classification). With `raceHistory`, the first lap list of each car in
+/// a race holds its standing after every crossing number, and a classified
+/// race holds the courses of its cars (the JSON lap lists and the page's
+/// charts show them; the text formats do not).
+ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceHistory = false);
 
 }  // namespace marvolt

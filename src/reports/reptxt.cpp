@@ -110,14 +110,12 @@ class TxtWriter {
     rep_ += "Car number ";
     rep_.append(number, std::to_chars(number, number + sizeof number, list.car.startNum).ptr);
     rep_ += " laptimes\n";
+    char time[kTimeChars];
     for (std::size_t j = 0; j < course.crossings.size(); ++j) {
       const Crossing& crossing = course.crossings[j];
       appendRight(rep_, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
       rep_ += ": ";
-      // The time text is written in place, then moved right within its 9 columns.
-      const std::size_t at = rep_.size();
-      appendMsecToTime(rep_, crossing.lapTime);
-      if (rep_.size() - at < 9) rep_.insert(at, 9 - (rep_.size() - at), ' ');
+      appendRight(rep_, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
       rep_ += "  ";
       appendLapFlagStr(rep_, crossing.flags);
       rep_ += '\n';

@@ -4,14 +4,8 @@
 
 namespace marvolt {
 
-namespace {
-
-// The longest time text: "1193:02:47.295".
-constexpr std::size_t kTimeChars = 16;
-
-// Writes the time text of milliseconds at `p` (room for kTimeChars) and
-// returns its end. Digit by digit: this runs for every lap of the lap dumps.
-char* writeTime(char* p, std::uint32_t ms) {
+// Digit by digit: this runs for every lap of the lap dumps.
+char* writeMsecToTime(char* p, std::uint32_t ms) {
   if (ms == NOTIME) {
     for (const char c : {'-', '.', '-', '-', '-'}) *p++ = c;
     return p;
@@ -43,11 +37,9 @@ char* writeTime(char* p, std::uint32_t ms) {
   return p;
 }
 
-}  // namespace
-
 void appendMsecToTime(std::string& out, std::uint32_t ms) {
   char text[kTimeChars];
-  out.append(text, writeTime(text, ms));
+  out.append(text, writeMsecToTime(text, ms));
 }
 
 std::u16string msecToTime(std::uint32_t ms) {
@@ -57,6 +49,7 @@ std::u16string msecToTime(std::uint32_t ms) {
 }
 
 void appendLapFlagStr(std::string& out, LapFlag flags) {
+  if (flags == LapFlag::NONE) return;   // most laps
   const std::size_t start = out.size();
   for (const LapFlagName& named : kLapFlagNames) {
     if (!hasFlag(flags, named.flag)) continue;

@@ -34,6 +34,10 @@ inline constexpr std::array<LapFlagName, 3> kLapFlagNames = {
 /// The "no time" value; prints as "-.---".
 inline constexpr std::uint32_t NOTIME = 0x80000001u;
 
+/// Room for the longest time text, "1193:02:47.295".
+inline constexpr std::size_t kTimeChars = 16;
+/// Writes the time text of milliseconds at `out` (room for kTimeChars) and returns its end.
+char* writeMsecToTime(char* out, std::uint32_t ms);
 /// Time text of milliseconds: "-.---" for NOTIME, else [h:]mm:ss.mmm shortened.
 std::u16string msecToTime(std::uint32_t ms);
 /// Appends the time text of milliseconds as UTF-8.

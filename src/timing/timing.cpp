@@ -265,14 +265,12 @@ void Timing::appendLapLines(std::string& out, const std::vector<TimedLap>& laps,
   out.append(number, std::to_chars(number, number + sizeof number, entry != nullptr ? entry->startNum : 0).ptr);
   out += " laptimes\n";
   std::uint32_t prev = 0;
-  std::string time;
+  char time[kTimeChars];
   for (std::size_t i = 0; i < laps.size(); ++i) {
     // "%3s: %9s  %s\n" with the index, the lap time and the flags.
     appendRight(out, std::string_view(number, std::to_chars(number, number + sizeof number, i).ptr), 3);
     out += ": ";
-    time.clear();
-    appendMsecToTime(time, laps[i].clock - prev);
-    appendRight(out, time, 9);
+    appendRight(out, std::string_view(time, writeMsecToTime(time, laps[i].clock - prev)), 9);
     out += "  ";
     appendLapFlagStr(out, laps[i].flags);
     out += '\n';

@@ -43,7 +43,7 @@ ReplayBuilder weekend() {
 
 TEST(ReportModel, RaceRowsLapsBehindAndHistory) {
   const Loaded replay(weekend());
-  const ReportModel model = buildReportModel(*replay.data, Sections().set(Flag::LAPTIMES, true));
+  const ReportModel model = buildReportModel(*replay.data, Sections().set(Flag::LAPTIMES, true), true);
   ASSERT_EQ(model.sessions.size(), 2u);
   const ReportSession& race = model.sessions[1];
   // car id, laps, race time, gap, interval, remark, laps led, best lap, laps behind
@@ -104,7 +104,7 @@ TEST(ReportModel, CarsEntriesAndWhatTheSectionsLeaveOut) {
   EXPECT_TRUE(plain.sessions[1].lapLists.empty() && plain.sessions[1].courses.empty());
   EXPECT_EQ(plain.sessions[1].results[0].lapsLed, 2u);
   const ReportModel charted = buildReportModel(*replay.data, Sections(), true);
-  EXPECT_EQ(charted.sessions[1].courses.size(), 5u);   // the courses of the race charts
+  EXPECT_EQ(charted.sessions[1].courses.size(), 5u);   // the courses of the race history
   EXPECT_EQ(charted.sessions[1].courses[2].standings.size(), 5u);
   const ReportModel bare = buildReportModel(
       *replay.data, Sections().set(Flag::PRACTICERESULTS, false).set(Flag::RACERESULTS, false));

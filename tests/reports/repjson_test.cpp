@@ -119,9 +119,9 @@ TEST(JsonReport, ModelWithoutEventIsStillADocument) {
   const auto json = [&model](const marvolt::Sections& sections) {
     return marvolt::Report(*model, marvolt::Report::Format::JSON, sections).toString();
   };
-  EXPECT_EQ(json({}), "{\"schema\":\"marvolt-report/1\",\"replay\":{\"saver\":\"A \"},\"entries\":[],\"sessions\":[]}\n");
+  EXPECT_EQ(json({}), R"({"schema":"marvolt-report/1","replay":{"saver":"A "},"entries":[],"sessions":[]})" "\n");
   EXPECT_EQ(json(marvolt::Sections().set(marvolt::Flag::REPLAYINFO, false)),
-            "{\"schema\":\"marvolt-report/1\",\"entries\":[],\"sessions\":[]}\n");
+            R"({"schema":"marvolt-report/1","entries":[],"sessions":[]})" "\n");
 }
 
 // Every document validates against docs/report.schema.json (checked by

@@ -61,7 +61,9 @@ TEST(ReportModel, RaceRowsLapsBehindAndHistory) {
   // Best laps: car id, lap, time, gap, clock of the last and of the first lap of the best time.
   using Best = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
   std::vector<Best> best;
-  for (const BestLapRow& r : race.bestLaps) best.emplace_back(r.car.carid, r.lap, r.lapTime, r.gap, r.clock, r.firstClock);
+  for (const BestLapRow& r : race.bestLaps) {
+    best.emplace_back(r.car.carid, r.lap, r.lapTime, r.gap, r.clock, r.firstClock);
+  }
   EXPECT_EQ(best, (std::vector<Best>{{4, 4, 86, 0, 381, 381}, {1, 2, 90, 4, 190, 100}, {2, 4, 90, 4, 380, 290},
                                      {3, 1, 125, 39, 140, 140}}));
   // car id -> (position, gap to the leader, race time) after each crossing

@@ -42,7 +42,7 @@ std::size_t pageRoom(const ReportModel& model) {
   for (const EntryRow& entry : model.entries) {
     for (const DriverRow& driver : entry.drivers) name = std::max(name, toUtf8(driver.name).size() + 7);
   }
-  std::size_t room = 12288 + model.entries.size() * (400 + 2 * name);
+  std::size_t room = 12288 + model.entries.size() * (600 + 2 * name);   // with its hover rules
   for (const ReportSession& session : model.sessions) {
     const bool race = session.type == SessT::RACE;
     const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(session);
@@ -282,7 +282,8 @@ class HtmlWriter {
     html::beginPage(rep_,
                     eventInfo ? model_.track + u" \u00B7 " + model_.carset + u" \u00B7 race report"
                               : std::u16string(u"Race report"),
-                    model_.entries.size());
+                    // No more rules than a chart has lines.
+                    std::min(model_.entries.size(), svg::kMostLines));
     if (eventInfo || saver) {
       rep_ += "<header>\n"sv;
       if (eventInfo) html::appendElement(rep_, "h1", model_.track);

@@ -129,7 +129,9 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
 std::string seasonHTML(const Standings& standings) {
   std::string out;
   out.reserve(16384 + 2048 * (standings.drivers.size() + standings.teams.size()) * (standings.rounds.size() + 1));
-  html::beginPage(out, u"Season standings", std::max(standings.drivers.size(), standings.teams.size()));
+  // No more hover rules than a chart has lines.
+  const std::size_t rows = std::max(standings.drivers.size(), standings.teams.size());
+  html::beginPage(out, u"Season standings", std::min(rows, svg::kMostLines));
   out += "<header>\n<h1>Season standings</h1>\n<p class=\"meta\">"sv;
   appendInt(out, static_cast<std::int64_t>(standings.rounds.size()));
   out += standings.rounds.size() == 1 ? " round"sv : " rounds"sv;

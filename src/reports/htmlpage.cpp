@@ -16,33 +16,55 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";   // U+FFFD
 
 // The style sheet of every page: tables, swatches, charts and lap grids. The
-// page must read well printed and on screen, with no resource from outside.
+// page must read well printed, on a desktop screen and on a phone 390 px
+// wide, with no resource from outside and no script. Whatever is wider
+// than the screen (a table, a lap grid, a chart kept at a size whose text
+// reads) scrolls sideways in its own box, never the page; the box's right
+// edge fades while there is more to see. The columns that name a row (x0 to
+// x2: position, car, driver; y1: a name after the position) stay in view.
+// Text is at least 4.5:1 on its background, lines and marks 3:1.
 constexpr std::string_view kStyle =
     ":root{color-scheme:light}"
     "body{margin:0;padding:24px 28px 48px;background:#f3f4f6;color:#1f2430;"
     "font:14px/1.45 system-ui,-apple-system,'Segoe UI',Roboto,'Helvetica Neue',Arial,sans-serif}"
     "main{max-width:1180px;margin:0 auto}"
-    "h1{font-size:26px;margin:0 0 2px;font-weight:650}"
+    "h1{font-size:26px;margin:0 0 2px;font-weight:650;overflow-wrap:anywhere}"
     "h2{font-size:19px;margin:30px 0 10px;padding-bottom:4px;border-bottom:2px solid #d4d8df}"
     "h3{font-size:15px;margin:20px 0 6px}"
     "h4{font-size:13px;margin:0 0 4px}"
-    "h2 small,h3 small{font-weight:400;color:#6b7280;font-size:13px;margin-left:8px}"
+    "h2 small,h3 small{font-weight:400;color:#4b5563;font-size:13px;margin-left:8px}"
     ".meta{margin:0;color:#4b5563}"
     ".meta b{color:#1f2430}"
-    ".scroll{overflow-x:auto}"
+    ".scroll,.cbox{display:flex;overflow-x:auto;max-width:100%}"
+    ".scroll>*,.cbox>*{flex:none}"
+    ".laps>div{min-width:0;max-width:100%}"
+    // The cue: a fade that follows the table or chart, held at the box's
+    // right edge by stickiness while more is hidden beyond it, and lying
+    // past the content's end, where it shows nothing, once all is seen.
+    ".scroll::after,.cbox::after{content:'';flex:0 0 2em;position:sticky;right:0;z-index:2;"
+    "background:linear-gradient(to right,rgba(243,244,246,0),#f3f4f6 85%)}"
+    ".cbox::after{background:linear-gradient(to right,rgba(255,255,255,0),#fff 85%)}"
+    ":focus-visible{outline:2px solid #1d4ed8;outline-offset:1px}"
     "table{border-collapse:collapse;background:#fff;box-shadow:0 0 0 1px #dde1e7;margin:4px 0 14px;"
     "font-variant-numeric:tabular-nums}"
     "th,td{padding:3px 10px;text-align:left;white-space:nowrap}"
     "thead th{background:#eceff3;font-weight:600;border-bottom:1px solid #d4d8df}"
+    "tbody tr{background:#fff}"
     "tbody tr:nth-child(even){background:#f8f9fb}"
     "th.r,td.r{text-align:right}"
+    ".x0,.x1,.x2,.y1{position:sticky;z-index:1}"
+    "td:is(.x0,.x1,.x2,.y1){background:inherit}"
+    ".x0{left:0}.x1,.y1{left:3.8em}.x2{left:8em}"
+    ".x0,.x1{box-sizing:border-box;width:3.8em;min-width:3.8em;max-width:3.8em}"
+    ".x1{width:4.2em;min-width:4.2em;max-width:4.2em}"
+    ".x2,.y1{box-shadow:inset -1px 0 #d4d8df}"
     ".sw{display:inline-block;width:10px;height:10px;border-radius:2px;margin-right:6px}"
-    ".note{color:#6b7280;font-style:italic}"
+    ".note{color:#4b5563;font-style:italic}"
     "figure{margin:14px 0 22px;padding:10px 12px 6px;background:#fff;box-shadow:0 0 0 1px #dde1e7}"
     "figcaption{font-weight:600;margin:0 0 4px}"
-    "svg.chart{display:block;width:100%;height:auto;font-size:11px}"
+    "svg.chart{display:block;width:100%;min-width:1056px;height:auto;font-size:11px;flex:1 0 0}"
     ".chart .grid{stroke:#e6e8ec;stroke-width:1}"
-    ".chart .frame{fill:none;stroke:#9aa1ac;stroke-width:1}"
+    ".chart .frame{fill:none;stroke:#858c98;stroke-width:1}"
     ".chart .tick{fill:#4b5563}"
     ".chart .axt{fill:#374151;font-size:12px;font-weight:600}"
     ".chart .ln{fill:none;stroke-width:1.5;stroke-linejoin:round;stroke-linecap:round}"
@@ -53,24 +75,57 @@ constexpr std::string_view kStyle =
     ".chart .pt .u,.chart .pt .d{stroke-width:1;stroke-linejoin:round}"
     ".dense .ln{stroke-width:1.1}"
     ".dense .pt{stroke-width:3.2}"
-    ".chart .lb{font-weight:600;paint-order:stroke;stroke:#fff;stroke-width:3px;stroke-linejoin:round}"
-    ".chart .lbg{fill:#fff;fill-opacity:.85}"
+    ".chart .c{transition:opacity .15s}"
+    ".chart .lb{font-weight:600}"
+    ".chart .lbg{fill:#fff;fill-opacity:.9}"
     ".chart .lead{stroke-width:1;fill:none}"
     ".chart .lg{fill:#374151}"
-    ".chart:hover .s{opacity:.28}"
-    ".chart .s:hover{opacity:1}"
-    ".chart .s:hover .ln{stroke-width:3}"
     ".laps{display:flex;flex-wrap:wrap;gap:4px 18px;align-items:flex-start}"
     ".laps table{margin:0 0 10px}"
-    ".laps td,.laps th{padding:1px 6px;font-size:12px}"
-    ".laps td{min-width:62px}"
-    ".laps tbody th{background:#eceff3;text-align:right;font-weight:600}"
+    // Lap numbers and times right-aligned alike, each number over its time;
+    // the marks of flagged laps stand in the cell's right padding.
+    ".laps td,.laps th{padding:1px 16px 1px 6px;font-size:12px;text-align:right}"
+    ".laps td{min-width:56px;position:relative}"
+    "td.o::after,td.x::after,td.u::after{position:absolute;right:4px}"
+    ".laps tbody th,.laps thead th:first-child{position:sticky;left:0;z-index:1;background:#eceff3;font-weight:600}"
     "td.o{color:#b45309;font-style:italic}"
     "td.o::after{content:'\\2009\\25CB'}"
     "td.x{color:#b91c1c;text-decoration:line-through}"
     "td.x::after{content:'\\2009\\00D7'}"
     "td.u::after{content:'\\2009?'}"
-    "@media print{body{background:#fff;padding:0}figure,table{box-shadow:none;border:1px solid #ccc}}";
+    "@media (max-width:600px){body{padding:12px 10px 32px}h1{font-size:22px}"
+    "figure{padding:8px 6px 4px;margin:10px 0 18px}th,td{padding:3px 6px}"
+    ".x0,.x1{width:2.8em;min-width:2.8em;max-width:2.8em}.x1{width:3.6em;min-width:3.6em;max-width:3.6em}"
+    ".x1,.y1{left:2.8em}.x2{left:6.4em}}"
+    "@media print{body{background:#fff;padding:0}figure,table{box-shadow:none;border:1px solid #ccc}"
+    "svg.chart{min-width:0}.scroll::after,.cbox::after{display:none}}";
+
+// The rules that bring a car forward wherever its class is hovered or
+// focused inside an element of class "cars": its chart lines and labels
+// stay, every other car's fade, its table rows are marked.
+void appendCarRules(std::string& out, std::size_t cars) {
+  if (cars == 0) return;
+  const auto appendScope = [&out](std::size_t k) {
+    out += ".cars:has(.k"sv;
+    appendInt(out, static_cast<std::int64_t>(k));
+    out += ":hover,.k"sv;
+    appendInt(out, static_cast<std::int64_t>(k));
+    out += ":focus-visible) "sv;
+  };
+  const auto appendRule = [&](std::string_view before, std::string_view after, std::string_view declarations) {
+    for (std::size_t k = 0; k < cars; ++k) {
+      if (k > 0) out += ',';
+      appendScope(k);
+      out += before;
+      appendInt(out, static_cast<std::int64_t>(k));
+      out += after;
+    }
+    out += declarations;
+  };
+  appendRule(".chart .c:not(.k"sv, ")"sv, "{opacity:.18}"sv);
+  appendRule(".chart .k"sv, " .ln"sv, "{stroke-width:3}"sv);
+  appendRule("tr.k"sv, ""sv, "{background:#fdf0c2}"sv);
+}
 
 // Whether a UTF-16 unit is written as it is (surrogates are paired up by
 // appendUtf8, which replaces unpaired ones).
@@ -232,7 +287,7 @@ void appendElement(std::string& out, std::string_view tag, std::u16string_view t
   out += '>';
 }
 
-void beginPage(std::string& out, std::u16string_view title) {
+void beginPage(std::string& out, std::u16string_view title, std::size_t cars) {
   out += "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
          "<meta charset=\"utf-8\"/>\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n"
@@ -240,6 +295,7 @@ void beginPage(std::string& out, std::u16string_view title) {
   appendElement(out, "title", title);
   out += "\n<style>"sv;
   out += kStyle;
+  appendCarRules(out, cars);
   out += "</style>\n</head>\n<body>\n<main>\n"sv;
 }
 
@@ -252,14 +308,24 @@ void appendSwatch(std::string& out, std::string_view colour) {
 }
 
 void appendHead(std::string& out, std::initializer_list<std::string_view> names) {
-  out += "<div class=\"scroll\"><table><thead><tr>";
+  out += "<div class=\"scroll\" tabindex=\"0\"><table><thead><tr>";
   for (std::string_view name : names) {
-    if (name.front() == '>') {
-      out += "<th class=\"r\">";
+    std::string_view classes;
+    if (name.front() == '[') {
+      const std::size_t close = name.find(']');
+      classes = name.substr(1, close - 1);
+      name.remove_prefix(close + 1);
+    } else if (name.front() == '>') {
+      classes = "r";
       name.remove_prefix(1);
-    } else {
-      out += "<th>";
     }
+    out += "<th scope=\"col\"";
+    if (!classes.empty()) {
+      out += " class=\"";
+      out += classes;
+      out += '"';
+    }
+    out += '>';
     out += name;
     out += "</th>";
   }
@@ -267,6 +333,12 @@ void appendHead(std::string& out, std::initializer_list<std::string_view> names)
 }
 
 void appendTail(std::string& out) { out += "</tbody></table></div>\n"; }
+
+void appendCount(std::string& out, std::int64_t count, std::string_view one, std::string_view many) {
+  appendInt(out, count);
+  out += ' ';
+  out += count == 1 ? one : many;
+}
 
 void appendIntCell(std::string& out, std::int64_t value) {
   out += "<td class=\"r\">";

@@ -5,6 +5,7 @@
 // entities).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -36,13 +37,16 @@ void appendElement(std::string& out, std::string_view tag, std::u16string_view t
 
 /// Appends the document up to and including `<body><main>`: doctype, the
 /// html element in the XHTML namespace, UTF-8 declaration, the page title
-/// and the inline style sheet of reports and charts.
-void beginPage(std::string& out, std::u16string_view title);
+/// and the inline style sheet of reports and charts, with the hover rules
+/// of `cars` cars (classes svg::appendCarClass; 0 for none).
+void beginPage(std::string& out, std::u16string_view title, std::size_t cars = 0);
 /// Appends `</main></body></html>` and a final line break.
 void endPage(std::string& out);
 
 /// Appends the start of a scrolling table and its head: one header cell
-/// per name; a name starting with '>' heads a right-aligned column.
+/// per name; a name starting with '>' heads a right-aligned column, one
+/// starting with "[classes]" a column of those classes ("r" right-aligned;
+/// "x0", "x1", "x2", "y1" kept in view, see the style sheet).
 void appendHead(std::string& out, std::initializer_list<std::string_view> names);
 /// Appends the end of a table begun by appendHead.
 void appendTail(std::string& out);
@@ -50,6 +54,9 @@ void appendTail(std::string& out);
 void appendIntCell(std::string& out, std::int64_t value);
 /// Appends a cell holding escaped text.
 void appendTextCell(std::string& out, std::u16string_view text);
+
+/// Appends `count` and `one` or `many` after a space: "1 lap", "2 laps".
+void appendCount(std::string& out, std::int64_t count, std::string_view one, std::string_view many);
 
 /// Appends a colour swatch: an inline box filled with `colour` (a CSS colour).
 void appendSwatch(std::string& out, std::string_view colour);

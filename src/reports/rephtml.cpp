@@ -42,7 +42,7 @@ std::size_t pageRoom(const ReportModel& model) {
   for (const EntryRow& entry : model.entries) {
     for (const DriverRow& driver : entry.drivers) name = std::max(name, toUtf8(driver.name).size() + 7);
   }
-  std::size_t room = 12288 + model.entries.size() * (400 + 2 * name);
+  std::size_t room = 12288 + model.entries.size() * (600 + 2 * name);   // with its hover rules
   for (const ReportSession& session : model.sessions) {
     const bool race = session.type == SessT::RACE;
     const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(session);
@@ -134,6 +134,7 @@ svg::Axis lapTimeAxis(std::vector<double> times) {
 // One car of the race charts.
 struct ChartCar {
   const CarCourse* course;
+  std::size_t listed;     // the car's place in the palette, or svg::kNoCar
   std::u16string label;   // start number and driver
   std::string prefix;     // the label, escaped: the start of every hover title
   std::string colour;
@@ -174,7 +175,7 @@ svg::LineChart lapChart(const std::vector<ChartCar>& cars, const std::string& id
   svg::LineChart chart = chartFor(cars, "lapchart-" + id, "Lap chart: position after each lap");
   std::int32_t last = 1;
   for (const ChartCar& car : cars) {
-    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
     series.points.reserve(car.course->standings.size());
     for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
       const std::int32_t position = car.course->standings[j].position;
@@ -202,7 +203,7 @@ svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id
   svg::LineChart chart = chartFor(cars, "gapchart-" + id, "Gap to the leader after each lap");
   std::vector<double> gaps;
   for (const ChartCar& car : cars) {
-    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
     series.points.reserve(car.course->standings.size());
     for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
       const double gap = car.course->standings[j].gap / 1000.0;
@@ -229,7 +230,7 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
   std::vector<double> times;
   for (const ChartCar& car : cars) {
     const std::vector<Crossing>& laps = car.course->crossings;
-    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
+    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
     series.points.reserve(laps.size());
     for (std::size_t j = 1; j < laps.size(); ++j) {
       const double seconds = laps[j].lapTime / 1000.0;
@@ -278,8 +279,11 @@ class HtmlWriter {
     html::reserveMapped(rep_, pageRoom(model_));
     const bool eventInfo = sections.has(Flag::EVENTINFO);
     const bool saver = sections.has(Flag::REPLAYINFO);
-    html::beginPage(rep_, eventInfo ? model_.track + u" \u00B7 " + model_.carset + u" \u00B7 race report"
-                                    : std::u16string(u"Race report"));
+    html::beginPage(rep_,
+                    eventInfo ? model_.track + u" \u00B7 " + model_.carset + u" \u00B7 race report"
+                              : std::u16string(u"Race report"),
+                    // No more rules than a chart has lines.
+                    std::min(model_.entries.size(), svg::kMostLines));
     if (eventInfo || saver) {
       rep_ += "<header>\n"sv;
       if (eventInfo) html::appendElement(rep_, "h1", model_.track);
@@ -299,8 +303,11 @@ class HtmlWriter {
       }
       rep_ += "</p>\n</header>\n"sv;
     }
+    // Hovering a car anywhere below brings it forward in every chart.
+    rep_ += "<div class=\"cars\">\n"sv;
     if (sections.has(Flag::ENTRYLIST)) entryList();
     renderSessions(*this, model_);
+    rep_ += "</div>\n"sv;
     html::endPage(rep_);
   }
 
@@ -312,12 +319,9 @@ class HtmlWriter {
     rep_ += " <small>Session "sv;
     appendInt(rep_, static_cast<std::int64_t>(session.number));
     rep_ += race ? "</small></h3>\n" : "</small></h2>\n";
-    appendHead(rep_, {">Pos", ">No.", "Driver", ">Time", ">Gap", ">Lap", ">Clock", "Remark"});
+    appendHead(rep_, {"[r x0]Pos", "[r x1]No.", "[x2]Driver", ">Time", ">Gap", ">Lap", ">Clock", "Remark"});
     for (const BestLapRow& row : session.bestLaps) {
-      rep_ += "<tr>"sv;
-      appendIntCell(rep_, row.position);
-      appendCarCell(row.car);
-      appendTextCell(rep_, row.car.name);
+      appendNamedCells(row.position, row.car);
       appendTimeCell(rep_, row.lapTime);
       appendTimeCell(rep_, row.gap);
       appendIntCell(rep_, row.lap);
@@ -335,12 +339,10 @@ class HtmlWriter {
     rep_ += "\">Race Results <small>Session "sv;
     appendInt(rep_, static_cast<std::int64_t>(session.number));
     rep_ += "</small></h2>\n"sv;
-    appendHead(rep_, {">Pos", ">No.", "Driver", ">Laps", ">Time", ">Gap", ">Interval", ">Led", ">Best", "Remark"});
+    appendHead(rep_,
+               {"[r x0]Pos", "[r x1]No.", "[x2]Driver", ">Laps", ">Time", ">Gap", ">Interval", ">Led", ">Best", "Remark"});
     for (const RaceRow& row : session.results) {
-      rep_ += "<tr>"sv;
-      appendIntCell(rep_, row.position);
-      appendCarCell(row.car);
-      appendTextCell(rep_, row.car.name);
+      appendNamedCells(row.position, row.car);
       appendIntCell(rep_, row.laps);
       appendTimeCell(rep_, row.raceTime);
       if (row.lapsBehind > 0) {
@@ -383,31 +385,53 @@ class HtmlWriter {
     return car.listed == kNotListed ? svg::kNeutralColour : svg::paletteColour(car.listed);
   }
 
-  void appendCarCell(const CarRef& car) {
-    rep_ += "<td class=\"r\">"sv;
+  static std::size_t carOf(const CarRef& car) { return car.listed == kNotListed ? svg::kNoCar : car.listed; }
+
+  // Starts a table row of a car: `<tr>` with the car's class.
+  void startRow(std::size_t car) {
+    rep_ += "<tr"sv;
+    if (car != svg::kNoCar) {
+      rep_ += " class=\""sv;
+      svg::appendCarClass(rep_, car);
+      rep_ += '"';
+    }
+    rep_ += '>';
+  }
+
+  // Starts a row of a car with the cells kept in view: position, number and driver.
+  void appendNamedCells(std::int64_t position, const CarRef& car) {
+    startRow(carOf(car));
+    rep_ += "<td class=\"r x0\">"sv;
+    appendInt(rep_, position);
+    rep_ += "</td><td class=\"r x1\">"sv;
     html::appendSwatch(rep_, colourOf(car));
     appendInt(rep_, car.startNum);
+    rep_ += "</td><td class=\"x2\">"sv;
+    appendText(rep_, car.name);
     rep_ += "</td>"sv;
   }
 
+  // The entry list: the number and the driver first, both kept in view on
+  // a narrow screen; the car's cells span the rows of all its drivers.
   void entryList() {
     rep_ += "<h2 id=\"entries\">Entry List</h2>\n"sv;
-    appendHead(rep_, {">No.", "Team", "Chassis", "Engine", ">Year", "Driver", "NAT", "Remark"});
+    appendHead(rep_, {"[r x0]No.", "[y1]Driver", "Team", "Chassis", "Engine", ">Year", "NAT", "Remark"});
     for (std::size_t listed = 0; listed < model_.entries.size(); ++listed) {
       const EntryRow& entry = model_.entries[listed];
-      const std::size_t drivers = entry.drivers.size();
-      // The car's cells span the rows of all its drivers.
       std::string span;
-      if (drivers > 1) {
+      if (entry.drivers.size() > 1) {
         span = " rowspan=\"";
-        appendInt(span, static_cast<std::int64_t>(drivers));
+        appendInt(span, static_cast<std::int64_t>(entry.drivers.size()));
         span += '"';
       }
-      rep_ += "<tr><td class=\"r\""sv;
+      startRow(listed);
+      rep_ += "<td class=\"r x0\""sv;
       rep_ += span;
       rep_ += '>';
       html::appendSwatch(rep_, svg::paletteColour(listed));
       appendInt(rep_, entry.startNum);
+      rep_ += "</td><td class=\"y1\">"sv;
+      if (!entry.drivers.empty()) appendText(rep_, entry.drivers.front().name);
       rep_ += "</td>"sv;
       for (const std::u16string* text : {&entry.team, &entry.chassis, &entry.engine}) {
         rep_ += "<td"sv;
@@ -421,14 +445,15 @@ class HtmlWriter {
       rep_ += '>';
       appendInt(rep_, entry.year);
       rep_ += "</td>"sv;
-      if (drivers == 0) rep_ += "<td></td><td></td><td></td></tr>\n"sv;
-      bool first = true;
-      for (const DriverRow& driver : entry.drivers) {
-        if (!first) rep_ += "<tr>"sv;
-        first = false;
-        appendTextCell(rep_, driver.name);
-        appendTextCell(rep_, driver.nat);
-        appendTextCell(rep_, driver.remark);
+      for (std::size_t d = 0; d < std::max<std::size_t>(1, entry.drivers.size()); ++d) {
+        if (d > 0) {
+          startRow(listed);
+          rep_ += "<td class=\"y1\">"sv;
+          appendText(rep_, entry.drivers[d].name);
+          rep_ += "</td>"sv;
+        }
+        appendTextCell(rep_, d < entry.drivers.size() ? entry.drivers[d].nat : std::u16string());
+        appendTextCell(rep_, d < entry.drivers.size() ? entry.drivers[d].remark : std::u16string());
         rep_ += "</tr>\n"sv;
       }
     }
@@ -452,7 +477,7 @@ class HtmlWriter {
       std::u16string label = toUtf16(std::to_string(row->car.startNum)) + u' ' + row->car.name;
       std::string prefix;
       appendText(prefix, label);
-      cars.push_back({&session.courses[row->course], std::move(label), std::move(prefix),
+      cars.push_back({&session.courses[row->course], carOf(row->car), std::move(label), std::move(prefix),
                       std::string(colourOf(row->car))});
     }
     const std::string id = std::to_string(session.number);
@@ -489,9 +514,9 @@ class HtmlWriter {
       rep_ += "<p class=\"note\">No crossing of the line.</p></div>\n"sv;
       return;
     }
-    rep_ += "<table><thead><tr><th>Lap</th>"sv;
+    rep_ += "<div class=\"scroll\" tabindex=\"0\"><table><thead><tr><th scope=\"col\">Lap</th>"sv;
     for (std::size_t column = 0; column < std::min(kLapsPerRow, laps.size()); ++column) {
-      rep_ += "<th class=\"r\">"sv;
+      rep_ += "<th scope=\"col\">"sv;
       appendInt(rep_, static_cast<std::int64_t>(column));
       rep_ += "</th>"sv;
     }
@@ -499,7 +524,7 @@ class HtmlWriter {
     for (std::size_t j = 0; j < laps.size(); ++j) {
       if (j % kLapsPerRow == 0) {
         if (j > 0) rep_ += "</tr>"sv;
-        rep_ += "\n<tr><th>"sv;
+        rep_ += "\n<tr><th scope=\"row\">"sv;
         appendInt(rep_, static_cast<std::int64_t>(j));
         rep_ += "</th>"sv;
       }
@@ -509,7 +534,7 @@ class HtmlWriter {
       appendMsecToTime(rep_, laps[j].lapTime);
       rep_ += "</td>"sv;
     }
-    rep_ += "</tr>\n</tbody></table></div>\n"sv;
+    rep_ += "</tr>\n</tbody></table></div></div>\n"sv;
   }
 
   const ReportModel& model_;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numeric>
+#include <optional>
+#include <utility>
 
 #include "reports/htmlpage.hpp"
 
@@ -19,25 +22,33 @@ constexpr double kWidth = 1160;        // the drawing's own units; the page scal
 constexpr double kPad = 10;
 constexpr double kAxisTitle = 18;      // room for the rotated y title
 constexpr double kTickChar = 6.2;      // estimated width of a tick label's character
-constexpr double kLabelChar = 6.6;     // estimated width of a line label's character
-constexpr double kLabelPitch = 13;     // vertical room of one line label
+constexpr double kLabelChar = 7.2;     // estimated width of a line label's character, in the widest common fonts
+constexpr double kLabelPitch = 13.5;   // vertical room of one line label
 constexpr double kLabelGap = 6;        // from a line's end to its label
-constexpr std::size_t kMaxLabelUnits = 24;
+constexpr double kMostLabelRoom = 250; // the widest a column of labels beside the plot gets
+constexpr double kCellWidth = 10;      // a cell of the map of where lines run
+constexpr double kCellHeight = 5;
+constexpr int kFarthestLabelMove = 6;  // in label pitches, up or down from a line's end
 constexpr double kMinTickGapX = 46;
 constexpr double kMinTickGapRows = 13;   // a downward axis labels every row it can
 constexpr double kMinTickGapY = 40;
 constexpr std::size_t kDenseSeries = 12;  // more lines than this are drawn finer
 
-// 40 colours, hues a golden angle apart so that neighbours in the list
-// differ most, in four bands of saturation and lightness, each dark enough
-// to read on white.
-constexpr std::array<std::string_view, 40> kPalette = {
-    "#cf3617", "#209757", "#bc16f3", "#6b6f20", "#1791cf", "#97204d", "#16aa09", "#31206f",
-    "#cf7317", "#20977f", "#f316e0", "#516f20", "#1754cf", "#972025", "#09aa31", "#4b206f",
-    "#aa9113", "#208897", "#f31696", "#376f20", "#1717cf", "#974320", "#09aa67", "#65206f",
-    "#849c11", "#206097", "#f3164d", "#206f24", "#5517cf", "#976b20", "#09a598", "#6f205e",
-    "#5ba512", "#203897", "#f32a16", "#206f3e", "#9217cf", "#979320", "#0b9ed0", "#6f2044",
+// A car's line and swatch colour, and its text colour.
+struct CarColour {
+  std::string_view line, text;
 };
+
+// The palette, as tools/make_palette chose it: each colour the one farthest
+// in CIEDE2000 from all before it, among the colours with 3:1 contrast on
+// the page's background; the text twin of each reads at 4.5:1 on white.
+constexpr std::array<CarColour, 40> kPalette = {{
+#include "reports/palette.inc"
+}};
+
+// Dash patterns of the cars beyond each 20: colours repeat in hue there.
+constexpr std::array<std::string_view, 4> kDashes = {"", "7 4", "2 3", "9 3 2 3"};
+constexpr std::size_t kSolidCars = 20;
 
 // The plot's box in drawing units and the mapping of values into it.
 struct Frame {
@@ -109,9 +120,18 @@ std::string tickText(double value, double step, TickFormat format) {
   return text;
 }
 
-double labelWidth(const std::u16string& label) {
-  return static_cast<double>(std::min(label.size(), kMaxLabelUnits)) * kLabelChar;
+// Whether a line's end label goes inside the plot: where it ends more than
+// a step before the plot's right edge (a car that retired, not one a lap
+// down at the flag, whose label joins the finishers').
+bool endsInsidePlot(const Series& series, double xMax) { return series.points.back().x + 1 < xMax; }
+
+// The UTF-16 units of a label that fit into `room`: all of them where they fit.
+std::size_t unitsThatFit(const std::u16string& label, double room) {
+  const auto fit = static_cast<std::size_t>(std::max(1.0, std::floor(room / kLabelChar)));
+  return std::min(label.size(), fit);
 }
+
+double widthOf(std::size_t units) { return static_cast<double>(units) * kLabelChar; }
 
 // A line label: the horizontal room it takes, where it wants to sit and
 // where it ends up.
@@ -121,6 +141,8 @@ struct Label {
   double x0, x1;             // its horizontal extent
   double y;                  // its centre once placed
   bool atStart;
+  std::size_t units;         // of the label's text that are written
+  bool inside = false;       // placed over the plot
 };
 
 // Places labels of one column so that none overlaps the next: each run of
@@ -156,9 +178,160 @@ void spreadColumn(std::vector<Label*>& column, double lo, double hi) {
   }
 }
 
-// Whether two placed labels would overlap.
+// Whether two placed labels would overlap, with room for the backdrops.
 bool collide(const Label& a, const Label& b) {
-  return a.x0 < b.x1 && b.x0 < a.x1 && std::fabs(a.y - b.y) < kLabelPitch - 1e-6;
+  return a.x0 < b.x1 + 4 && b.x0 < a.x1 + 4 && std::fabs(a.y - b.y) < kLabelPitch - 1e-6;
+}
+
+// Where a point is drawn: its coordinates, the edge it passed (as
+// Frame::py tells) and the end of its coordinate text.
+struct Placed {
+  double x, y;
+  int off;
+  std::size_t textEnd;
+};
+
+// Where the lines of a chart run: the plot cut into cells, each
+// counting the lines through it, summed so that the count of any box takes
+// four lookups.
+class LineMap {
+ public:
+  explicit LineMap(const Frame& frame)
+      : left_(frame.left), top_(frame.top),
+        columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
+        rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
+        counts_(columns_ * rows_, 0) {}
+
+  /// Marks the cells a line through `points` (inside the plot) runs
+  /// through, sampled a cell apart; a cell counts each visit.
+  void addLine(const std::vector<Placed>& points) {
+    std::size_t last = counts_.size();
+    const auto mark = [this, &last](double column, double row) {
+      const std::size_t cell = static_cast<std::size_t>(row) * columns_ + static_cast<std::size_t>(column);
+      if (cell != last && cell < counts_.size()) ++counts_[cell];
+      last = cell;
+    };
+    double previousColumn = 0, previousRow = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const double column = std::max(0.0, (points[i].x - left_) * (1 / kCellWidth));
+      const double row = std::max(0.0, (points[i].y - top_) * (1 / kCellHeight));
+      if (i > 0) {
+        const int steps = static_cast<int>(std::max(std::fabs(column - previousColumn), std::fabs(row - previousRow))) + 1;
+        const double dc = (column - previousColumn) / steps, dr = (row - previousRow) / steps;
+        for (int k = 1; k < steps; ++k) mark(previousColumn + k * dc, previousRow + k * dr);
+      }
+      mark(column, row);
+      previousColumn = column;
+      previousRow = row;
+    }
+  }
+
+  /// Sums the counts; no line is added after.
+  void finish() {
+    sums_.assign((columns_ + 1) * (rows_ + 1), 0);
+    for (std::size_t r = 0; r < rows_; ++r) {
+      for (std::size_t c = 0; c < columns_; ++c) {
+        sums_[(r + 1) * (columns_ + 1) + c + 1] = counts_[r * columns_ + c] + sums_[r * (columns_ + 1) + c + 1] +
+                                                  sums_[(r + 1) * (columns_ + 1) + c] - sums_[r * (columns_ + 1) + c];
+      }
+    }
+  }
+
+  /// The visits of lines to the cells from column c0 to c1 and row r0 to
+  /// r1 (all included).
+  std::uint32_t count(std::size_t c0, std::size_t r0, std::size_t c1, std::size_t r1) const {
+    const std::size_t w = columns_ + 1;
+    ++c1, ++r1;
+    return sums_[r1 * w + c1] - sums_[r0 * w + c1] - sums_[r1 * w + c0] + sums_[r0 * w + c0];
+  }
+
+  /// The column of the cells at x, and the row of those at y.
+  std::size_t column(double x) const {
+    return static_cast<std::size_t>(std::clamp((x - left_) / kCellWidth, 0.0, static_cast<double>(columns_ - 1)));
+  }
+  std::size_t row(double y) const {
+    return static_cast<std::size_t>(std::clamp((y - top_) / kCellHeight, 0.0, static_cast<double>(rows_ - 1)));
+  }
+
+ private:
+  double left_, top_;
+  std::size_t columns_, rows_;
+  std::vector<std::uint32_t> counts_, sums_;
+};
+
+// A place for a label relative to its line's end: `step` half labels up or
+// down, and at horizontal place `across` (kAcross).
+struct Offset {
+  int step;
+  std::size_t across;
+};
+
+constexpr int kSteps = 2 * kFarthestLabelMove;
+// The horizontal places: from the line's end to the right, then to the left.
+constexpr std::array<double, 6> kAcross = {0, 2 * kLabelPitch, 6 * kLabelPitch, 0, 2 * kLabelPitch, 6 * kLabelPitch};
+constexpr std::size_t kRightPlaces = 3;
+
+// The places to try for a label inside the plot, nearest first: no farther
+// than a few labels up or down, where a leader still reads.
+std::vector<Offset> offsetsToTry() {
+  std::vector<std::pair<double, Offset>> tries;
+  for (int k = -kSteps; k <= kSteps; ++k) {
+    for (std::size_t a = 0; a < kAcross.size(); ++a) {
+      const double cost = std::fabs(k * kLabelPitch / 2) + kAcross[a] + (a < kRightPlaces ? 0 : kLabelPitch);
+      tries.push_back({cost, {k, a}});
+    }
+  }
+  std::stable_sort(tries.begin(), tries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Offset> offsets;
+  offsets.reserve(tries.size());
+  for (const auto& t : tries) offsets.push_back(t.second);
+  return offsets;
+}
+
+// Places the label of a line that ends inside the plot: at the nearest
+// place that covers no line and no label placed before, else at the
+// nearest that covers the fewest lines. False where no place inside the
+// plot is free of labels.
+bool placeInside(Label& label, const std::vector<Label>& placed, const std::vector<Offset>& offsets,
+                 const LineMap& lines, const Frame& frame) {
+  const double width = label.x1 - label.x0;
+  const double half = kLabelPitch / 2;
+  // The cells of each place, worked out once.
+  std::array<double, kAcross.size()> lefts;
+  std::array<std::size_t, kAcross.size()> firstColumns, lastColumns;
+  for (std::size_t a = 0; a < kAcross.size(); ++a) {
+    lefts[a] = a < kRightPlaces ? label.anchorX + kLabelGap + kAcross[a] : label.anchorX - kLabelGap - kAcross[a] - width;
+    firstColumns[a] = lines.column(lefts[a] - 2);
+    lastColumns[a] = lines.column(lefts[a] + width + 2);
+  }
+  std::array<std::size_t, 2 * kSteps + 1> firstRows, lastRows;
+  for (int k = -kSteps; k <= kSteps; ++k) {
+    firstRows[k + kSteps] = lines.row(label.anchorY + k * half - half);
+    lastRows[k + kSteps] = lines.row(label.anchorY + k * half + half);
+  }
+  std::uint32_t fewest = std::numeric_limits<std::uint32_t>::max();
+  Label best = label;
+  for (const Offset& offset : offsets) {
+    const double y = label.anchorY + offset.step * half;
+    const double x0 = lefts[offset.across];
+    if (x0 < frame.left + 3 || x0 + width > frame.right - 3 || y - half < frame.top || y + half > frame.bottom) continue;
+    const std::size_t k = static_cast<std::size_t>(offset.step + kSteps);
+    const std::uint32_t crossed =
+        lines.count(firstColumns[offset.across], firstRows[k], lastColumns[offset.across], lastRows[k]);
+    if (crossed >= fewest) continue;
+    Label at = label;
+    at.y = y;
+    at.x0 = x0;
+    at.x1 = x0 + width;
+    if (std::any_of(placed.begin(), placed.end(), [&at](const Label& other) { return collide(at, other); })) continue;
+    fewest = crossed;
+    best = at;
+    if (crossed == 0) break;
+  }
+  if (fewest == std::numeric_limits<std::uint32_t>::max()) return false;
+  label = best;
+  label.inside = true;
+  return true;
 }
 
 // The group a label belongs to, found through the chain of merged groups.
@@ -251,23 +424,29 @@ void appendTitleAndClose(std::string& out, std::string_view title) {
   out += "</title></path>"sv;
 }
 
-// Where a point is drawn: its coordinates, the edge it passed (as
-// Frame::py tells) and the end of its coordinate text.
-struct Placed {
-  double x, y;
-  int off;
-  std::size_t textEnd;
-};
-
 // Room reused from one series to the next.
 struct Scratch {
   std::vector<Placed> placed;
   std::string coordinates;
 };
 
+// Appends ` class="` + the classes of a car's part + `"`: `what` and, for a
+// car, the car's class.
+void appendClasses(std::string& out, std::string_view what, std::size_t car) {
+  out += " class=\""sv;
+  out += what;
+  if (car != kNoCar) {
+    out += ' ';
+    appendCarClass(out, car);
+  }
+  out += '"';
+}
+
 // Appends series number `index`: its line, then its markers with titles.
 // The coordinates are written once, for the line and the markers both.
-void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, std::size_t index, Scratch& scratch) {
+// The points also go into `lines`, where there is one.
+void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, std::size_t index, Scratch& scratch,
+                  LineMap* lines) {
   const Series& series = chart.series[index];
   std::vector<Placed>& placed = scratch.placed;
   std::string& coordinates = scratch.coordinates;
@@ -282,17 +461,26 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
     p.textEnd = coordinates.size();
     placed.push_back(p);
   }
+  if (lines != nullptr) lines->addLine(placed);
   const auto text = [&placed, &coordinates](std::size_t i) {
     const std::size_t begin = i == 0 ? 0 : placed[i - 1].textEnd;
     return std::string_view(coordinates).substr(begin, placed[i].textEnd - begin);
   };
-  out += "<g class=\"s\" stroke=\""sv;
+  out += "<g"sv;
+  appendClasses(out, "s c"sv, series.car);
+  out += " stroke=\""sv;
   html::appendText(out, series.colour);
   out += "\" fill=\""sv;
   html::appendText(out, series.colour);
   out += "\">"sv;
   if (placed.size() > 1) {
-    out += "<polyline class=\"ln\" points=\""sv;
+    out += "<polyline class=\"ln\""sv;
+    if (series.car != kNoCar && !dashPattern(series.car).empty()) {
+      out += " stroke-dasharray=\""sv;
+      out += dashPattern(series.car);
+      out += '"';
+    }
+    out += " points=\""sv;
     for (std::size_t i = 0; i < placed.size(); ++i) {
       if (i > 0) out += ' ';
       out += text(i);
@@ -316,10 +504,16 @@ void appendSeries(std::string& out, const Frame& frame, const LineChart& chart, 
   out += "</g></g>\n"sv;
 }
 
-void appendLabel(std::string& out, const Label& label, const Series& series, const Frame& frame) {
-  if (label.x0 < frame.right) {
-    // A label over the plot gets a backdrop, so that the lines below it do
-    // not run through its words.
+// Appends a label with its leader, where it was moved from its line's
+// end, as one group that hovering (or focusing, at a line's end) brings
+// forward with the car's line.
+void appendLabel(std::string& out, const Label& label, const Series& series) {
+  out += "<g"sv;
+  appendClasses(out, "c"sv, series.car);
+  out += label.atStart ? ">"sv : " tabindex=\"0\">"sv;
+  if (label.inside) {
+    // A label over the plot gets a backdrop, so that no grid line runs
+    // through its words.
     out += "<rect class=\"lbg\" x=\""sv;
     appendDecimal(out, label.x0 - 2);
     out += "\" y=\""sv;
@@ -330,8 +524,11 @@ void appendLabel(std::string& out, const Label& label, const Series& series, con
     appendDecimal(out, kLabelPitch);
     out += "\"/>"sv;
   }
-  if (std::fabs(label.y - label.anchorY) > 1.5) {
-    // A label moved away from its line gets a short leader to it.
+  const bool rightOfEnd = label.x0 >= label.anchorX;
+  const bool moved = std::fabs(label.y - label.anchorY) > 1.5 ||
+                     (!label.atStart && std::fabs(label.x0 - label.anchorX - kLabelGap) > 0.5);
+  if (moved) {
+    // A label moved away from its line gets a leader to it.
     out += "<path class=\"lead\" stroke=\""sv;
     html::appendText(out, series.colour);
     out += "\" d=\"M"sv;
@@ -340,21 +537,25 @@ void appendLabel(std::string& out, const Label& label, const Series& series, con
       out += 'L';
       appendPoint(out, label.x1 + 5, label.anchorY);
     } else {
-      appendPoint(out, label.anchorX + 1, label.anchorY);
+      appendPoint(out, label.anchorX + (rightOfEnd ? 1 : -1), label.anchorY);
       out += 'L';
-      appendPoint(out, label.x0 - 1, label.y);
+      appendPoint(out, rightOfEnd ? label.x0 - 1 : label.x1 + 1, label.y);
     }
     out += "\"/>"sv;
   }
   out += "<text class=\"lb\" fill=\""sv;
-  html::appendText(out, series.colour);
+  if (series.car != kNoCar) {
+    out += paletteTextColour(series.car);
+  } else {
+    html::appendText(out, series.colour);
+  }
   out += label.atStart ? "\" text-anchor=\"end\" x=\"" : "\" x=\"";
   appendDecimal(out, label.atStart ? label.x1 : label.x0);
   out += "\" y=\""sv;
   appendDecimal(out, label.y);
   out += "\" dy=\".35em\">"sv;
-  html::appendTextCut(out, series.label, kMaxLabelUnits);
-  out += "</text>"sv;
+  html::appendTextCut(out, series.label, label.units);
+  out += "</text></g>"sv;
 }
 
 void appendLegend(std::string& out, const std::vector<LegendItem>& legend, double x, double y) {
@@ -416,16 +617,28 @@ double niceStep(double span, double maxTicks, TickFormat format) {
   return 10 * power;
 }
 
-std::string_view paletteColour(std::size_t index) { return kPalette[index % kPalette.size()]; }
+std::string_view paletteColour(std::size_t index) { return kPalette[index % kPalette.size()].line; }
+
+std::string_view paletteTextColour(std::size_t index) { return kPalette[index % kPalette.size()].text; }
+
+std::string_view dashPattern(std::size_t index) { return kDashes[index / kSolidCars % kDashes.size()]; }
+
+void appendCarClass(std::string& out, std::size_t index) {
+  out += 'k';
+  html::appendInt(out, static_cast<std::int64_t>(index));
+}
 
 void appendLineChart(std::string& out, const LineChart& chart) {
   std::size_t drawn = 0;
   double widest = 0;
+  bool endsInside = false;
   for (const Series& s : chart.series) {
     if (s.points.empty()) continue;
     ++drawn;
-    widest = std::max(widest, labelWidth(s.label));
+    widest = std::max(widest, widthOf(s.label.size()));
+    endsInside = endsInside || endsInsidePlot(s, chart.x.max);
   }
+  widest = std::min(widest, kMostLabelRoom);
 
   Frame frame;
   frame.xMin = chart.x.min;
@@ -451,13 +664,16 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   frame.bottom = frame.top + std::round(plotHeight);
   const double height = frame.bottom + 44;
 
+  // The chart keeps a size at which its text reads, and scrolls in its box
+  // where the page is narrower.
+  out += "<div class=\"cbox\" tabindex=\"0\">"sv;
   out += drawn > kDenseSeries ? "<svg class=\"chart dense\" id=\"" : "<svg class=\"chart\" id=\"";
   html::appendText(out, chart.id);
   out += "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 "sv;
   appendDecimal(out, kWidth);
   out += ' ';
   appendDecimal(out, height);
-  out += "\" role=\"img\" aria-label=\""sv;
+  out += "\" role=\"group\" aria-label=\""sv;
   html::appendText(out, chart.title);
   out += "\"><title>"sv;
   html::appendText(out, chart.title);
@@ -526,30 +742,53 @@ void appendLineChart(std::string& out, const LineChart& chart) {
   html::appendText(out, chart.y.title);
   out += "</text>\n"sv;
 
-  // The lines, then their labels above every line.
-  std::vector<Label> labels;
-  labels.reserve(2 * drawn);
+  // The lines, then their labels above every line: beside the plot where a
+  // line reaches its edge or nearly, else inside it.
+  std::vector<Label> beside, inside;
+  beside.reserve(2 * drawn);
+  std::optional<LineMap> lines;
+  if (endsInside) lines.emplace(frame);
   Scratch scratch;
   for (std::size_t i = 0; i < chart.series.size(); ++i) {
     const Series& s = chart.series[i];
     if (s.points.empty()) continue;
-    appendSeries(out, frame, chart, i, scratch);
-    const double width = labelWidth(s.label);
+    appendSeries(out, frame, chart, i, scratch, lines ? &*lines : nullptr);
+    const std::size_t units = unitsThatFit(s.label, widest);
+    const double width = widthOf(units);
     const Point& last = s.points.back();
     const double endX = frame.px(last.x);
     const double endY = frame.py(last.y, off);
-    labels.push_back({i, endX, endY, endX + kLabelGap, endX + kLabelGap + width, endY, false});
+    const Label end{i, endX, endY, endX + kLabelGap, endX + kLabelGap + width, endY, false, units};
+    (endsInsidePlot(s, frame.xMax) ? inside : beside).push_back(end);
     if (chart.startLabels) {
       const Point& first = s.points.front();
       const double startY = frame.py(first.y, off);
       const double edge = frame.left - yTickWidth - 12;
-      labels.push_back({i, edge, startY, edge - width, edge, startY, true});
+      beside.push_back({i, edge, startY, edge - width, edge, startY, true, units});
     }
   }
-  spreadLabels(labels, frame.top, frame.bottom);
+  if (lines) {
+    lines->finish();
+    const std::vector<Offset> offsets = offsetsToTry();
+    std::vector<Label> placed;
+    for (Label& label : inside) {
+      if (placeInside(label, placed, offsets, *lines, frame)) {
+        placed.push_back(label);
+        continue;
+      }
+      // No room inside the plot: the label joins those beside it.
+      label.x0 = frame.right + kLabelGap;
+      label.x1 = label.x0 + widthOf(label.units);
+      beside.push_back(label);
+    }
+    inside = std::move(placed);
+  }
+  spreadLabels(beside, frame.top, frame.bottom);
   out += "<g class=\"lbs\">"sv;
-  for (const Label& label : labels) appendLabel(out, label, chart.series[label.series], frame);
-  out += "</g></svg>\n"sv;
+  for (const std::vector<Label>* group : {&beside, &inside}) {
+    for (const Label& label : *group) appendLabel(out, label, chart.series[label.series]);
+  }
+  out += "</g></svg></div>\n"sv;
 }
 
 }  // namespace marvolt::svg

@@ -2,8 +2,11 @@
 // integer steps (laps, rounds), a y axis that runs upwards (times, points)
 // or downwards (positions, the lowest value at the top), nice ticks, a point
 // marker with a hover title at every point, and labels at the ends of the
-// lines that are spread apart where they would overlap. The style classes
-// the chart uses are in the page's style sheet (reports/htmlpage).
+// lines that never overlap: labels beside the plot are spread apart, a label
+// of a line that ends inside the plot moves into free space, with a leader
+// line, rather than over other lines. The style classes the chart uses are
+// in the page's style sheet (reports/htmlpage), with the classes of each
+// car that link its lines, labels and table rows for hovering.
 #pragma once
 
 #include <cstddef>
@@ -41,11 +44,17 @@ struct Point {
   Marker marker = Marker::Dot;
 };
 
+/// The car of a series that belongs to none.
+inline constexpr std::size_t kNoCar = static_cast<std::size_t>(-1);
+
 /// One line: a label, a colour and its points in drawing order.
 struct Series {
-  std::u16string label;   ///< at the line's end (and start, when the chart asks); cut at 24 characters
+  std::u16string label;   ///< at the line's end (and start, when the chart asks); cut only where there is no room
   std::string colour;     ///< a CSS colour
   std::vector<Point> points;
+  /// The car's place in the palette: the line's dash pattern, the label's
+  /// colour and the car's class (carClass); kNoCar: solid, labelled in `colour`.
+  std::size_t car = kNoCar;
 };
 
 /// Appends the hover title of point `point` of series `series` to `out` as
@@ -84,9 +93,18 @@ void appendLineChart(std::string& out, const LineChart& chart);
 /// most `maxTicks` steps; whole numbers for the Integer format.
 double niceStep(double span, double maxTicks, TickFormat format);
 
-/// Colour `index` of a palette of 40 colours that stay apart from each other
-/// and readable on white; indices beyond it wrap around.
+/// Colour `index` of a palette of 40 colours, at least 3:1 on the page's
+/// background; the first 20 are at least 15 apart in CIEDE2000 from each
+/// other. Indices beyond it wrap around.
 std::string_view paletteColour(std::size_t index);
+/// The text colour of palette colour `index`: the same hue, 4.5:1 on white.
+std::string_view paletteTextColour(std::size_t index);
+/// The dash pattern of car `index`'s lines (an SVG stroke-dasharray; empty
+/// for solid): solid for the first 20, then a pattern for each further 20,
+/// so that two lines of one hue always differ.
+std::string_view dashPattern(std::size_t index);
+/// Appends the class that marks everything of car `index` ("k" and the index).
+void appendCarClass(std::string& out, std::size_t index);
 /// The colour of lines and swatches that belong to no entry.
 inline constexpr std::string_view kNeutralColour = "#7b818c";
 

@@ -42,20 +42,23 @@ void appendTable(std::string& out, std::string_view id, std::string_view title, 
   out += id;
   out += "\">"sv;
   out += title;
-  out += "</h2>\n<div class=\"scroll\"><table><thead><tr><th class=\"r\">Pos</th><th>"sv;
+  out += "</h2>\n<div class=\"scroll\" tabindex=\"0\"><table><thead><tr><th scope=\"col\" class=\"r x0\">Pos</th>"
+         "<th scope=\"col\" class=\"y1\">"sv;
   out += nameHeading;
   out += "</th>"sv;
   for (std::size_t r = 0; r < rounds.size(); ++r) {
-    out += "<th class=\"r\">"sv;
+    out += "<th scope=\"col\" class=\"r\">"sv;
     appendText(out, roundHeading(r + 1, rounds[r].track));
     out += "</th>"sv;
   }
-  out += "<th class=\"r\">Points</th><th class=\"r\">Wins</th></tr></thead><tbody>\n"sv;
+  out += "<th scope=\"col\" class=\"r\">Points</th><th scope=\"col\" class=\"r\">Wins</th></tr></thead><tbody>\n"sv;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const StandingsRow& row = rows[i];
-    out += "<tr>"sv;
-    html::appendIntCell(out, row.position);
-    out += "<td>"sv;
+    out += "<tr class=\""sv;
+    svg::appendCarClass(out, i);
+    out += "\"><td class=\"r x0\">"sv;
+    appendInt(out, row.position);
+    out += "</td><td class=\"y1\">"sv;
     html::appendSwatch(out, svg::paletteColour(i));
     appendText(out, row.name);
     out += "</td>"sv;
@@ -85,7 +88,7 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
   chart.title = "Points after each round";
   std::uint64_t most = 1;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    svg::Series& series = chart.series.emplace_back(svg::Series{rows[i].name, std::string(svg::paletteColour(i)), {}});
+    svg::Series& series = chart.series.emplace_back(svg::Series{rows[i].name, std::string(svg::paletteColour(i)), {}, i});
     series.points.push_back({0, 0});
     for (std::size_t r = 0; r < rows[i].progression.size(); ++r) {
       series.points.push_back({static_cast<double>(r + 1), static_cast<double>(rows[i].progression[r])});
@@ -107,8 +110,8 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
     const std::optional<RoundResult>& result = row.results[r];
     title += ": "sv;
     if (result) {
-      appendInt(title, static_cast<std::int64_t>(result->points));
-      title += result->counted ? " points"sv : " points, dropped"sv;
+      html::appendCount(title, static_cast<std::int64_t>(result->points), "point"sv, "points"sv);
+      if (!result->counted) title += ", dropped"sv;
     } else {
       title += "not entered"sv;
     }
@@ -126,16 +129,23 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
 std::string seasonHTML(const Standings& standings) {
   std::string out;
   out.reserve(16384 + 2048 * (standings.drivers.size() + standings.teams.size()) * (standings.rounds.size() + 1));
-  html::beginPage(out, u"Season standings");
+  // No more hover rules than a chart has lines.
+  const std::size_t rows = std::max(standings.drivers.size(), standings.teams.size());
+  html::beginPage(out, u"Season standings", std::min(rows, svg::kMostLines));
   out += "<header>\n<h1>Season standings</h1>\n<p class=\"meta\">"sv;
   appendInt(out, static_cast<std::int64_t>(standings.rounds.size()));
   out += standings.rounds.size() == 1 ? " round"sv : " rounds"sv;
   out += "</p>\n</header>\n"sv;
   appendRounds(out, standings.rounds);
+  // Each championship is a scope of its own for hovering: row i of the
+  // drivers and row i of the teams are different cars.
+  out += "<section class=\"cars\">\n"sv;
   appendTable(out, "drivers", "Drivers' Championship", "Driver", standings.drivers, standings.rounds);
   appendProgression(out, "driverpoints", standings.drivers, standings.rounds);
+  out += "</section>\n<section class=\"cars\">\n"sv;
   appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds);
   appendProgression(out, "teampoints", standings.teams, standings.rounds);
+  out += "</section>\n"sv;
   html::endPage(out);
   return out;
 }

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "reports/svgchart.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
 #include "support/xml_page.hpp"
@@ -49,7 +49,7 @@ TEST(HtmlReport, HostileNamesReadAsWritten) {
   EXPECT_EQ(r.out.rfind("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">", 0), 0u);
   const std::string control = "a" + kFFFD + "b" + kFFFD + " " + kFFFD + "c";
   EXPECT_EQ(xml.texts("//h:h1"), std::vector<std::string>{"<i>monza</i>"});
-  EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[6]"),
+  EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[@class='y1']"),
             (std::vector<std::string>{"\"Q\" ]]>", "O'Brien <&>", control}));
   EXPECT_EQ(xml.texts("//s:svg[@id='lapchart-2']//s:text[@class='lb']").size(), 6u);
   EXPECT_EQ(xml.texts("//s:svg[@id='lapchart-2']//s:title[starts-with(., '7 O')]")[0], "7 O'Brien <&>, lap 0: P1, 0.000");
@@ -64,7 +64,7 @@ TEST(HtmlReport, SamplePageIsWellFormed) {
   ASSERT_EQ(r.status, 0);
   const XmlPage xml(r.out);
   ASSERT_TRUE(xml.wellFormed());
-  EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[6]").size(), 18u);
+  EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[@class='y1']").size(), 18u);
   EXPECT_EQ(xml.texts("//s:svg").size(), 3u);
   // A lapped car's gap is the laps it is behind.
   EXPECT_EQ(xml.texts("//h:h2[starts-with(@id, 'race-')]/following::h:table[1]/h:tbody/h:tr"
@@ -130,14 +130,24 @@ TEST(HtmlReport, EveryCarKeepsItsColour) {
   const std::vector<std::string> numbers = xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[1]");
   const std::vector<std::string> swatches = xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[1]/h:span/@style");
   ASSERT_EQ(numbers, (std::vector<std::string>{"3", "7", "12"}));
+  std::map<std::string, std::size_t> listed;   // start number: place in the palette
   std::map<std::string, std::string> colour;
-  for (std::size_t i = 0; i < numbers.size(); ++i) colour[numbers[i]] = swatches[i].substr(swatches[i].find('#'));
-  EXPECT_EQ(std::set<std::string>({colour["3"], colour["7"], colour["12"]}).size(), 3u);
-  // Each line label and each swatch of a result row and lap table has the colour of its car.
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    listed[numbers[i]] = i;
+    colour[numbers[i]] = swatches[i].substr(swatches[i].find('#'));
+    EXPECT_EQ(colour[numbers[i]], marvolt::svg::paletteColour(i));
+  }
+  // Each line label has its car's class (for hovering) and text colour, and
+  // each swatch of a lap table its car's colour.
   const std::vector<std::string> labels = xml.texts("//s:text[@class='lb']");
   const std::vector<std::string> fills = xml.texts("//s:text[@class='lb']/@fill");
+  const std::vector<std::string> groups = xml.texts("//s:text[@class='lb']/../@class");
   ASSERT_EQ(labels.size(), 12u);   // both ends in the lap chart, the end in the others
-  for (std::size_t i = 0; i < labels.size(); ++i) EXPECT_EQ(fills[i], colour[labels[i].substr(0, labels[i].find(' '))]);
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const std::size_t car = listed.at(labels[i].substr(0, labels[i].find(' ')));
+    EXPECT_EQ(fills[i], marvolt::svg::paletteTextColour(car));
+    EXPECT_EQ(groups[i], "c k" + std::to_string(car));
+  }
   const std::vector<std::string> cars = xml.texts("//h:h4");
   const std::vector<std::string> styles = xml.texts("//h:h4/h:span/@style");
   for (std::size_t i = 0; i < cars.size(); ++i) {

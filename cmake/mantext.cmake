@@ -1,5 +1,7 @@
 # Formats the manual page PAGE as plain UTF-8 text into TEXT with GROFF:
 # no terminal escapes, no overstriking, no hyphenation.
+get_filename_component(folder ${TEXT} DIRECTORY)
+file(MAKE_DIRECTORY ${folder})
 execute_process(COMMAND ${GROFF} -man -rHY=0 -Tutf8 -P-cbou ${PAGE}
   OUTPUT_FILE ${TEXT} RESULT_VARIABLE status ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)

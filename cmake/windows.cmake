@@ -21,3 +21,6 @@ set(RAPIDJSON_INCLUDE_DIRS ${MARVOLT_HEADERS})
 if(NOT MARVOLT_STATIC)
   message(FATAL_ERROR "The Windows build is static (MARVOLT_STATIC=ON): {fmt} is header-only there")
 endif()
+# Every program of the build, the tests too, needs no DLL beside it: the C++
+# runtime and the threads library are linked in.
+add_link_options(-static)

@@ -13,6 +13,7 @@ import concurrent.futures
 import difflib
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -118,7 +119,7 @@ def command_line_cases(sides):
     """The command line, its failures and the output file's rules, in the same words on both sides."""
     lin, win = sides.linux, windows_path(sides.windows)
     cases = [Case(f"marvolt {' '.join(args)}", "marvolt", args) for args in (
-        [], ["--help"], ["--version"], ["-x"], ["--laps"], ["missing.rpy"], ["out"], ["--no-std-conv", "sample.rpy"],
+        [], ["--help"], ["--version"], ["-x"], ["--laps"], ["missing.rpy"], ["out"],
         ["--cst", "missing.cst", "sample.rpy"], ["--cst", "broken.cst", "sample.rpy"], ["--cst", "ctrlz.cst", "sample.rpy"],
         ["-o", "exists.txt", "sample.rpy"], ["-o", "replace-me.txt", "--force", "sample.rpy"],
         ["-o", "sample.rpy", "--force", "sample.rpy"], ["--cst", "sample.cst", "-o", "sample.cst", "--force", "sample.rpy"],
@@ -137,8 +138,18 @@ def command_line_cases(sides):
              ["-o", f"{win}/out/slashes.txt".replace("\\", "/"), f"{win}/weekend-07.rpy".replace("\\", "/")]),
         Case("working folder in the path", "marvolt", ["-o", "./out/dot.txt", "./sub/../weekend-08.rpy"],
              ["-o", ".\\out\\dot.txt", ".\\sub\\..\\weekend-08.rpy"]),
+        # An option of Windows alone, which changes nothing where no console is.
+        Case("--no-std-conv", "marvolt", ["--laps", "sample.rpy"], ["--no-std-conv", "--laps", "sample.rpy"]),
     ]
     return cases
+
+
+def console_text(sides, args):
+    """What marvolt.exe shows on a console: Wine's console on a pseudo-terminal (script)."""
+    command = " ".join(shlex.quote(a) for a in ["wine", str(sides.windows_bin / "marvolt.exe")] + args)
+    done = subprocess.run(["script", "-qec", command, "/dev/null"], cwd=sides.windows, stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=300)
+    return done.stdout.decode("utf-8", "replace").replace("\r", "")
 
 
 def check_windows_alone(sides, prefix):
@@ -173,6 +184,15 @@ def check_windows_alone(sides, prefix):
         if out != linux_out:
             failures.append(f"--cst-auto in C:/{folder}: not the report of that carset")
         shutil.rmtree(Path(prefix) / "drive_c" / folder.split("/")[0])
+
+    # A console shows the UTF-8 report whatever its code page; --no-std-conv
+    # hands it the bytes, which it reads in its own code page.
+    saver = "saver     : Ren\u00e9 M\u00fcller\n"
+    if saver not in console_text(sides, ["--cst", "sample.cst", "sample.rpy"]):
+        failures.append("console: the report is not shown as written")
+    raw = console_text(sides, ["--no-std-conv", "--cst", "sample.cst", "sample.rpy"])
+    if saver in raw or "saver     : " not in raw:
+        failures.append("console with --no-std-conv: the bytes were converted, or nothing shown")
     return failures
 
 

@@ -20,7 +20,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # A static build depends on no shared library; a dynamic one gets its
 # dependencies from dpkg-shlibdeps (package dpkg-dev).
@@ -29,5 +29,11 @@ if(MARVOLT_STATIC)
 else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
+
+# The copyright file, the changelog, compressed manual pages and the lintian
+# override of the static link (packaging/debian/).
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian.cmake)
+set(CPACK_MARVOLT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_MARVOLT_STATIC ${MARVOLT_STATIC})
 
 include(CPack)

@@ -71,10 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     marvolt::parseCarset(carset, bytes);
   } catch (const marvolt::Error& e) {
-    // A bad carset ends the run with the file name and this message, which
-    // is read as a format; compose it as the run would.
+    // A bad carset ends the run with the file name and this message;
+    // compose it as the run would.
     try {
-      marvolt::err(2, "fuzz.cst: " + e.message());
+      marvolt::err(2, "fuzz.cst: %s", e.message());
     } catch (const marvolt::Error&) {
     }
     return 0;

@@ -1,11 +1,5 @@
 #include "container/chunkfile.hpp"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -31,8 +25,6 @@ std::uint64_t padded(std::uint64_t size, std::uint64_t alignment) {
   const std::uint64_t rest = size % alignment;
   return rest == 0 ? size : size + alignment - rest;
 }
-
-std::string osError(int errnum) { return std::strerror(errnum); }
 
 }  // namespace
 
@@ -94,57 +86,12 @@ bool Chunk::isValid() {
   return valid_;
 }
 
-// ---------------------------------------------------------------- MappedFile
-
-MappedFile::MappedFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(fmt::format("Could not open file {} ({})", path, osError(errno)));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int e = errno;
-    ::close(fd);
-    throw Error(fmt::format("Could not read the size of file {} ({})", path, osError(e)));
-  }
-  size_ = static_cast<std::size_t>(st.st_size);
-  if (size_ > 0) {
-    void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (p == MAP_FAILED) {
-      const int e = errno;
-      ::close(fd);
-      size_ = 0;
-      throw Error(fmt::format("Could not map file {} ({})", path, osError(e)));
-    }
-    data_ = static_cast<const std::uint8_t*>(p);
-  }
-  ::close(fd);
-}
-
-MappedFile::~MappedFile() { release(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
-void MappedFile::release() {
-  if (data_ != nullptr) ::munmap(const_cast<std::uint8_t*>(data_), size_);
-  data_ = nullptr;
-  size_ = 0;
-}
-
 // ---------------------------------------------------------------- ChunkFile
 
 ChunkFile::ChunkFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw FileSystemError(fmt::format("{}: {}", path, osError(errno)));
-  if ((st.st_mode & S_IFMT) != S_IFREG) throw Error(path + " is not a file");
+  const platform::FileStatus status = platform::fileStatus(path);
+  if (status.kind == platform::FileKind::Missing) throw FileSystemError(path + ": " + status.error);
+  if (status.kind != platform::FileKind::Regular) throw Error(path + " is not a file");
   openMMfile(path);
 }
 
@@ -153,7 +100,7 @@ ChunkFile::ChunkFile(std::span<const std::uint8_t> bytes, std::string name) : fi
 }
 
 void ChunkFile::openMMfile(const std::string& path) {
-  MappedFile mapped(path);
+  platform::MappedFile mapped(path);
   mmfile_ = std::move(mapped);
   filename_ = path;
   setBytes(mmfile_.bytes());
@@ -209,7 +156,7 @@ Chunk ChunkFile::open() {
 }
 
 void ChunkFile::close() {
-  mmfile_ = MappedFile();
+  mmfile_ = platform::MappedFile();
   setBytes({});
 }
 

@@ -13,6 +13,7 @@
 
 #include "container/endian.hpp"
 #include "frontend/error.hpp"
+#include "platform/platform.hpp"
 
 namespace marvolt {
 
@@ -118,27 +119,6 @@ class Chunk {
   std::uint8_t alignment_ = 4;
 };
 
-/// A read-only mapping of a whole file, released on destruction.
-class MappedFile {
- public:
-  MappedFile() = default;
-  /// Maps `path` as a whole; throws Error when it cannot be opened or mapped.
-  explicit MappedFile(const std::string& path);
-  ~MappedFile();
-  MappedFile(MappedFile&& other) noexcept;
-  MappedFile& operator=(MappedFile&& other) noexcept;
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-
-  /// The mapped bytes.
-  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
-
- private:
-  void release();
-  const std::uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-};
-
 /// A chunked container file: the mapping plus views into it.
 class ChunkFile {
  public:
@@ -197,7 +177,7 @@ class ChunkFile {
  private:
   void openMMfile(const std::string& path);
   void setBytes(std::span<const std::uint8_t> bytes);
-  MappedFile mmfile_;
+  platform::MappedFile mmfile_;
   std::span<const std::uint8_t> bytes_;   ///< the mapping, or the caller's bytes
   std::string filename_;
   const ChunkLbl* flbl_ = nullptr;

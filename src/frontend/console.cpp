@@ -3,6 +3,8 @@
 #include <cassert>
 #include <utility>
 
+#include "platform/platform.hpp"
+
 namespace marvolt {
 
 ConsoleOutput cout(stdout);
@@ -14,7 +16,7 @@ ConsoleOutput::ConsoleOutput(std::FILE* stream) : stream_(stream) {
 
 void ConsoleOutput::write(std::string_view text) {
   // The plain write skips the intermediate copy: a report can be large.
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream_);
+  platform::writeStream(stream_, text);
 }
 
 void ConsoleOutput::writeln(std::string_view text) {
@@ -30,7 +32,7 @@ void ConsoleOutput::flush() {
 
 void ConsoleOutput::emit(std::string text) {
   buffer_ = std::move(text);
-  if (pos_ < buffer_.size()) std::fwrite(buffer_.data() + pos_, 1, buffer_.size() - pos_, stream_);
+  if (pos_ < buffer_.size()) platform::writeStream(stream_, std::string_view(buffer_).substr(pos_));
   buffer_.clear();
   pos_ = 0;
 }

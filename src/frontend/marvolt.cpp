@@ -1,90 +1,17 @@
 #include "frontend/marvolt.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 #include <fmt/format.h>
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
-#include "frontend/files.hpp"
 #include "frontend/globals.hpp"
 #include "frontend/telvo.hpp"
-#include "model/data.hpp"
-#include "replay/rpylib.hpp"
+#include "platform/platform.hpp"
 #include "reports/report.hpp"
 
 namespace marvolt {
 
 namespace {
-
-constexpr std::string_view kVersion = " v0.6.2";
-constexpr std::string_view kCredit = "Written by the marvolt developers.";
-
-struct FileId {
-  dev_t dev;
-  ino_t ino;
-  std::string path;
-  std::string role;
-};
-
-std::vector<FileId>& protectedInputs() {
-  static std::vector<FileId> inputs;
-  return inputs;
-}
-
-void writeToStdout(std::string_view text) {
-  cout.write(text);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    const int e = errno;
-    std::clearerr(stdout);
-    throw Error(fmt::format("Cannot write the report to standard output ({})", std::strerror(e)));
-  }
-}
-
-[[noreturn]] void throwOutputError(const std::string& path, int errnum) {
-  throw Error(fmt::format("{}: {}", path, std::strerror(errnum)));
-}
-
-void writeToFile(const std::string& path, std::string_view text) {
-  // Opened without truncating: the file the name leads to now is compared
-  // with the inputs before anything in it is lost.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throwOutputError(path, errno);
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) {
-    const int e = errno;
-    ::close(fd);
-    throwOutputError(path, e);
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int e = errno;
-    std::fclose(file);
-    throwOutputError(path, e);
-  }
-  try {
-    checkNotInput(path, st);
-  } catch (...) {
-    std::fclose(file);
-    throw;
-  }
-  if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-    const int e = errno;
-    std::fclose(file);
-    throwOutputError(path, e);
-  }
-  const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const int writeErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) throwOutputError(path, written ? errno : writeErrno);
-}
 
 // The report format of a format option's value; text for any other value.
 Report::Format formatOf(const std::string& value) {
@@ -113,33 +40,16 @@ std::string_view sameNameExtension(Report::Format format) {
 
 // Opens the replay, loads its model and builds the whole report text.
 std::string makeReport(const std::string& replayPath, Report::Format format) {
-  std::unique_ptr<RpyFile> file;
+  LoadedReplay replay;
   try {
-    file = std::make_unique<RpyFile>(replayPath);
+    replay = loadReplay(replayPath, carsetSettings(cstfile, hasOpt("cst-auto"), false));
   } catch (const FileSystemError& e) {
-    err(-1, " accessing file ", e.what());
+    err(-1, " accessing file %s", e.message());
   }
-  file->open();
-  std::unique_ptr<Data> data = Data::create(file->game());
-  MARVOLT_ASSERT(data != nullptr, "no data model for an opened replay");
-  data->load(*file, LoadOptions{cstfile, hasOpt("cst-auto"), CSTSearch});
-  // The report is made from the carset too: it must never be written over it.
-  protectInput(data->carset.file, "carset");
-  return Report(*data, format, reportSections()).toString();
+  return Report(*replay.data, format, reportSections()).toString();
 }
 
 }  // namespace
-
-bool confirmOverwrite(const std::string& path) {
-  cerr.writef("Output file %s already exists. Overwrite ? (Y/N): ", path);
-  const int answer = std::getchar();
-  return answer == 'y' || answer == 'Y';
-}
-
-std::string programName(std::string_view argv0) {
-  const auto slash = argv0.rfind('/');
-  return std::string(slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1));
-}
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
@@ -194,8 +104,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string sameNameOutput(const std::string& replayPath, std::string_view extension) {
-  const auto slash = replayPath.rfind('/');
-  const std::size_t componentStart = slash == std::string::npos ? 0 : slash + 1;
+  std::size_t componentStart = replayPath.size();
+  while (componentStart > 0 && !platform::isSeparator(replayPath[componentStart - 1])) --componentStart;
   const auto dot = replayPath.rfind('.');
   const std::size_t stem = dot != std::string::npos && dot > componentStart ? dot : replayPath.size();
   return replayPath.substr(0, stem).append(extension);
@@ -224,107 +134,25 @@ void printHelp(std::string_view program) {
       program));
 }
 
-void printVer(std::string_view program) { cout.write(fmt::format("{}{}\n\n{}\n", program, kVersion, kCredit)); }
-
-std::optional<int> answerWithoutRun(CommandAction action, const std::string& invalidArg, std::string_view program,
-                                    void (*printUsage)(std::string_view)) {
-  switch (action) {
-    case CommandAction::Help:
-      printUsage(program);
-      return 0;
-    case CommandAction::Version:
-      printVer(program);
-      return 0;
-    case CommandAction::Invalid:
-      cerr.writefln("invalid option '%s'", invalidArg);
-      printUsage(program);
-      return -1;
-    case CommandAction::Run:
-      break;
-  }
-  return std::nullopt;
-}
-
-void protectInput(const std::string& path, const char* role) {
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
-  for (const FileId& input : protectedInputs()) {
-    if (input.dev == st.st_dev && input.ino == st.st_ino) return;   // known under this or another name
-  }
-  protectedInputs().push_back({st.st_dev, st.st_ino, path, role});
-}
-
-void checkNotInput(const std::string& path) {
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
-  checkNotInput(path, st);
-}
-
-void checkNotInput(const std::string& path, const struct stat& st) {
-  for (const FileId& input : protectedInputs()) {
-    if (input.dev == st.st_dev && input.ino == st.st_ino) {
-      throw Error(fmt::format("Output file {} is the {} file {}; it is not overwritten", path, input.role,
-                              input.path));
-    }
-  }
-}
-
-void writeOutput(const std::string& path, std::string_view text) {
-  if (path.empty()) {
-    writeToStdout(text);
-    return;
-  }
-  checkNotInput(path);
-  cerr.writefln("Writing output to file %s", absolutePath(path));
-  writeToFile(path, text);
-}
-
-int runMarvolt(int argc, const char* const* argv) {
-  const std::string program = programName(argc > 0 ? argv[0] : "marvolt");
+int runMarvolt(const std::string& program, const std::vector<std::string>& args) {
   resetFlags();
-  if (argc < 2) {
+  if (args.empty()) {
     printHelp(program);
     return 3;
   }
-  const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const CommandLine cl = parseCommandLine(args);
   if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printHelp)) return *status;
-  if (!cl.replay) err(1, "need replay file as parameter");
-  const std::string& replay = *cl.replay;
-  if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);
-  if (!cl.carset.empty() && !isRegularFile(cl.carset)) err(2, "cannot read %s: no such file", cl.carset);
+  checkInputs(cl.replay ? std::vector<std::string>{*cl.replay} : std::vector<std::string>{}, cl.carset);
   cstfile = cl.carset;
-  protectInput(replay, "replay");
-  protectInput(cstfile, "carset");
 
   const Report::Format format = chosenFormat();
   std::string output = cl.output;
-  if (hasOpt("osame") && output.empty()) output = sameNameOutput(replay, sameNameExtension(format));
-  if (!output.empty() && pathExists(output)) {
-    // The question comes first, as for any existing file; an answer that
-    // would replace an input file is refused.
-    if (!hasOpt("force") && !confirmOverwrite(output)) return 4;
-    checkNotInput(output);
-  }
+  if (hasOpt("osame") && output.empty()) output = sameNameOutput(cl.replay.value(), sameNameExtension(format));
+  if (!mayReplaceOutput(output, hasOpt("force"))) return 4;
 
-  const std::string report = makeReport(replay, format);
+  const std::string report = makeReport(*cl.replay, format);
   writeOutput(output, report);
   return 0;
-}
-
-int runProgram(int (*run)(int, const char* const*), int argc, const char* const* argv) {
-  int status = 1;
-  try {
-    status = run(argc, argv);
-  } catch (const ExitError& e) {
-    cerr.writefln("Error: %s", e.message());
-    status = e.status();
-  } catch (const Error& e) {
-    cerr.writeln(e.message());
-  } catch (const std::exception& e) {
-    cerr.writeln(e.what());
-  }
-  std::fflush(stdout);
-  return status;
 }
 
 }  // namespace marvolt

@@ -71,9 +71,8 @@ struct Spec {
   char conv = 0;
 };
 
-// Widths and precisions stop growing here. A message read as a format
-// (the text of an error about a carset, say) may hold any run of digits;
-// the count must neither overflow nor ask for gigabytes of padding.
+// Widths and precisions stop growing here: a count in a format must neither
+// overflow nor ask for gigabytes of padding.
 constexpr int kMaxCount = 1 << 20;
 
 // Reads the decimal digits at `i` (none gives 0), saturating at kMaxCount.
@@ -248,29 +247,21 @@ std::string formatLang(std::string_view format, std::span<const FmtArg> args) {
   return out;
 }
 
-std::string formatErr(std::span<const FmtArg> args) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < args.size()) {
-    if (args[i].isText()) {
-      const std::string format = args[i].toText();
-      std::size_t used = 0;
-      out += formatLang(format, args.subspan(i + 1), used);
-      i += 1 + used;
-    } else {
-      out += args[i].toText();
-      ++i;
-    }
-  }
+std::string formatErr(DiagFormat format, std::span<const FmtArg> args) {
+  std::size_t used = 0;
+  std::string out = formatLang(format.text(), args, used);
+  for (const FmtArg& plain : args.subspan(used)) out += plain.toText();
   return out;
 }
 
-void warnArgs(const char* file, int line, std::span<const FmtArg> args) {
-  const std::string message = fmt::format("({}:{}) {}", file, line, formatErr(args));
+void warnArgs(const char* file, int line, DiagFormat format, std::span<const FmtArg> args) {
+  const std::string message = fmt::format("({}:{}) {}", file, line, formatErr(format, args));
   cerr.writefln("Warning: %s", message);
 }
 
-void errArgs(int status, std::span<const FmtArg> args) { throw ExitError(status, formatErr(args)); }
+void errArgs(int status, DiagFormat format, std::span<const FmtArg> args) {
+  throw ExitError(status, formatErr(format, args));
+}
 
 void internalError(const char* what, const char* file, int line) {
   cerr.writefln("Internal error: (%s:%d) %s", file, line, what);

@@ -72,29 +72,43 @@ void formatLangTo(std::string& out, std::string_view format, std::span<const Fmt
 void formatLangTo(std::string& out, std::string_view format, std::span<const FmtArg> args,
                   ValueHook afterValue = nullptr);
 
-/// Composes a diagnostic message: a text where a format is expected is a
-/// format taking the following arguments; other arguments print plainly.
-std::string formatErr(std::span<const FmtArg> args);
+/// The format of a diagnostic: a literal of the program. A text made while
+/// the program runs (a path, a message) is never a format: it is an argument
+/// of one, so that a "%" in it prints as it is.
+class DiagFormat {
+ public:
+  /// The format `text`, which must be a literal.
+  consteval DiagFormat(const char* text) : text_(text) {}
+  /// The format's text.
+  std::string_view text() const { return text_; }
+
+ private:
+  std::string_view text_;
+};
+
+/// Composes a diagnostic message: `format` takes the arguments its
+/// conversions ask for; the arguments left print as they are, in order.
+std::string formatErr(DiagFormat format, std::span<const FmtArg> args);
 
 /// Prints "Warning: (file:line) message" on standard error and returns.
-void warnArgs(const char* file, int line, std::span<const FmtArg> args);
+void warnArgs(const char* file, int line, DiagFormat format, std::span<const FmtArg> args);
 
 /// Ends the run with `status` (-1 gives 255): throws the ExitError that the
 /// program's top level prints as "Error: message" on standard error.
-[[noreturn]] void errArgs(int status, std::span<const FmtArg> args);
+[[noreturn]] void errArgs(int status, DiagFormat format, std::span<const FmtArg> args);
 
 /// Warning with the caller's source position; see warnArgs.
 template <typename... A>
-void warn(const char* file, int line, const A&... args) {
-  const FmtArg list[] = {FmtArg(args)...};
-  warnArgs(file, line, list);
+void warn(const char* file, int line, DiagFormat format, const A&... args) {
+  const FmtArg list[] = {FmtArg(args)..., FmtArg(0)};
+  warnArgs(file, line, format, std::span<const FmtArg>(list, sizeof...(A)));
 }
 
 /// Fatal error with an exit status; see errArgs.
 template <typename... A>
-[[noreturn]] void err(int status, const A&... args) {
-  const FmtArg list[] = {FmtArg(args)...};
-  errArgs(status, list);
+[[noreturn]] void err(int status, DiagFormat format, const A&... args) {
+  const FmtArg list[] = {FmtArg(args)..., FmtArg(0)};
+  errArgs(status, format, std::span<const FmtArg>(list, sizeof...(A)));
 }
 
 /// Wide text of NUL-terminated Windows-1252 bytes; null gives empty text.

@@ -1,10 +1,6 @@
 #include "model/data.hpp"
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include <fmt/format.h>
@@ -14,6 +10,7 @@
 #include "frontend/files.hpp"
 #include "frontend/telvo.hpp"
 #include "model/gemplus.hpp"
+#include "platform/platform.hpp"
 #include "timing/timing.hpp"
 
 namespace marvolt {
@@ -200,45 +197,60 @@ std::optional<std::int16_t> parseInt16(std::string_view text) {
   return static_cast<std::int16_t>(value);
 }
 
-// The lexical normal form of a directory path: no "." parts, ".." folded,
-// no repeated or trailing separators.
+// The length of the root of `path`: none for a relative path, "/" on POSIX;
+// on Windows "C:/", "\\server\share\" or a single separator.
+std::size_t rootLength(std::string_view path) {
+  if (!platform::isAbsolutePath(path)) return 0;
+  if (path.size() > 2 && path[1] == ':' && !platform::isSeparator(path[0])) return 3;
+  const bool unc = platform::isSeparator('\\') && path.size() > 1 && platform::isSeparator(path[1]);
+  if (!unc) return 1;
+  std::size_t end = 2;
+  for (int component = 0; component < 2 && end < path.size(); ++component) {
+    while (end < path.size() && !platform::isSeparator(path[end])) ++end;
+    if (end < path.size()) ++end;
+  }
+  return end;
+}
+
+// The lexical normal form of a directory path: its root as given, no "."
+// parts, ".." folded, no repeated or trailing separators.
 std::string normalizePath(const std::string& path) {
-  const bool absolute = !path.empty() && path[0] == '/';
+  const std::size_t root = rootLength(path);
   std::vector<std::string> parts;
-  std::size_t start = 0;
+  std::size_t start = root;
   while (start <= path.size()) {
-    const std::size_t slash = std::min(path.find('/', start), path.size());
-    const std::string part = path.substr(start, slash - start);
+    std::size_t end = start;
+    while (end < path.size() && !platform::isSeparator(path[end])) ++end;
+    const std::string part = path.substr(start, end - start);
     if (part == "..") {
       if (!parts.empty() && parts.back() != "..") {
         parts.pop_back();
-      } else if (!absolute) {
+      } else if (root == 0) {
         parts.push_back(part);
       }
     } else if (!part.empty() && part != ".") {
       parts.push_back(part);
     }
-    start = slash + 1;
+    start = end + 1;
   }
-  std::string out = absolute ? "/" : "";
-  for (std::size_t i = 0; i < parts.size(); ++i) out += (i > 0 ? "/" : "") + parts[i];
+  std::string out = path.substr(0, root);
+  for (const std::string& part : parts) {
+    if (!out.empty() && !platform::isSeparator(out.back())) out += '/';
+    out += part;
+  }
   return out.empty() ? "." : out;
 }
 
 // The ".cst" regular files directly inside `dir`, as absolute paths, sorted byte-wise.
 std::vector<std::string> carsetFilesIn(const std::string& dir) {
-  DIR* listing = ::opendir(dir.c_str());
-  if (listing == nullptr) throw Error(fmt::format("{}: {}", dir, std::strerror(errno)));
+  const std::string folder = platform::isSeparator(dir.back()) ? dir : dir + "/";
   std::vector<std::string> found;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    const std::string path = dir == "/" ? "/" + name : dir + "/" + name;
+  for (const std::string& name : platform::listDirectory(dir)) {
+    const std::string path = folder + name;
     // Entries that vanish or cannot be examined while listed are skipped.
     if (path.size() < 4 || path.compare(path.size() - 4, 4, ".cst") != 0 || !isRegularFile(path)) continue;
     found.push_back(absolutePath(path));
   }
-  ::closedir(listing);
   std::sort(found.begin(), found.end());
   return found;
 }
@@ -264,7 +276,7 @@ void parseCarset(IniSection& tree, std::string_view bytes) {
 std::string parseIni(IniSection& tree, const std::string& filename) {
   if (filename.empty()) return {};
   try {
-    parseCarset(tree, readWholeFile(filename));
+    parseCarset(tree, platform::readFile(filename));
     return {};
   } catch (const Error& e) {
     return filename + ": " + e.what();
@@ -296,10 +308,28 @@ std::optional<Carset> findGPLCstFile(const std::u16string& carsetName, const std
   return Carset{std::move(matches.front().second), matches.front().first};
 }
 
+namespace {
+
+// Parses the carset file `filename` into `tree`; a failure ends the run with status 2.
+void parseCarsetFile(IniSection& tree, const std::string& filename) {
+  if (const std::string error = parseIni(tree, filename); !error.empty()) err(2, "%s", error);
+}
+
+}  // namespace
+
+void parseNamedCarset(LoadOptions& options) {
+  auto tree = std::make_shared<IniSection>("root");
+  parseCarsetFile(*tree, options.carsetFile);
+  options.carsetTree = std::move(tree);
+}
+
 Carset settleCarset(const LoadOptions& options, const std::u16string& carsetName) {
   Carset carset;
-  const std::string error = parseIni(carset.tree, options.carsetFile);
-  if (!error.empty()) err(2, error);
+  if (options.carsetTree != nullptr) {
+    carset.tree = *options.carsetTree;
+  } else {
+    parseCarsetFile(carset.tree, options.carsetFile);
+  }
   if (!options.carsetFile.empty()) carset.file = options.carsetFile;
   if (options.searchCarset && !carsetLoaded(carset.tree)) {
     if (std::optional<Carset> found = findGPLCstFile(carsetName, options.searchDirs)) carset = std::move(*found);

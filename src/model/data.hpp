@@ -31,6 +31,8 @@ struct LoadOptions {
   std::string carsetFile;          ///< the carset file to use; empty: none named
   bool searchCarset = false;       ///< search for the replay's carset when none is named
   std::vector<std::string> searchDirs = defaultCarsetSearch();   ///< where to search, in order
+  /// The named file parsed once for every load with these options; none: each load parses it.
+  std::shared_ptr<const IniSection> carsetTree = nullptr;
 };
 
 /// The carset a model was loaded with.
@@ -328,6 +330,9 @@ void parseCarset(IniSection& tree, std::string_view bytes);
 /// Parses the carset file `filename` into `tree`; returns the error message
 /// (prefixed with the file name), or empty text on success.
 std::string parseIni(IniSection& tree, const std::string& filename);
+/// Parses the carset file `options` name once, for every load with them; a
+/// failure ends the run with status 2.
+void parseNamedCarset(LoadOptions& options);
 /// Searches `dirs` for the carset named `carsetName`; announces and returns
 /// the one found, or nothing.
 std::optional<Carset> findGPLCstFile(const std::u16string& carsetName, const std::vector<std::string>& dirs);

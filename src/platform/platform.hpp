@@ -11,6 +11,7 @@
 // messages for the same cause.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -92,6 +93,11 @@ using ReplaceCheck = std::function<void(const FileId* existing)>;
 /// else (a device, a pipe, /dev/stdout) is opened and written directly, as
 /// a stream. Throws Error "path: reason".
 void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check);
+
+/// Asks the system to give the memory [data, data + size) its pages now
+/// rather than one at a time as they are first written; a hint, which a
+/// system may ignore.
+void prefaultPages(void* data, std::size_t size);
 
 // ---------------------------------------------------------------- paths
 

@@ -1,13 +1,11 @@
 #include "reports/htmlpage.hpp"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <array>
 #include <charconv>
 #include <cstdint>
 
 #include "frontend/telvo.hpp"
+#include "platform/platform.hpp"
 
 namespace marvolt::html {
 
@@ -221,15 +219,7 @@ void appendDecimal(std::string& out, double value) {
 
 void reserveMapped(std::string& out, std::size_t bytes) {
   out.reserve(out.size() + bytes);
-#ifdef MADV_POPULATE_WRITE
-  // Only whole pages inside the room are handed to the system; a kernel
-  // without this advice refuses it, and the pages then come one by one.
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(out.data() + out.size());
-  const std::uintptr_t first = (start + page - 1) / page * page;
-  const std::uintptr_t last = (start + bytes) / page * page;
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#endif
+  platform::prefaultPages(out.data() + out.size(), bytes);
 }
 
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text) {

@@ -1,6 +1,12 @@
 // Entry point of marvolt-season: runs its driver; a failure that no part
 // handled ends the run with its message on standard error and its status.
-#include "frontend/marvolt.hpp"
+#include "frontend/runner.hpp"
+#include "platform/platform.hpp"
 #include "season/seasoncli.hpp"
 
-int main(int argc, char** argv) { return marvolt::runProgram(marvolt::runSeason, argc, argv); }
+int main(int argc, char** argv) {
+  marvolt::platform::initStreams();
+  return marvolt::runProgram(marvolt::runSeason,
+                             marvolt::platform::programName(argc > 0 ? argv[0] : "marvolt-season"),
+                             marvolt::platform::arguments(argc, argv));
+}

@@ -1,17 +1,12 @@
 #include "season/seasoncli.hpp"
 
 #include <charconv>
-#include <memory>
 #include <optional>
 
 #include <fmt/format.h>
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
-#include "frontend/files.hpp"
-#include "frontend/marvolt.hpp"
-#include "frontend/telvo.hpp"
-#include "replay/rpylib.hpp"
 #include "season/rounds.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
@@ -76,8 +71,7 @@ bool readValuedOption(const std::string& arg, SeasonCommandLine& cl) {
 }
 
 // Loads every round in order; the first that fails ends the run.
-std::vector<Round> readRounds(const SeasonCommandLine& cl) {
-  const LoadOptions options{cl.carset, cl.carsetAuto, CSTSearch};
+std::vector<Round> readRounds(const SeasonCommandLine& cl, const LoadOptions& options) {
   std::vector<Round> rounds;
   rounds.reserve(cl.replays.size());
   for (const std::string& replay : cl.replays) rounds.push_back(readRound(replay, options));
@@ -154,13 +148,8 @@ void printSeasonHelp(std::string_view program) {
 
 Round readRound(const std::string& path, const LoadOptions& options) {
   try {
-    RpyFile file(path);
-    file.open();
-    const std::unique_ptr<Data> data = Data::create(file, options);
-    if (data == nullptr) throw Error("no data model for the replay's game");
-    // The standings are made from the carset too: they must never be written over it.
-    protectInput(data->carset.file, "carset");
-    return roundOf(*data, path);
+    const LoadedReplay replay = loadReplay(path, options);
+    return roundOf(*replay.data, path);
   } catch (const ExitError& e) {
     throw ExitError(e.status(), path + ": " + e.message());
   } catch (const Error& e) {
@@ -177,37 +166,21 @@ std::string seasonReport(const Standings& standings, SeasonFormat format) {
   return seasonTXT(standings);
 }
 
-int runSeason(int argc, const char* const* argv) {
-  const std::string program = programName(argc > 0 ? argv[0] : "marvolt-season");
-  if (argc < 2) {
+int runSeason(const std::string& program, const std::vector<std::string>& args) {
+  if (args.empty()) {
     printSeasonHelp(program);
     return 3;
   }
-  const SeasonCommandLine cl = parseSeasonCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const SeasonCommandLine cl = parseSeasonCommandLine(args);
   if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printSeasonHelp)) {
     return *status;
   }
-  if (cl.replays.empty()) err(1, "need replay file as parameter");
-  for (const std::string& replay : cl.replays) {
-    if (!isRegularFile(replay)) err(1, "cannot read %s: no such file", replay);
-  }
-  if (!cl.carset.empty() && !isRegularFile(cl.carset)) err(2, "cannot read %s: no such file", cl.carset);
-  for (const std::string& replay : cl.replays) protectInput(replay, "replay");
-  protectInput(cl.carset, "carset");
+  checkInputs(cl.replays, cl.carset);
+  if (!mayReplaceOutput(cl.output, cl.force)) return 4;
+  // A carset that cannot be parsed fails once, before any round, as in marvolt.
+  const LoadOptions options = carsetSettings(cl.carset, cl.carsetAuto, true);
 
-  if (!cl.output.empty() && pathExists(cl.output)) {
-    // The question comes first, as for any existing file; an answer that
-    // would replace an input file is refused.
-    if (!cl.force && !confirmOverwrite(cl.output)) return 4;
-    checkNotInput(cl.output);
-  }
-  if (!cl.carset.empty()) {
-    // A carset that cannot be parsed fails once, before any round, as in marvolt.
-    IniSection tree("root");
-    if (const std::string error = parseIni(tree, cl.carset); !error.empty()) err(2, error);
-  }
-
-  const std::string report = seasonReport(computeStandings(readRounds(cl), cl.scoring), cl.format);
+  const std::string report = seasonReport(computeStandings(readRounds(cl, options), cl.scoring), cl.format);
   writeOutput(cl.output, report);
   return 0;
 }

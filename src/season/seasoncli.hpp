@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/marvolt.hpp"
+#include "frontend/runner.hpp"
 #include "model/data.hpp"
 #include "season/standings.hpp"
 
@@ -42,7 +42,8 @@ Round readRound(const std::string& path, const LoadOptions& options);
 /// The standings as text in `format`.
 std::string seasonReport(const Standings& standings, SeasonFormat format);
 
-/// Runs marvolt-season on the command line; returns the exit status.
-int runSeason(int argc, const char* const* argv);
+/// Runs marvolt-season, started as `program`, on the arguments after the
+/// program name; returns the exit status.
+int runSeason(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace marvolt

@@ -61,6 +61,7 @@ TEST(CommandLine, PathChecksAndUnreadableReplaysEndWithTheirStatus) {
   ::mkdir(dir.file("d.rpy").c_str(), 0755);
   writeReplay(dir.file("race.rpy"));
   testsupport::writeText(dir.file("short.rpy"), "YLP");
+  testsupport::writeText(dir.file("bad%s.cst"), "garbage line\n");
   testsupport::writeText(dir.file("rply.rpy"), std::string("RPLY\2\0\0\0\0\0\0\0", 12));
   testsupport::Bytes trailing = testsupport::outerFile(0x2402, {});
   trailing.push_back(0);
@@ -71,6 +72,7 @@ TEST(CommandLine, PathChecksAndUnreadableReplaysEndWithTheirStatus) {
       {{"d.rpy"}, 1, "Error: cannot read d.rpy: no such file\n"},
       {{""}, 1, "Error: cannot read : no such file\n"},
       {{"--cst", "x.cst", "race.rpy"}, 2, "Error: cannot read x.cst: no such file\n"},
+      {{"--cst", "bad%s.cst", "race.rpy"}, 2, "Error: bad%s.cst: Syntax error at line 1\n"},   // a path is no format
       {{"nothing.rpy", "race.rpy"}, 0, ""},  // the second replay path wins; the first is never tested
       // A path is awaited across options, and taken even when it begins with "-".
       {{"--cst", "--laps", "-weird.cst", "race.rpy"}, 2, "Error: cannot read -weird.cst: no such file\n"},
@@ -112,29 +114,28 @@ TEST(CommandLine, SameNameOutputPaths) {
 TEST(CommandLine, OverwriteQuestion) {
   TempDir dir;
   writeReplay(dir.file("race.rpy"));
-  testsupport::writeText(dir.file("out.txt"), "old");
   const std::string question = "Output file out.txt already exists. Overwrite ? (Y/N): ";
   const std::string writing = "Writing output to file " + dir.file("out.txt") + "\n";
   const std::string report = runIn(dir, {"race.rpy"}).out;
   ASSERT_NE(report, "");
   // Declined, or standard input closed: status 4 and the file untouched.
-  for (const std::optional<std::string>& no : {std::optional<std::string>("n"), {"N\n"}, {"x"}, {}}) {
-    const auto r = runIn(dir, {"-o", "out.txt", "race.rpy"}, RunOptions{no, ""});
-    EXPECT_EQ(answer(r), Answer(4, "", question));
-    EXPECT_EQ(r.files.at("out.txt"), "old");
+  const std::tuple<bool, std::optional<std::string>, Answer, std::string> cases[] = {
+      {false, "n", {4, "", question}, "old"}, {false, "N\n", {4, "", question}, "old"},
+      {false, "x", {4, "", question}, "old"}, {false, {}, {4, "", question}, "old"},
+      {false, "y", {0, "", question + writing}, report}, {true, {}, {0, "", writing}, report}};
+  for (const auto& [force, input, outcome, content] : cases) {
+    testsupport::writeText(dir.file("out.txt"), "old");
+    std::vector<std::string> args = {"-o", "out.txt", "race.rpy"};
+    if (force) args.insert(args.begin(), "--force");
+    const auto r = runIn(dir, args, RunOptions{input, ""});
+    EXPECT_EQ(answer(r), outcome);
+    EXPECT_EQ(r.files.at("out.txt"), content);
   }
-  const auto yes = runIn(dir, {"-o", "out.txt", "race.rpy"}, RunOptions{"y", ""});
-  EXPECT_EQ(answer(yes), Answer(0, "", question + writing));
-  EXPECT_EQ(yes.files.at("out.txt"), report);
-  testsupport::writeText(dir.file("out.txt"), "old");
-  const auto forced = runIn(dir, {"--force", "-o", "out.txt", "race.rpy"});
-  EXPECT_EQ(answer(forced), Answer(0, "", writing));
-  EXPECT_EQ(forced.files.at("out.txt"), report);
   // A directory in the way: the question is asked, then creating the file fails.
   ::mkdir(dir.file("sub").c_str(), 0755);
-  const auto intoDir = runIn(dir, {"-o", "sub", "race.rpy"}, RunOptions{"Y", ""});
-  EXPECT_EQ(intoDir.status, 1);
-  EXPECT_EQ(intoDir.err.rfind("Output file sub already exists. Overwrite ? (Y/N): Writing output to file ", 0), 0u);
+  EXPECT_EQ(answer(runIn(dir, {"-o", "sub", "race.rpy"}, RunOptions{"Y", ""})),
+            Answer(1, "", "Output file sub already exists. Overwrite ? (Y/N): Writing output to file " +
+                              dir.file("sub") + "\nsub: Is a directory\n"));
 }
 
 }  // namespace

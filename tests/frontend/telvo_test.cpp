@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
-#include "frontend/marvolt.hpp"
 
 namespace marvolt {
 namespace {
@@ -36,33 +34,14 @@ TEST(FormatLanguage, MissingArgumentIsAFormatError) {
   EXPECT_THROW(fmtl("%d", {"text"}), FormatError);
 }
 
-TEST(FormatErr, TextsWhereAFormatIsExpectedAreFormats) {
-  const std::vector<FmtArg> twoTexts = {" accessing file ", "x.rpy: No such file or directory"};
-  EXPECT_EQ(formatErr(twoTexts), " accessing file x.rpy: No such file or directory");
-  const std::vector<FmtArg> withValue = {"cannot read %s: no such file", "x.cst"};
-  EXPECT_EQ(formatErr(withValue), "cannot read x.cst: no such file");
-  const std::vector<FmtArg> percentInMessage = {"50%s", "!"};
-  EXPECT_EQ(formatErr(percentInMessage), "50!");
-  const std::vector<FmtArg> plainAfterFormat = {"n=", 5, " and ", 6};
-  EXPECT_EQ(formatErr(plainAfterFormat), "n=5 and 6");
-}
-
-// A fatal error travels up to the program's top level, which prints it and ends with its status.
-TEST(Diagnostics, ErrEndsTheRunWithTheMessageAndTheStatus) {
-  const auto fatal = [](int, const char* const* argv) -> int {
-    err(std::atoi(argv[0]), "cannot read %s: no such file", argv[1]);
-  };
-  const char* const carset[] = {"2", "x.cst"};
-  EXPECT_EXIT(std::exit(runProgram(fatal, 2, carset)), ::testing::ExitedWithCode(2),
-              "^Error: cannot read x.cst: no such file\n$");
-  const char* const replay[] = {"-1", "r.rpy"};
-  EXPECT_EXIT(std::exit(runProgram(fatal, 2, replay)), ::testing::ExitedWithCode(255),
-              "^Error: cannot read r.rpy: no such file\n$");
-  try {
-    err(-1, " accessing file ", "a: b");
-  } catch (const ExitError& e) {
-    EXPECT_EQ(std::make_pair(e.status(), e.message()), std::make_pair(-1, std::string(" accessing file a: b")));
-  }
+// The format is the program's literal; every other text, a message or a
+// path holding "%" included, prints as it is.
+TEST(FormatErr, TheFormatTakesItsValuesAndTheRestPrintsAsItIs) {
+  const auto compose = [](DiagFormat format, const std::vector<FmtArg>& args) { return formatErr(format, args); };
+  EXPECT_EQ(compose("cannot read %s: no such file", {"x.cst"}), "cannot read x.cst: no such file");
+  EXPECT_EQ(compose("%s", {"bad%s%d.cst: Syntax error at line 1"}), "bad%s%d.cst: Syntax error at line 1");
+  EXPECT_EQ(compose(" accessing file ", {"50%s"}), " accessing file 50%s");
+  EXPECT_EQ(compose("n=", {5, " and ", 6}), "n=5 and 6");
 }
 
 TEST(CodePage, Windows1252ToWideAndUtf8) {

@@ -1,5 +1,7 @@
-// The report never replaces a file it was made from, whatever name leads to
-// it, and a report that could not be written is a failure, not a success.
+// The output of both programs (the runner they share, through marvolt): it
+// never replaces a file it was made from, whatever name leads to it; a
+// report that could not be written is a failure, not a success, and leaves
+// the old file whole.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -51,7 +53,7 @@ void expectRefused(const TempDir& dir, std::vector<std::string> args, const std:
   }
 }
 
-TEST(OutputSafety, TheReplayIsNeverOverwritten) {
+TEST(OutputSafety, TheReplayAndTheCarsetAreNeverOverwritten) {
   TempDir dir;
   const Bytes bytes = replay().build();
   const std::string content(bytes.begin(), bytes.end());
@@ -68,22 +70,18 @@ TEST(OutputSafety, TheReplayIsNeverOverwritten) {
   writeFile(dir.file("heat.txt"), bytes);
   expectRefused(dir, {"-osame", "heat.txt"}, refusal("heat.txt", "replay", "heat.txt"), "heat.txt", content);
 
-  // A copy is another file: it is replaced as any output file is.
-  writeFile(dir.file("copy.txt"), bytes);
-  const RunResult copy = runIn(dir, {"--force", "-o", "copy.txt", "race.rpy"});
-  EXPECT_EQ(copy.status, 0);
-  EXPECT_EQ(copy.files.at("copy.txt"), runIn(dir, {"race.rpy"}).out);
-}
-
-TEST(OutputSafety, TheCarsetIsNeverOverwritten) {
-  TempDir dir;
-  writeFile(dir.file("race.rpy"), replay().build());
+  // The carset, under its name or through a link.
   writeText(dir.file("set.cst"), kCarset);
   ASSERT_EQ(::symlink("set.cst", dir.file("set.txt").c_str()), 0);
   for (const std::string output : {"set.cst", "set.txt"}) {
     expectRefused(dir, {"-o", output, "--cst", "set.cst", "race.rpy"}, refusal(output, "carset", "set.cst"),
                   "set.cst", kCarset);
   }
+  // A copy is another file: it is replaced as any output file is.
+  writeFile(dir.file("copy.txt"), bytes);
+  const RunResult copy = runIn(dir, {"--force", "-o", "copy.txt", "race.rpy"});
+  EXPECT_EQ(copy.status, 0);
+  EXPECT_EQ(copy.files.at("copy.txt"), runIn(dir, {"race.rpy"}).out);
 }
 
 // The carset "--cst-auto" finds is chosen while the replay loads, after the
@@ -119,6 +117,16 @@ TEST(OutputSafety, AReportThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(ended(runIn(dir, {"-o", "missing/out.txt", "race.rpy"})),
             Ended(1, "Writing output to file " + dir.file("missing/out.txt") +
                          "\nmissing/out.txt: No such file or directory\n"));
+  // /dev/stdout is the standard output the caller chose, written as it is.
+  const RunResult toStdout = runIn(dir, {"--force", "-o", "/dev/stdout", "race.rpy"});
+  EXPECT_EQ(toStdout.out, runIn(dir, {"race.rpy"}).out);
+  EXPECT_EQ(toStdout.err, "Writing output to file /dev/stdout\n");
+  // A write that fails half-way (here past a file-size limit) leaves the old
+  // file as it was and no temporary file.
+  writeText(dir.file("out.html"), "old report");
+  const RunResult cut = runIn(dir, {"--format=html", "--force", "-o", "out.html", "race.rpy"}, {{}, "", 1024});
+  EXPECT_EQ(ended(cut), Ended(1, "Writing output to file " + dir.file("out.html") + "\nout.html: File too large\n"));
+  EXPECT_EQ(cut.files, (std::map<std::string, std::string>{{"out.html", "old report"}, {"race.rpy", readFile(dir.file("race.rpy"))}}));
   // The usage and version texts are console messages: they stay silent.
   EXPECT_EQ(runIn(dir, {"--version"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);
   EXPECT_EQ(runIn(dir, {"--help"}, RunOptions{std::nullopt, "/dev/full"}).status, 0);

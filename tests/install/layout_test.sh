@@ -29,13 +29,20 @@ diff <(sort <<<"$expected" | sed 's|^|PREFIX/|') <(sort <<<"$actual") || fail "i
 
 for p in "${programs[@]}"; do
   [ "$("$prefix/bin/$p" --version | head -n 1)" = "$p v$version" ] || fail "$p --version is not '$p v$version'"
-  cmp -s "$source/man/$p.1" "$prefix/share/man/man1/$p.1" || fail "$p.1 differs from its source"
+  # The page is its source naming the documentation folder of the prefix,
+  # and every installed path it names is there.
+  page=$prefix/share/man/man1/$p.1
+  sed 's|@CMAKE_INSTALL_FULL_DOCDIR@|/usr/local/share/doc/marvolt|g' "$source/man/$p.1" | cmp -s - "$page" \
+    || fail "$p.1 is not its source with the folder of the installed documentation"
+  for path in $(grep -o '/usr/local/[^ ]*' "$page"); do
+    [ -e "$root$path" ] || fail "$p.1 names $path, which is not installed"
+  done
   # Every option of the usage (the Windows-only --no-std-conv aside), with
   # the placeholder of an OPTION=VALUE left out.
   options=$("$prefix/bin/$p" --help | awk '/^  -/ { sub(/=[A-Z].*/, "=", $1); print $1 }' | grep -vx -- --no-std-conv)
   [ -n "$options" ] || fail "$p --help lists no option"
   for option in $options; do
-    grep -qF -- "${option//-/\\-}" "$prefix/share/man/man1/$p.1" || fail "$p.1 does not describe $option"
+    grep -qF -- "${option//-/\\-}" "$page" || fail "$p.1 does not describe $option"
     grep -qF -- "$option" "$prefix/share/bash-completion/completions/$p" || fail "$p's completion lacks $option"
   done
   bash -c '. "$1" && complete -p "$2" >/dev/null' _ "$prefix/share/bash-completion/completions/$p" "$p" \

@@ -4,10 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "frontend/runner.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
@@ -82,6 +84,17 @@ TEST(Loading, ReplaysWithTheirOwnCarsetsInOneProcess) {
     }
     EXPECT_EQ(reports, separate);
   }
+}
+
+// The runner of marvolt-season parses a named carset once: that parse serves
+// every replay loaded with its settings.
+TEST(Loading, OneCarsetParseServesEveryLoad) {
+  TempDir dir;
+  testsupport::writeText(dir.file("set.cst"), "[Carset]\nCarDir = alpha\n[Car5]\nTeam = Parsed Once\n");
+  writeReplay(dir.file("a.rpy"), "alpha", "Ann");
+  const LoadOptions options = carsetSettings(dir.file("set.cst"), false, true);
+  ASSERT_EQ(std::remove(dir.file("set.cst").c_str()), 0);   // only the parse is left
+  EXPECT_EQ(teamByMake(loadReplay(dir.file("a.rpy"), options).data->carset.tree, 5), u"Parsed Once");
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ and the race's three charts, and that its screenshot is not blank: the car
 colours of the page's swatches are there, with many shades around them.
 With --screenshot the screenshot is kept at PNG (the README's picture), in
 256 colours, which keep the page as it looks in a third of the bytes.
-Exits 77, which the test declares as "skipped", when Chromium is missing.
+Exits 77, which the test declares as "skipped", when Chromium or python3-pil
+is missing (the fonts come with Chromium's dependencies).
 """
 import html
 import os
@@ -18,6 +19,11 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+try:
+    from PIL import Image
+except ImportError:
+    Image = None
 
 SKIPPED = 77
 WINDOW = "1280,4400"   # tall enough for the sample's tables and charts
@@ -66,10 +72,6 @@ def check_dom(dom, drivers):
 
 
 def check_screenshot(png, colours):
-    try:
-        from PIL import Image
-    except ImportError:
-        fail("reading the screenshot needs python3-pil")
     image = Image.open(png).convert("RGB")
     counts = image.getcolors(maxcolors=1 << 24)
     shades = len(counts)
@@ -93,8 +95,10 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     marvolt, replay, carset = (os.path.abspath(a) for a in args)
-    if shutil.which("chromium") is None:
-        print("chromium is not installed: skipped")
+    missing = [package for package, present in (("chromium", shutil.which("chromium")), ("python3-pil", Image))
+               if not present]
+    if missing:
+        print("%s not installed: skipped" % " and ".join(missing))
         return SKIPPED
     with tempfile.TemporaryDirectory() as work:
         page = os.path.join(work, "sample.html")
@@ -105,7 +109,6 @@ def main():
         chromium(page, work, "--screenshot=" + png, "--window-size=" + WINDOW)
         check_screenshot(png, colours)
         if keep:
-            from PIL import Image
             shot = Image.open(png).convert("RGB")
             shot.quantize(colors=256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE).save(keep, optimize=True)
     print("the page renders: every driver, three charts, a screenshot in colour")

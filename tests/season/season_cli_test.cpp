@@ -82,9 +82,8 @@ TEST(SeasonCommandLine, UsageVersionStatusesAndInvalidValues) {
   testsupport::ReplayBuilder practiceOnly;
   practiceOnly.addSlot(testsupport::kPractice, 10, 604800.0f);
   testsupport::writeFile(dir.file("practice.rpy"), practiceOnly.build());
-  testsupport::writeText(dir.file("bad.cst"), "garbage line\n");
+  testsupport::writeText(dir.file("bad%s.cst"), "garbage line\n");
   EXPECT_EQ(answer(season(dir, {})), Answer(3, kUsage, ""));
-  EXPECT_EQ(answer(season(dir, {"--help", "--bogus"})), Answer(0, kUsage, ""));
   EXPECT_EQ(answer(season(dir, {"missing.rpy", "--version", "--bogus"})),
             Answer(0, "marvolt-season v0.6.2\n\nWritten by the marvolt developers.\n", ""));
   for (const std::string bad : {"--points=", "--points=9,,6", "--points=9,6,", "--points=9,-6", "--points=x",
@@ -95,9 +94,8 @@ TEST(SeasonCommandLine, UsageVersionStatusesAndInvalidValues) {
   const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
       {{"--best=2"}, 1, "Error: need replay file as parameter\n"},
       {{"r1.rpy", "missing.rpy", "r2.rpy"}, 1, "Error: cannot read missing.rpy: no such file\n"},
-      {{"r1.rpy", "."}, 1, "Error: cannot read .: no such file\n"},
-      {{"--cst", "x.cst", "r1.rpy"}, 2, "Error: cannot read x.cst: no such file\n"},
-      {{"--cst", "bad.cst", "r1.rpy", "r2.rpy"}, 2, "Error: bad.cst: Syntax error at line 1\n"},   // once, before any round
+      // Once, before any round; the path is no format.
+      {{"--cst", "bad%s.cst", "r1.rpy", "r2.rpy"}, 2, "Error: bad%s.cst: Syntax error at line 1\n"},
       {{"r1.rpy", "practice.rpy"}, 1, "Error: practice.rpy: the replay holds no race session\n"},
   };
   for (const auto& [args, status, err] : cases) EXPECT_EQ(answer(season(dir, args)), Answer(status, "", err));
@@ -197,24 +195,16 @@ TEST(SeasonStandings, HtmlPageWithTablesAndProgressionCharts) {
   EXPECT_EQ(crowded.texts("//h:p[@class='note']").front(), "No chart: it is drawn for up to 64 rows.");
 }
 
-TEST(SeasonCommandLine, OutputFileQuestionAndInputsNeverOverwritten) {
+// The output goes through the runner marvolt uses (tested there): a file is
+// written, and an input is never replaced.
+TEST(SeasonCommandLine, OutputFileWrittenAndInputsNeverOverwritten) {
   TempDir dir;
   writeSeason(dir);
   testsupport::writeText(dir.file("teams.cst"), "[Carset]\nCarDir = gpl67\n");
-  testsupport::writeText(dir.file("old.txt"), "old");
-  const std::string r2 = testsupport::readFile(dir.file("r2.rpy"));
-  const RunResult toStdout = season(dir, {"r1.rpy"});
-  const RunResult written = season(dir, {"-o", "new.txt", "r1.rpy"});
+  const RunResult written = season(dir, {"--cst", "teams.cst", "-o", "new.txt", "r1.rpy"});
   EXPECT_EQ(answer(written), Answer(0, "", "Writing output to file " + dir.file("new.txt") + "\n"));
-  EXPECT_EQ(written.files.at("new.txt"), toStdout.out);
-  const std::string question = "Output file old.txt already exists. Overwrite ? (Y/N): ";
-  EXPECT_EQ(answer(season(dir, {"-o", "old.txt", "r1.rpy"}, RunOptions{"n", ""})), Answer(4, "", question));
-  // Never over any round or the carset, even when forced.
-  for (const std::string input : {"r2.rpy", "teams.cst"}) {
-    const std::string role = input == "teams.cst" ? "carset" : "replay";
-    EXPECT_EQ(answer(season(dir, {"--force", "--cst", "teams.cst", "-o", input, "r1.rpy", "r2.rpy"})),
-              Answer(1, "", "Output file " + input + " is the " + role + " file " + input + "; it is not overwritten\n"));
-  }
-  EXPECT_EQ(testsupport::readFile(dir.file("r2.rpy")), r2);
+  EXPECT_EQ(written.files.at("new.txt"), season(dir, {"r1.rpy"}).out);
+  EXPECT_EQ(answer(season(dir, {"--force", "--cst", "teams.cst", "-o", "teams.cst", "r1.rpy"})),
+            Answer(1, "", "Output file teams.cst is the carset file teams.cst; it is not overwritten\n"));
   EXPECT_EQ(testsupport::readFile(dir.file("teams.cst")), "[Carset]\nCarDir = gpl67\n");
 }

@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -56,6 +58,12 @@ RunResult runProgramIn(const std::string& program, const TempDir& dir, const std
     redirect(options.input ? inPath : "/dev/null", 0, O_RDONLY);
     redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
     redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
+    if (options.fileSizeLimit > 0) {
+      // A write past the limit then fails with EFBIG instead of a signal.
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+    }
     ::execv(cargv[0], cargv.data());
     ::_exit(127);
   }

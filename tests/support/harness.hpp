@@ -24,6 +24,7 @@ struct RunResult {
 struct RunOptions {
   std::optional<std::string> input;   ///< standard input text; none: standard input is closed (end of input)
   std::string stdoutPath;             ///< when set, standard output goes to this path (for /dev/full)
+  long fileSizeLimit = 0;             ///< when set, the most bytes a file may hold: a longer write fails
 };
 
 /// The path of the built marvolt binary.

@@ -473,6 +473,12 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
   }
 }
 
+void prefaultPages(void* data, std::size_t size) {
+  // A hint only: Windows gives a fresh allocation its pages as they are first written.
+  static_cast<void>(data);
+  static_cast<void>(size);
+}
+
 // ---------------------------------------------------------------- paths
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }

@@ -403,20 +403,6 @@ MappedFile::MappedFile(const std::string& path) {
   size_ = static_cast<std::size_t>(size.QuadPart);
 }
 
-MappedFile::~MappedFile() { release(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
 void MappedFile::release() {
   if (data_ != nullptr) ::UnmapViewOfFile(data_);
   data_ = nullptr;

@@ -8,9 +8,25 @@
 #include <vector>
 
 #include "support/replay_builder.hpp"
-#include "support/temp_dir.hpp"
 
 namespace testsupport {
+
+/// A fresh directory, removed with everything in it on destruction
+/// (temp_dir.cpp: on every system the tests run on).
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  /// The directory's absolute path.
+  const std::string& path() const { return path_; }
+  /// The absolute path of `name` inside the directory.
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
 
 /// What one run of marvolt did.
 struct RunResult {

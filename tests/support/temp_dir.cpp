@@ -1,4 +1,4 @@
-#include "support/temp_dir.hpp"
+#include "support/harness.hpp"
 
 #include <filesystem>
 #include <random>

@@ -6,7 +6,7 @@ Then the cases of Windows alone: backslash and drive-letter paths, output
 protection under another spelling of a name, the carset search in the game's
 Windows folders and --no-std-conv.
 
-Usage: compare_builds.py LINUX_BIN_DIR WINDOWS_BIN_DIR CORPUS_DIR EXAMPLES_DIR WORK_DIR
+Usage: compare-windows.py LINUX_BIN_DIR WINDOWS_BIN_DIR CORPUS_DIR EXAMPLES_DIR WORK_DIR
 Wine runs in $WINEPREFIX, whose server the caller keeps running.
 """
 import concurrent.futures
@@ -239,7 +239,7 @@ def main():
     for failure in failures[:40]:
         print("FAIL", failure)
     replays = len(list(Path(corpus).glob("*.rpy")))
-    print(f"compare_builds: {len(cases)} cases on {replays} built replays and the examples; "
+    print(f"compare-windows: {len(cases)} cases on {replays} built replays and the examples; "
           f"{len(failures)} differences")
     return 1 if failures else 0
 

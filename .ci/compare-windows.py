@@ -123,7 +123,8 @@ def command_line_cases(sides):
         ["--cst", "missing.cst", "sample.rpy"], ["--cst", "broken.cst", "sample.rpy"], ["--cst", "ctrlz.cst", "sample.rpy"],
         ["-o", "exists.txt", "sample.rpy"], ["-o", "replace-me.txt", "--force", "sample.rpy"],
         ["-o", "sample.rpy", "--force", "sample.rpy"], ["--cst", "sample.cst", "-o", "sample.cst", "--force", "sample.rpy"],
-        ["-o", "nowhere/out.txt", "sample.rpy"], ["-o", "out", "--force", "sample.rpy"],
+        ["-o", "nowhere/out.txt", "sample.rpy"], ["-o", "out", "--force", "sample.rpy"], ["-o", "new/", "sample.rpy"],
+        ["-o", "sample.cst/", "sample.rpy"], ["-o", "nowhere/new/", "sample.rpy"],
         ["-osame", "--format=json", NON_ASCII], ["-osame", "--format=html", "--force", "sub/weekend-04.rpy"])]
     cases += [Case(f"marvolt-season {' '.join(args)}", "marvolt-season", args) for args in (
         [], ["--help"], ["--version"], ["--best=0"], ["-o", "exists.txt", "weekend-01.rpy"])]

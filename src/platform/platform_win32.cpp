@@ -274,6 +274,13 @@ std::wstring folderOf(const std::wstring& path) {
   return path.substr(0, end);
 }
 
+// Whether the folder that would hold `path` (trailing separators aside) is there.
+bool holdingFolderExists(std::wstring path) {
+  while (!path.empty() && isWideSeparator(path.back())) path.pop_back();
+  const std::wstring folder = folderOf(path);
+  return folder.empty() || isDirectoryAttr(attributesOf(folder));
+}
+
 // Creates a temporary file beside `target`, under a name no other file has.
 // Returns its handle, and its name in `name`.
 HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
@@ -455,7 +462,13 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
     case FileKind::Directory: throwPathError(path, "Is a directory");
     case FileKind::Other: writeInto(path, wide, text); return;
     case FileKind::Regular: replaceByRename(path, outputTarget(wide), text); return;
-    case FileKind::Missing: replaceByRename(path, wide, text); return;
+    case FileKind::Missing:
+      // A new name ending in a separator can only be a directory, as the C library says.
+      if (endsWithSeparator(path) && status.error == reasonOf(ERROR_FILE_NOT_FOUND) && holdingFolderExists(wide)) {
+        throwPathError(path, "Is a directory");
+      }
+      replaceByRename(path, wide, text);
+      return;
   }
 }
 

@@ -463,10 +463,8 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
     case FileKind::Other: writeInto(path, wide, text); return;
     case FileKind::Regular: replaceByRename(path, outputTarget(wide), text); return;
     case FileKind::Missing:
-      // A new name ending in a separator can only be a directory, as the C library says.
-      if (endsWithSeparator(path) && status.error == reasonOf(ERROR_FILE_NOT_FOUND) && holdingFolderExists(wide)) {
-        throwPathError(path, "Is a directory");
-      }
+      // A file name ending in a separator can only be a directory, as the C library says.
+      if (endsWithSeparator(path) && holdingFolderExists(wide)) throwPathError(path, "Is a directory");
       replaceByRename(path, wide, text);
       return;
   }

@@ -18,11 +18,7 @@
 #include "frontend/globals.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
-#include "reports/rephtml.hpp"
-#include "reports/repjson.hpp"
 #include "reports/report.hpp"
-#include "reports/repsemikv.hpp"
-#include "reports/reptxt.hpp"
 #include "timing/timing.hpp"
 #include "workload.hpp"
 
@@ -141,14 +137,15 @@ void BM_TimingAndClassification(benchmark::State& state) {
   countCrossings(state, workloads().get(scale).crossings);
 }
 
-template <std::string (*report)(const marvolt::Data&, const marvolt::Sections&)>
+// A report of a loaded replay: its model built and rendered.
+template <marvolt::Report::Format format>
 void BM_Report(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
   const Loaded& model = loaded(scale);
-  const marvolt::Sections sections = withLaps(state.range(1) != 0);
-  std::size_t bytes = report(*model.data, sections).size();   // untimed: brings the heap to its size
+  const marvolt::Report report(*model.data, format, withLaps(state.range(1) != 0));
+  std::size_t bytes = report.toString().size();   // untimed: brings the heap to its size
   for (auto _ : state) {
-    const std::string text = report(*model.data, sections);
+    const std::string text = report.toString();
     bytes = text.size();
     benchmark::DoNotOptimize(text.data());
   }
@@ -189,10 +186,10 @@ void scalesAndSwitch(benchmark::internal::Benchmark* b, const char* name) {
 BENCHMARK(BM_ReadReplay)->Apply(scales);
 BENCHMARK(BM_LoadModel)->Apply(scales);
 BENCHMARK(BM_TimingAndClassification)->Apply(scales);
-BENCHMARK(BM_Report<marvolt::reportTXT>)->Name("BM_TextReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
-BENCHMARK(BM_Report<marvolt::reportSemiKV>)->Name("BM_KVReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
-BENCHMARK(BM_Report<marvolt::reportJSON>)->Name("BM_JSONReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
-BENCHMARK(BM_Report<marvolt::reportHTML>)->Name("BM_HTMLReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::Report::Format::TXT>)->Name("BM_TextReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::Report::Format::SEMIKV>)->Name("BM_KVReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::Report::Format::JSON>)->Name("BM_JSONReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
+BENCHMARK(BM_Report<marvolt::Report::Format::HTML>)->Name("BM_HTMLReport")->Apply([](auto* b) { scalesAndSwitch(b, "laps"); });
 BENCHMARK(BM_Pipeline)->Apply([](auto* b) { scalesAndSwitch(b, "kv"); });
 
 }  // namespace

@@ -4,12 +4,10 @@
 #include <cmath>
 #include <vector>
 
-#include "frontend/error.hpp"
 #include "frontend/telvo.hpp"
 #include "reports/htmlpage.hpp"
 #include "reports/report.hpp"
 #include "reports/svgchart.hpp"
-#include "timing/timing.hpp"
 
 namespace marvolt {
 
@@ -24,50 +22,40 @@ using html::appendTail;
 using html::appendText;
 using html::appendTextCell;
 
-constexpr std::size_t kReserved = 16384;
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
 constexpr std::size_t kMostChartedCars = svg::kMostLines;   // a larger field gets no charts
 constexpr std::size_t kMostChartedCrossings = 32768;  // and neither does a longer race
 
-// The 1-based place of a session in its event.
-std::size_t sessionNumber(const Event& event, const Session& session) {
-  return static_cast<std::size_t>(&session - event.sessions.data()) + 1;
-}
-
 // Whether a race gets its charts: only a damaged replay holds a field or a
 // distance beyond these, and its lines would be a wall.
-bool chartable(const Timing& timing) {
-  std::size_t cars = 0;
-  std::size_t crossings = 0;
-  for (const TimingEntry& car : timing.timing) {
-    cars += car.laps.empty() ? 0 : 1;
-    crossings += car.laps.size();
-  }
-  return cars <= kMostChartedCars && crossings <= kMostChartedCrossings;
+bool chartable(const ReportSession& session) {
+  return session.running <= kMostChartedCars && session.crossings <= kMostChartedCrossings;
 }
 
-// The room the page of an event takes, rather a little more than less: it
+// The room the page of a model takes, rather a little more than less: it
 // is reserved and mapped before the first byte is written. Estimates in
 // bytes: a table row, a car's lap table, a lap in it, a point of a chart.
-std::size_t pageRoom(const Event& event, const Sections& sections) {
+std::size_t pageRoom(const ReportModel& model) {
+  const Sections& sections = model.sections;
   std::size_t name = 8;   // the longest start number and driver name
-  for (const Entry& entry : event.entries) {
-    for (const Driver& driver : entry.drivers) name = std::max(name, toUtf8(fullName(driver)).size() + 7);
+  for (const EntryRow& entry : model.entries) {
+    for (const DriverRow& driver : entry.drivers) name = std::max(name, toUtf8(driver.name).size() + 7);
   }
-  std::size_t room = 12288 + event.entries.length() * (400 + 2 * name);
-  for (const Session& session : event.sessions) {
-    if (!session.timing) continue;
+  std::size_t room = 12288 + model.entries.size() * (400 + 2 * name);
+  for (const ReportSession& session : model.sessions) {
     const bool race = session.type == SessT::RACE;
-    const auto& cars = session.timing->timing;
-    const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(*session.timing);
+    const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(session);
     const std::size_t tables = race ? 2 : session.type == SessT::PRACTICE ? 1 : 0;
-    for (const TimingEntry& car : cars) {
-      room += tables * (320 + name);
-      if (charts) room += 3 * (360 + 2 * name + car.laps.size() * (80 + name));
-      if (!sections.has(Flag::LAPTIMES)) continue;
-      room += 260 + name + car.laps.size() * 22;
-      for (const TimedLap& lap : car.laps) room += lap.flags != LapFlag::NONE ? 48 : 0;
+    room += session.lists * tables * (320 + name);
+    if (charts) room += 3 * (session.lists * (360 + 2 * name) + session.crossings * (80 + name));
+    if (sections.has(Flag::LAPTIMES)) {
+      room += session.lists * (260 + name) + session.crossings * 22;
+      for (const LapListRow& list : session.lapLists) {
+        for (const Crossing& crossing : session.courses[list.first].crossings) {
+          room += crossing.flags != LapFlag::NONE ? 48 : 0;
+        }
+      }
     }
     room += charts ? 3 * 8192 : 1024;
   }
@@ -145,8 +133,7 @@ svg::Axis lapTimeAxis(std::vector<double> times) {
 
 // One car of the race charts.
 struct ChartCar {
-  const CarHistory* history;
-  const std::vector<TimedLap>* laps;
+  const CarCourse* course;
   std::u16string label;   // start number and driver
   std::string prefix;     // the label, escaped: the start of every hover title
   std::string colour;
@@ -167,7 +154,9 @@ void appendPosition(std::string& title, std::int32_t position) {
 // The last crossing number any car made, at least 1.
 double lastLapOf(const std::vector<ChartCar>& cars) {
   std::size_t crossings = 2;
-  for (const ChartCar& car : cars) crossings = std::max({crossings, car.history->standings.size(), car.laps->size()});
+  for (const ChartCar& car : cars) {
+    crossings = std::max({crossings, car.course->standings.size(), car.course->crossings.size()});
+  }
   return static_cast<double>(crossings - 1);
 }
 
@@ -180,28 +169,29 @@ svg::LineChart chartFor(const std::vector<ChartCar>& cars, std::string id, std::
   return chart;
 }
 
-// Position after every crossing, 1 at the top; `start` is the race's first crossing.
-svg::LineChart lapChart(const std::vector<ChartCar>& cars, std::uint32_t start, const std::string& id) {
+// Position after every crossing, 1 at the top.
+svg::LineChart lapChart(const std::vector<ChartCar>& cars, const std::string& id) {
   svg::LineChart chart = chartFor(cars, "lapchart-" + id, "Lap chart: position after each lap");
   std::int32_t last = 1;
   for (const ChartCar& car : cars) {
     svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
-    series.points.reserve(car.history->standings.size());
-    for (std::size_t j = 0; j < car.history->standings.size(); ++j) {
-      const std::int32_t position = car.history->standings[j].position;
+    series.points.reserve(car.course->standings.size());
+    for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
+      const std::int32_t position = car.course->standings[j].position;
       last = std::max(last, position);
       series.points.push_back({static_cast<double>(j), static_cast<double>(position)});
     }
   }
   chart.y = {"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
   chart.startLabels = true;
-  chart.pointTitle = [&cars, start](std::string& title, std::size_t series, std::size_t j) {
+  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t j) {
     const ChartCar& car = cars[series];
+    const RaceStanding& standing = car.course->standings[j];
     startTitle(title, car, j);
-    appendPosition(title, car.history->standings[j].position);
-    if (j < car.laps->size()) {
+    appendPosition(title, standing.position);
+    if (standing.raceTime != NOTIME) {
       title += ", "sv;
-      appendMsecToTime(title, (*car.laps)[j].clock - start);
+      appendMsecToTime(title, standing.raceTime);
     }
   };
   return chart;
@@ -213,9 +203,9 @@ svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id
   std::vector<double> gaps;
   for (const ChartCar& car : cars) {
     svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
-    series.points.reserve(car.history->standings.size());
-    for (std::size_t j = 0; j < car.history->standings.size(); ++j) {
-      const double gap = car.history->standings[j].gap / 1000.0;
+    series.points.reserve(car.course->standings.size());
+    for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
+      const double gap = car.course->standings[j].gap / 1000.0;
       series.points.push_back({static_cast<double>(j), gap});
       gaps.push_back(gap);
     }
@@ -223,17 +213,14 @@ svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id
   chart.y = gapAxis(std::move(gaps));
   chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t j) {
     const ChartCar& car = cars[series];
-    const Standing& standing = car.history->standings[j];
+    const RaceStanding& standing = car.course->standings[j];
     startTitle(title, car, j);
     appendPosition(title, standing.position);
     title += ", +"sv;
-    appendMsecToTime(title, static_cast<std::uint32_t>(standing.gap));
+    appendMsecToTime(title, standing.gap);
   };
   return chart;
 }
-
-// The time of lap j of a lap list (j > 0).
-std::uint32_t lapTime(const std::vector<TimedLap>& laps, std::size_t j) { return laps[j].clock - laps[j - 1].clock; }
 
 // The time of every lap after the first crossing, marked by its flags; no
 // point at all when no car completed a lap.
@@ -241,11 +228,11 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
   svg::LineChart chart = chartFor(cars, "laptimechart-" + id, "Lap time of every lap");
   std::vector<double> times;
   for (const ChartCar& car : cars) {
-    const std::vector<TimedLap>& laps = *car.laps;
+    const std::vector<Crossing>& laps = car.course->crossings;
     svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}});
     series.points.reserve(laps.size());
     for (std::size_t j = 1; j < laps.size(); ++j) {
-      const double seconds = lapTime(laps, j) / 1000.0;
+      const double seconds = laps[j].lapTime / 1000.0;
       series.points.push_back({static_cast<double>(j), seconds, lapMarker(laps[j].flags)});
       times.push_back(seconds);
     }
@@ -259,11 +246,12 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
   chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t point) {
     const ChartCar& car = cars[series];
     const std::size_t j = point + 1;
+    const CarCourse& course = *car.course;
     startTitle(title, car, j);
-    if (j < car.history->standings.size()) appendPosition(title, car.history->standings[j].position);
+    if (j < course.standings.size()) appendPosition(title, course.standings[j].position);
     title += ", "sv;
-    appendMsecToTime(title, lapTime(*car.laps, j));
-    const LapFlag flags = (*car.laps)[j].flags;
+    appendMsecToTime(title, course.crossings[j].lapTime);
+    const LapFlag flags = course.crossings[j].flags;
     if (flags != LapFlag::NONE) {
       title += ", "sv;
       appendLapFlagStr(title, flags);
@@ -280,277 +268,261 @@ void appendFigure(std::string& out, const svg::LineChart& chart, std::string_vie
   out += "</figure>\n"sv;
 }
 
-}  // namespace
+// Renders the HTML page of a model.
+class HtmlWriter {
+ public:
+  HtmlWriter(const ReportModel& model, std::string& out) : model_(model), rep_(out) {}
 
-HtmlReport::HtmlReport(const Sections& sections) : sections_(sections) { rep_.reserve(kReserved); }
-
-void HtmlReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
-
-void HtmlReport::reportReplayInfo(const Data& data) { saver_ = &data.replay; }
-
-std::string_view HtmlReport::colourOf(const Entry& entry) const {
-  const auto it = listed_.find(&entry);
-  return it == listed_.end() ? svg::kNeutralColour : svg::paletteColour(it->second);
-}
-
-void HtmlReport::appendCarCell(const Entry& entry) {
-  rep_ += "<td class=\"r\">"sv;
-  html::appendSwatch(rep_, colourOf(entry));
-  appendInt(rep_, entry.startNum);
-  rep_ += "</td>"sv;
-}
-
-void HtmlReport::reportEvent(const Data& data) {
-  const Event& event = data.events.front();
-  const std::vector<const Entry*> listing = entriesByStartNumber(event);
-  for (std::size_t i = 0; i < listing.size(); ++i) listed_.emplace(listing[i], i);
-  html::reserveMapped(rep_, pageRoom(event, sections_));
-
-  const bool eventInfo = sections_.has(Flag::EVENTINFO);
-  html::beginPage(rep_, eventInfo ? event.track + u" \u00B7 " + event.carset + u" \u00B7 race report"
-                                  : std::u16string(u"Race report"));
-  begun_ = true;
-  if (eventInfo || saver_ != nullptr) {
-    rep_ += "<header>\n"sv;
-    if (eventInfo) html::appendElement(rep_, "h1", event.track);
-    rep_ += "<p class=\"meta\">"sv;
-    if (eventInfo) {
-      rep_ += "Carset <b>"sv;
-      appendText(rep_, event.carset);
-      rep_ += "</b>"sv;
+  void page() {
+    const Sections& sections = model_.sections;
+    html::reserveMapped(rep_, pageRoom(model_));
+    const bool eventInfo = sections.has(Flag::EVENTINFO);
+    const bool saver = sections.has(Flag::REPLAYINFO);
+    html::beginPage(rep_, eventInfo ? model_.track + u" \u00B7 " + model_.carset + u" \u00B7 race report"
+                                    : std::u16string(u"Race report"));
+    if (eventInfo || saver) {
+      rep_ += "<header>\n"sv;
+      if (eventInfo) html::appendElement(rep_, "h1", model_.track);
+      rep_ += "<p class=\"meta\">"sv;
+      if (eventInfo) {
+        rep_ += "Carset <b>"sv;
+        appendText(rep_, model_.carset);
+        rep_ += "</b>"sv;
+      }
+      if (eventInfo && saver) rep_ += " \u00B7 "sv;
+      if (saver) {
+        rep_ += "Replay saved by <b>"sv;
+        appendText(rep_, model_.saverFirstName);
+        rep_ += ' ';
+        appendText(rep_, model_.saverLastName);
+        rep_ += "</b>"sv;
+      }
+      rep_ += "</p>\n</header>\n"sv;
     }
-    if (eventInfo && saver_ != nullptr) rep_ += " \u00B7 "sv;
-    if (saver_ != nullptr) {
-      rep_ += "Replay saved by <b>"sv;
-      appendText(rep_, saver_->saverFirstName);
-      rep_ += ' ';
-      appendText(rep_, saver_->saverLastName);
-      rep_ += "</b>"sv;
-    }
-    rep_ += "</p>\n</header>\n"sv;
+    if (sections.has(Flag::ENTRYLIST)) entryList();
+    renderSessions(*this, model_);
+    html::endPage(rep_);
   }
-  if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
-  reportSessions(*this, event, sections_);
-}
 
-void HtmlReport::reportEntryList(const Event& event) {
-  rep_ += "<h2 id=\"entries\">Entry List</h2>\n"sv;
-  appendHead(rep_, {">No.", "Team", "Chassis", "Engine", ">Year", "Driver", "NAT", "Remark"});
-  for (const Entry* listed : entriesByStartNumber(event)) {
-    const Entry& entry = *listed;
-    const std::size_t drivers = entry.drivers.length();
-    // The car's cells span the rows of all its drivers.
-    std::string span;
-    if (drivers > 1) {
-      span = " rowspan=\"";
-      appendInt(span, static_cast<std::int64_t>(drivers));
-      span += '"';
-    }
-    rep_ += "<tr><td class=\"r\""sv;
-    rep_ += span;
-    rep_ += '>';
-    html::appendSwatch(rep_, colourOf(entry));
-    appendInt(rep_, entry.startNum);
-    rep_ += "</td>"sv;
-    for (const std::u16string* text : {&entry.team, &entry.chassis, &entry.engine}) {
-      rep_ += "<td"sv;
-      rep_ += span;
-      rep_ += '>';
-      appendText(rep_, *text);
-      rep_ += "</td>"sv;
-    }
-    rep_ += "<td class=\"r\""sv;
-    rep_ += span;
-    rep_ += '>';
-    appendInt(rep_, entry.year);
-    rep_ += "</td>"sv;
-    if (drivers == 0) rep_ += "<td></td><td></td><td></td></tr>\n"sv;
-    bool first = true;
-    for (const Driver& driver : entry.drivers) {
-      if (!first) rep_ += "<tr>"sv;
-      first = false;
-      appendTextCell(rep_, fullName(driver));
-      appendTextCell(rep_, driver.nat);
-      appendTextCell(rep_, driver.remark);
+  void bestLaps(const ReportSession& session, std::string_view title) {
+    if (session.bestLaps.empty()) return;
+    const bool race = session.type == SessT::RACE;
+    rep_ += race ? "<h3>" : "<h2>";
+    rep_ += title;
+    rep_ += " <small>Session "sv;
+    appendInt(rep_, static_cast<std::int64_t>(session.number));
+    rep_ += race ? "</small></h3>\n" : "</small></h2>\n";
+    appendHead(rep_, {">Pos", ">No.", "Driver", ">Time", ">Gap", ">Lap", ">Clock", "Remark"});
+    for (const BestLapRow& row : session.bestLaps) {
+      rep_ += "<tr>"sv;
+      appendIntCell(rep_, row.position);
+      appendCarCell(row.car);
+      appendTextCell(rep_, row.car.name);
+      appendTimeCell(rep_, row.lapTime);
+      appendTimeCell(rep_, row.gap);
+      appendIntCell(rep_, row.lap);
+      appendTimeCell(rep_, row.clock);
+      appendTextCell(rep_, row.remark);
       rep_ += "</tr>\n"sv;
     }
+    appendTail(rep_);
   }
-  appendTail(rep_);
-}
 
-void HtmlReport::reportBestLapResults(const Event& event, const Session& session, std::string_view title) {
-  const std::vector<BestLapResult> results = session.timing->getBestLapResults();
-  if (results.empty()) return;
-  const bool race = session.type == SessT::RACE;
-  rep_ += race ? "<h3>" : "<h2>";
-  rep_ += title;
-  rep_ += " <small>Session "sv;
-  appendInt(rep_, static_cast<std::int64_t>(sessionNumber(event, session)));
-  rep_ += race ? "</small></h3>\n" : "</small></h2>\n";
-  appendHead(rep_, {">Pos", ">No.", "Driver", ">Time", ">Gap", ">Lap", ">Clock", "Remark"});
-  std::int64_t position = 0;
-  for (const BestLapResult& row : results) {
-    const Entry& entry = entryOf(event, row.carid);
-    rep_ += "<tr>"sv;
-    appendIntCell(rep_, ++position);
-    appendCarCell(entry);
-    appendTextCell(rep_, fullName(driverOf(entry, row.driverid)));
-    appendTimeCell(rep_, row.laptime);
-    appendTimeCell(rep_, static_cast<std::uint32_t>(row.gap));
-    appendIntCell(rep_, row.lap);
-    appendTimeCell(rep_, row.clock);
-    appendTextCell(rep_, row.remark);
-    rep_ += "</tr>\n"sv;
-  }
-  appendTail(rep_);
-}
-
-void HtmlReport::reportRaceResults(const Event& event, const Session& session) {
-  MARVOLT_ASSERT(session.type == SessT::RACE, "race table of a session that is no race");
-  const std::vector<RaceResult> results = session.timing->getRaceResults();
-  if (results.empty()) return;
-  const std::size_t number = sessionNumber(event, session);
-  const RaceHistory history = session.timing->raceHistory();
-  const auto lapLists = session.timing->firstLapLists();
-  rep_ += "<h2 id=\"race-"sv;
-  appendInt(rep_, static_cast<std::int64_t>(number));
-  rep_ += "\">Race Results <small>Session "sv;
-  appendInt(rep_, static_cast<std::int64_t>(number));
-  rep_ += "</small></h2>\n"sv;
-  appendHead(rep_, {">Pos", ">No.", "Driver", ">Laps", ">Time", ">Gap", ">Interval", ">Led", ">Best", "Remark"});
-  std::int64_t position = 0;
-  for (const RaceResult& row : results) {
-    const Entry& entry = entryOf(event, row.carid);
-    const CarHistory* car = history.car(row.carid);
-    const auto laps = lapLists.find(row.carid);
-    rep_ += "<tr>"sv;
-    appendIntCell(rep_, ++position);
-    appendCarCell(entry);
-    appendTextCell(rep_, fullName(driverOf(entry, row.driverid)));
-    appendIntCell(rep_, row.laps);
-    appendTimeCell(rep_, row.clock);
-    appendTimeCell(rep_, static_cast<std::uint32_t>(row.gap));
-    appendTimeCell(rep_, static_cast<std::uint32_t>(row.diff));
-    appendIntCell(rep_, car != nullptr ? car->lapsLed : 0);
-    const std::uint32_t best = laps != lapLists.end() ? session.timing->bestlap(*laps->second) : 0;
-    appendTimeCell(rep_, best != 0 ? best : NOTIME);
-    appendTextCell(rep_, row.remark);
-    rep_ += "</tr>\n"sv;
-  }
-  appendTail(rep_);
-  appendCharts(event, session, {number, results, history, lapLists});
-}
-
-void HtmlReport::appendCharts(const Event& event, const Session& session, const RaceCourse& race) {
-  if (!chartable(*session.timing)) {
-    rep_ += "<p class=\"note\">No charts: they are drawn for up to "sv;
-    appendInt(rep_, kMostChartedCars);
-    rep_ += " cars and "sv;
-    appendInt(rep_, kMostChartedCrossings);
-    rep_ += " crossings of the line.</p>\n"sv;
-    return;
-  }
-  std::vector<ChartCar> cars;
-  cars.reserve(race.results.size());
-  // The leaders are drawn last, on top of the field.
-  for (auto row = race.results.rbegin(); row != race.results.rend(); ++row) {
-    const CarHistory* history = race.history.car(row->carid);
-    const auto laps = race.lapLists.find(row->carid);
-    if (history == nullptr || laps == race.lapLists.end()) continue;
-    const Entry& entry = entryOf(event, row->carid);
-    std::u16string label = toUtf16(std::to_string(entry.startNum)) + u' ' + fullName(driverOf(entry, row->driverid));
-    std::string prefix;
-    appendText(prefix, label);
-    cars.push_back({history, laps->second, std::move(label), std::move(prefix), std::string(colourOf(entry))});
-  }
-  const std::string id = std::to_string(race.number);
-  const std::uint32_t start = session.timing->raceLapTable.front().front().lapData.clock;
-  // One chart at a time: each reuses the memory of the one before.
-  appendFigure(rep_, lapChart(cars, start, id), "Lap chart: position after each lap (start order on the left)");
-  appendFigure(rep_, gapChart(cars, id), "Gap to the leader after each lap (the leader on the zero line)");
-  const svg::LineChart times = lapTimeChart(cars, id);
-  if (!times.pointTitle) {
-    rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
-    return;
-  }
-  std::string caption = "Lap time of every lap";
-  const bool clipped = std::any_of(cars.begin(), cars.end(), [&times](const ChartCar& car) {
-    for (std::size_t j = 1; j < car.laps->size(); ++j) {
-      if (lapTime(*car.laps, j) / 1000.0 > times.y.max) return true;
-    }
-    return false;
-  });
-  if (clipped) {
-    caption += " (laps slower than "sv;
-    appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(times.y.max * 1000)));
-    caption += " sit on the top edge, \u25B2)"sv;
-  }
-  appendFigure(rep_, times, caption);
-}
-
-void HtmlReport::reportDumpLaps(const Event& event) {
-  rep_ += "<h2 id=\"laps\">Lap Times</h2>\n<p class=\"note\">Lap n stands in the row of its tens and the column "
-          "of its units; lap 0 is the first crossing of the line. Marked laps: off track \u25CB, invalid "
-          "\u00D7, unknown flag ?.</p>\n";
-  for (const Session& session : event.sessions) {
-    const std::size_t number = sessionNumber(event, session);
-    rep_ += "<h3 id=\"laps-"sv;
-    appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += "\">Session "sv;
-    appendInt(rep_, static_cast<std::int64_t>(number));
-    rep_ += " <small>"sv;
-    rep_ += toString(session.type);
-    rep_ += "</small></h3>\n<div class=\"laps\">\n"sv;
-    const auto lapLists = session.timing->firstLapLists();
-    for (const TimingEntry& car : session.timing->timing) {
-      const Entry& entry = entryOf(event, car.carid);
-      const std::vector<TimedLap>& laps = *lapLists.at(car.carid);
-      rep_ += "<div><h4>"sv;
-      html::appendSwatch(rep_, colourOf(entry));
-      appendInt(rep_, entry.startNum);
-      rep_ += ' ';
-      appendText(rep_, fullName(driverOf(entry, car.driverid)));
-      rep_ += "</h4>"sv;
-      if (laps.empty()) {
-        rep_ += "<p class=\"note\">No crossing of the line.</p></div>\n"sv;
-        continue;
+  void results(const ReportSession& session) {
+    if (session.results.empty()) return;
+    rep_ += "<h2 id=\"race-"sv;
+    appendInt(rep_, static_cast<std::int64_t>(session.number));
+    rep_ += "\">Race Results <small>Session "sv;
+    appendInt(rep_, static_cast<std::int64_t>(session.number));
+    rep_ += "</small></h2>\n"sv;
+    appendHead(rep_, {">Pos", ">No.", "Driver", ">Laps", ">Time", ">Gap", ">Interval", ">Led", ">Best", "Remark"});
+    for (const RaceRow& row : session.results) {
+      rep_ += "<tr>"sv;
+      appendIntCell(rep_, row.position);
+      appendCarCell(row.car);
+      appendTextCell(rep_, row.car.name);
+      appendIntCell(rep_, row.laps);
+      appendTimeCell(rep_, row.raceTime);
+      if (row.lapsBehind > 0) {
+        // A lapped car's gap is counted in laps, as official classifications give it.
+        rep_ += "<td class=\"r\">+"sv;
+        appendInt(rep_, row.lapsBehind);
+        rep_ += row.lapsBehind == 1 ? " lap</td>"sv : " laps</td>"sv;
+      } else {
+        appendTimeCell(rep_, row.gap);
       }
-      rep_ += "<table><thead><tr><th>Lap</th>"sv;
-      for (std::size_t column = 0; column < std::min(kLapsPerRow, laps.size()); ++column) {
-        rep_ += "<th class=\"r\">"sv;
-        appendInt(rep_, static_cast<std::int64_t>(column));
+      appendTimeCell(rep_, row.interval);
+      appendIntCell(rep_, row.lapsLed);
+      appendTimeCell(rep_, row.bestLap);
+      appendTextCell(rep_, row.remark);
+      rep_ += "</tr>\n"sv;
+    }
+    appendTail(rep_);
+    charts(session);
+  }
+
+  void lapDump(const ReportModel& model) {
+    rep_ += "<h2 id=\"laps\">Lap Times</h2>\n<p class=\"note\">Lap n stands in the row of its tens and the column "
+            "of its units; lap 0 is the first crossing of the line. Marked laps: off track \u25CB, invalid "
+            "\u00D7, unknown flag ?.</p>\n";
+    for (const ReportSession& session : model.sessions) {
+      rep_ += "<h3 id=\"laps-"sv;
+      appendInt(rep_, static_cast<std::int64_t>(session.number));
+      rep_ += "\">Session "sv;
+      appendInt(rep_, static_cast<std::int64_t>(session.number));
+      rep_ += " <small>"sv;
+      rep_ += toString(session.type);
+      rep_ += "</small></h3>\n<div class=\"laps\">\n"sv;
+      for (const LapListRow& list : session.lapLists) lapTable(list, session.courses[list.first].crossings);
+      rep_ += "</div>\n"sv;
+    }
+  }
+
+ private:
+  std::string_view colourOf(const CarRef& car) const {
+    return car.listed == kNotListed ? svg::kNeutralColour : svg::paletteColour(car.listed);
+  }
+
+  void appendCarCell(const CarRef& car) {
+    rep_ += "<td class=\"r\">"sv;
+    html::appendSwatch(rep_, colourOf(car));
+    appendInt(rep_, car.startNum);
+    rep_ += "</td>"sv;
+  }
+
+  void entryList() {
+    rep_ += "<h2 id=\"entries\">Entry List</h2>\n"sv;
+    appendHead(rep_, {">No.", "Team", "Chassis", "Engine", ">Year", "Driver", "NAT", "Remark"});
+    for (std::size_t listed = 0; listed < model_.entries.size(); ++listed) {
+      const EntryRow& entry = model_.entries[listed];
+      const std::size_t drivers = entry.drivers.size();
+      // The car's cells span the rows of all its drivers.
+      std::string span;
+      if (drivers > 1) {
+        span = " rowspan=\"";
+        appendInt(span, static_cast<std::int64_t>(drivers));
+        span += '"';
+      }
+      rep_ += "<tr><td class=\"r\""sv;
+      rep_ += span;
+      rep_ += '>';
+      html::appendSwatch(rep_, svg::paletteColour(listed));
+      appendInt(rep_, entry.startNum);
+      rep_ += "</td>"sv;
+      for (const std::u16string* text : {&entry.team, &entry.chassis, &entry.engine}) {
+        rep_ += "<td"sv;
+        rep_ += span;
+        rep_ += '>';
+        appendText(rep_, *text);
+        rep_ += "</td>"sv;
+      }
+      rep_ += "<td class=\"r\""sv;
+      rep_ += span;
+      rep_ += '>';
+      appendInt(rep_, entry.year);
+      rep_ += "</td>"sv;
+      if (drivers == 0) rep_ += "<td></td><td></td><td></td></tr>\n"sv;
+      bool first = true;
+      for (const DriverRow& driver : entry.drivers) {
+        if (!first) rep_ += "<tr>"sv;
+        first = false;
+        appendTextCell(rep_, driver.name);
+        appendTextCell(rep_, driver.nat);
+        appendTextCell(rep_, driver.remark);
+        rep_ += "</tr>\n"sv;
+      }
+    }
+    appendTail(rep_);
+  }
+
+  void charts(const ReportSession& session) {
+    if (!chartable(session)) {
+      rep_ += "<p class=\"note\">No charts: they are drawn for up to "sv;
+      appendInt(rep_, kMostChartedCars);
+      rep_ += " cars and "sv;
+      appendInt(rep_, kMostChartedCrossings);
+      rep_ += " crossings of the line.</p>\n"sv;
+      return;
+    }
+    std::vector<ChartCar> cars;
+    cars.reserve(session.results.size());
+    // The leaders are drawn last, on top of the field.
+    for (auto row = session.results.rbegin(); row != session.results.rend(); ++row) {
+      if (row->course == kNotListed) continue;
+      std::u16string label = toUtf16(std::to_string(row->car.startNum)) + u' ' + row->car.name;
+      std::string prefix;
+      appendText(prefix, label);
+      cars.push_back({&session.courses[row->course], std::move(label), std::move(prefix),
+                      std::string(colourOf(row->car))});
+    }
+    const std::string id = std::to_string(session.number);
+    // One chart at a time: each reuses the memory of the one before.
+    appendFigure(rep_, lapChart(cars, id), "Lap chart: position after each lap (start order on the left)");
+    appendFigure(rep_, gapChart(cars, id), "Gap to the leader after each lap (the leader on the zero line)");
+    const svg::LineChart times = lapTimeChart(cars, id);
+    if (!times.pointTitle) {
+      rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
+      return;
+    }
+    std::string caption = "Lap time of every lap";
+    const bool clipped = std::any_of(cars.begin(), cars.end(), [&times](const ChartCar& car) {
+      const std::vector<Crossing>& laps = car.course->crossings;
+      return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
+                         [&times](const Crossing& lap) { return lap.lapTime / 1000.0 > times.y.max; });
+    });
+    if (clipped) {
+      caption += " (laps slower than "sv;
+      appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(times.y.max * 1000)));
+      caption += " sit on the top edge, \u25B2)"sv;
+    }
+    appendFigure(rep_, times, caption);
+  }
+
+  void lapTable(const LapListRow& list, const std::vector<Crossing>& laps) {
+    rep_ += "<div><h4>"sv;
+    html::appendSwatch(rep_, colourOf(list.car));
+    appendInt(rep_, list.car.startNum);
+    rep_ += ' ';
+    appendText(rep_, list.car.name);
+    rep_ += "</h4>"sv;
+    if (laps.empty()) {
+      rep_ += "<p class=\"note\">No crossing of the line.</p></div>\n"sv;
+      return;
+    }
+    rep_ += "<table><thead><tr><th>Lap</th>"sv;
+    for (std::size_t column = 0; column < std::min(kLapsPerRow, laps.size()); ++column) {
+      rep_ += "<th class=\"r\">"sv;
+      appendInt(rep_, static_cast<std::int64_t>(column));
+      rep_ += "</th>"sv;
+    }
+    rep_ += "</tr></thead><tbody>"sv;
+    for (std::size_t j = 0; j < laps.size(); ++j) {
+      if (j % kLapsPerRow == 0) {
+        if (j > 0) rep_ += "</tr>"sv;
+        rep_ += "\n<tr><th>"sv;
+        appendInt(rep_, static_cast<std::int64_t>(j));
         rep_ += "</th>"sv;
       }
-      rep_ += "</tr></thead><tbody>"sv;
-      std::uint32_t prev = 0;
-      for (std::size_t j = 0; j < laps.size(); ++j) {
-        if (j % kLapsPerRow == 0) {
-          if (j > 0) rep_ += "</tr>"sv;
-          rep_ += "\n<tr><th>"sv;
-          appendInt(rep_, static_cast<std::int64_t>(j));
-          rep_ += "</th>"sv;
-        }
-        rep_ += "<td"sv;
-        if (laps[j].flags != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags);
-        rep_ += '>';
-        appendMsecToTime(rep_, laps[j].clock - prev);
-        rep_ += "</td>"sv;
-        prev = laps[j].clock;
-      }
-      rep_ += "</tr>\n</tbody></table></div>\n"sv;
+      rep_ += "<td"sv;
+      if (laps[j].flags != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags);
+      rep_ += '>';
+      appendMsecToTime(rep_, laps[j].lapTime);
+      rep_ += "</td>"sv;
     }
-    rep_ += "</div>\n"sv;
+    rep_ += "</tr>\n</tbody></table></div>\n"sv;
   }
-}
 
-std::string HtmlReport::take() {
-  if (begun_) html::endPage(rep_);
-  return std::move(rep_);
-}
+  const ReportModel& model_;
+  std::string& rep_;
+};
 
-std::string reportHTML(const Data& data, const Sections& sections) {
-  // The room is reserved by the page itself, which knows its charts.
-  return buildReport<HtmlReport>(data, sections, 0);
+}  // namespace
+
+std::string reportHTML(const ReportModel& model) {
+  if (!model.hasEvent) return {};
+  std::string rep;
+  HtmlWriter(model, rep).page();
+  return rep;
 }
 
 }  // namespace marvolt

@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "frontend/error.hpp"
 #include "frontend/telvo.hpp"
 #include "reports/jsonlib.hpp"
-#include "reports/report.hpp"
-#include "timing/timing.hpp"
 
 namespace marvolt {
 
@@ -53,13 +49,6 @@ struct StreamHolder {
   explicit StreamHolder(std::string& out) : stream(out) {}
   StringOut stream;
 };
-
-// The lap list of `carid`, empty when the session has none.
-const std::vector<TimedLap>& lapsOf(const FirstLapLists& laps, std::uint32_t carid) {
-  static const std::vector<TimedLap> none;
-  const auto it = laps.find(carid);
-  return it != laps.end() ? *it->second : none;
-}
 
 }  // namespace
 
@@ -104,10 +93,10 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
     key(name);
     text(value);
   }
-  /// A member of milliseconds that is null when they equal `none`.
-  void msOrNull(std::string_view name, std::uint32_t ms, std::uint32_t none) {
+  /// A member of milliseconds that is null for NOTIME.
+  void msOrNull(std::string_view name, std::uint32_t ms) {
     key(name);
-    if (ms == none) {
+    if (ms == NOTIME) {
       Null();
     } else {
       Uint(ms);
@@ -125,199 +114,178 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
   std::string scratch_;   // one name at a time as UTF-8
 };
 
-JsonReport::JsonReport(const Sections& sections) : sections_(sections), json_(std::make_unique<JsonWriter>(rep_)) {
-  json_->StartObject();
-  json_->key("schema");
-  json_->utf8(kSchema);
-}
 
-JsonReport::~JsonReport() = default;
+namespace {
 
-void JsonReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
+// Renders the JSON document of a model.
+class JsonRenderer {
+ public:
+  JsonRenderer(const ReportModel& model, std::string& out) : model_(model), json_(out) {}
 
-void JsonReport::reportReplayInfo(const Data& data) {
-  json_->key("replay");
-  json_->StartObject();
-  json_->field("saver", data.replay.saverFirstName + u' ' + data.replay.saverLastName);
-  json_->EndObject();
-}
-
-void JsonReport::reportNoEvent() {
-  json_->emptyArray("entries");
-  json_->emptyArray("sessions");
-}
-
-void JsonReport::reportEvent(const Data& data) {
-  const Event& event = data.events.front();
-  if (sections_.has(Flag::EVENTINFO)) {
-    json_->key("event");
-    json_->StartObject();
-    json_->field("track", event.track);
-    json_->field("carset", event.carset);
-    json_->EndObject();
-  }
-  if (sections_.has(Flag::ENTRYLIST)) reportEntries(event);
-  json_->key("sessions");
-  json_->StartArray();
-  std::size_t number = 0;
-  for (const Session& session : event.sessions) reportSession(event, session, ++number);
-  json_->EndArray();
-}
-
-void JsonReport::reportEntries(const Event& event) {
-  json_->key("entries");
-  json_->StartArray();
-  for (const Entry* entry : entriesByStartNumber(event)) {
-    json_->StartObject();
-    json_->field("car_id", entry->carid);
-    json_->field("start_number", entry->startNum);
-    json_->field("make", entry->make);
-    json_->field("team", entry->team);
-    json_->field("chassis", entry->chassis);
-    json_->field("engine", entry->engine);
-    json_->field("year", entry->year);
-    json_->key("drivers");
-    json_->StartArray();
-    for (const Driver& driver : entry->drivers) {
-      json_->StartObject();
-      json_->field("driver_id", driver.driverid);
-      json_->field("first_name", driver.firstName);
-      json_->field("last_name", driver.lastName);
-      json_->field("name", fullName(driver));
-      json_->field("nationality", driver.nat);
-      json_->field("remark", driver.remark);
-      json_->EndObject();
+  void render() {
+    const Sections& sections = model_.sections;
+    json_.StartObject();
+    json_.key("schema");
+    json_.utf8(kSchema);
+    if (sections.has(Flag::REPLAYINFO)) {
+      json_.key("replay");
+      json_.StartObject();
+      json_.field("saver", model_.saverFirstName + u' ' + model_.saverLastName);
+      json_.EndObject();
     }
-    json_->EndArray();
-    json_->EndObject();
-  }
-  json_->EndArray();
-}
-
-void JsonReport::reportSession(const Event& event, const Session& session, std::size_t number) {
-  const bool race = session.type == SessT::RACE;
-  json_->StartObject();
-  json_->field("number", std::uint64_t{number});
-  json_->key("type");
-  json_->utf8(toString(session.type));
-  // The switches of the other formats: testing sessions go with the practices.
-  const bool classified = sections_.has(race ? Flag::RACERESULTS : Flag::PRACTICERESULTS);
-  const bool laps = sections_.has(Flag::LAPTIMES);
-  RaceHistory history;
-  FirstLapLists firstLaps;
-  if ((race && classified) || laps) {
-    // One pass over the lap lists; the lookups of every row go through it.
-    firstLaps = session.timing->firstLapLists();
-    if (race) history = session.timing->raceHistory();
-  }
-  if (classified) reportBestLaps(event, session);
-  if (classified && race) reportResults(event, session, firstLaps, history);
-  if (laps) reportLaps(event, session, firstLaps, race ? &history : nullptr);
-  json_->EndObject();
-}
-
-void JsonReport::reportBestLaps(const Event& event, const Session& session) {
-  json_->key("best_laps");
-  json_->StartArray();
-  std::uint32_t position = 0;
-  for (const BestLapResult& row : session.timing->getBestLapResults()) {
-    const Entry& entry = entryOf(event, row.carid);
-    json_->StartObject();
-    json_->field("position", ++position);
-    json_->field("start_number", entry.startNum);
-    json_->field("car_id", row.carid);
-    json_->field("driver", fullName(driverOf(entry, row.driverid)));
-    json_->field("lap", row.lap);
-    json_->field("lap_time_ms", row.laptime);
-    json_->field("gap_ms", static_cast<std::uint32_t>(row.gap));
-    json_->field("clock_ms", row.clock);
-    json_->field("remark", row.remark);
-    json_->EndObject();
-  }
-  json_->EndArray();
-}
-
-void JsonReport::reportResults(const Event& event, const Session& session, const FirstLapLists& laps,
-                               const RaceHistory& history) {
-  const Timing& timing = *session.timing;
-  json_->key("results");
-  json_->StartArray();
-  std::uint32_t position = 0;
-  for (const RaceResult& row : timing.getRaceResults()) {
-    const Entry& entry = entryOf(event, row.carid);
-    const CarHistory* car = history.car(row.carid);
-    json_->StartObject();
-    json_->field("position", ++position);
-    json_->field("start_number", entry.startNum);
-    json_->field("car_id", row.carid);
-    json_->field("driver", fullName(driverOf(entry, row.driverid)));
-    json_->field("laps", row.laps);
-    json_->field("race_time_ms", row.clock);
-    // Gaps and intervals as the other formats show them: unsigned 32-bit.
-    json_->field("gap_ms", static_cast<std::uint32_t>(row.gap));
-    json_->msOrNull("interval_ms", static_cast<std::uint32_t>(row.diff), NOTIME);
-    json_->field("remark", row.remark);
-    json_->field("laps_led", car != nullptr ? car->lapsLed : 0);
-    json_->msOrNull("best_lap_ms", timing.bestlap(lapsOf(laps, row.carid)), 0);
-    json_->EndObject();
-  }
-  json_->EndArray();
-}
-
-void JsonReport::reportLaps(const Event& event, const Session& session, const FirstLapLists& firstLaps,
-                            const RaceHistory* history) {
-  json_->key("laps");
-  json_->StartArray();
-  // Every lap list in order, each showing the laps of its car id's first
-  // list, as the text lap dump does.
-  for (const TimingEntry& car : session.timing->timing) {
-    const Entry& entry = entryOf(event, car.carid);
-    const CarHistory* raced = history != nullptr ? history->car(car.carid) : nullptr;
-    json_->StartObject();
-    json_->field("car_id", car.carid);
-    json_->field("start_number", entry.startNum);
-    json_->field("driver", fullName(driverOf(entry, car.driverid)));
-    json_->key("laps");
-    json_->StartArray();
-    const std::vector<TimedLap>& laps = lapsOf(firstLaps, car.carid);
-    std::uint32_t prev = 0;
-    for (std::size_t j = 0; j < laps.size(); ++j) {
-      const TimedLap& lap = laps[j];
-      json_->StartObject();
-      json_->field("lap", std::uint64_t{j});
-      json_->field("lap_time_ms", lap.clock - prev);
-      json_->field("clock_ms", lap.clock);
-      json_->key("flags");
-      json_->StartArray();
-      if (hasFlag(lap.flags, LapFlag::OFFTRACK)) json_->utf8("Off Track");
-      if (hasFlag(lap.flags, LapFlag::INVALID)) json_->utf8("Invalid");
-      if (hasFlag(lap.flags, LapFlag::UNKNOWN)) json_->utf8("Unknown");
-      json_->EndArray();
-      if (raced != nullptr && j < raced->standings.size()) {
-        json_->field("position", raced->standings[j].position);
-        json_->field("gap_to_leader_ms", static_cast<std::uint32_t>(raced->standings[j].gap));
+    if (!model_.hasEvent) {
+      json_.emptyArray("entries");
+      json_.emptyArray("sessions");
+    } else {
+      if (sections.has(Flag::EVENTINFO)) {
+        json_.key("event");
+        json_.StartObject();
+        json_.field("track", model_.track);
+        json_.field("carset", model_.carset);
+        json_.EndObject();
       }
-      json_->EndObject();
-      prev = lap.clock;
+      if (sections.has(Flag::ENTRYLIST)) entries();
+      json_.key("sessions");
+      json_.StartArray();
+      for (const ReportSession& session : model_.sessions) this->session(session);
+      json_.EndArray();
     }
-    json_->EndArray();
-    json_->EndObject();
+    json_.EndObject();
   }
-  json_->EndArray();
-}
 
-std::string JsonReport::take() {
-  json_->EndObject();
-  rep_ += '\n';
-  return std::move(rep_);
-}
+ private:
+  void entries() {
+    json_.key("entries");
+    json_.StartArray();
+    for (const EntryRow& entry : model_.entries) {
+      json_.StartObject();
+      json_.field("car_id", entry.carid);
+      json_.field("start_number", entry.startNum);
+      json_.field("make", entry.make);
+      json_.field("team", entry.team);
+      json_.field("chassis", entry.chassis);
+      json_.field("engine", entry.engine);
+      json_.field("year", entry.year);
+      json_.key("drivers");
+      json_.StartArray();
+      for (const DriverRow& driver : entry.drivers) {
+        json_.StartObject();
+        json_.field("driver_id", driver.driverid);
+        json_.field("first_name", driver.firstName);
+        json_.field("last_name", driver.lastName);
+        json_.field("name", driver.name);
+        json_.field("nationality", driver.nat);
+        json_.field("remark", driver.remark);
+        json_.EndObject();
+      }
+      json_.EndArray();
+      json_.EndObject();
+    }
+    json_.EndArray();
+  }
 
-std::string reportJSON(const Data& data, const Sections& sections) {
-  if (!data.events.empty()) return buildReport<JsonReport>(data, sections, kLapBytes);
-  JsonReport report(sections);
-  if (sections.has(Flag::REPLAYINFO)) report.reportReplayInfo(data);
-  report.reportNoEvent();
-  return report.take();
+  // The members every row names its car with.
+  void car(const CarRef& car) {
+    json_.field("start_number", car.startNum);
+    json_.field("car_id", car.carid);
+    json_.field("driver", car.name);
+  }
+
+  void session(const ReportSession& session) {
+    json_.StartObject();
+    json_.field("number", std::uint64_t{session.number});
+    json_.key("type");
+    json_.utf8(toString(session.type));
+    if (session.classified) bestLaps(session);
+    if (session.classified && session.type == SessT::RACE) results(session);
+    if (model_.sections.has(Flag::LAPTIMES)) lapLists(session);
+    json_.EndObject();
+  }
+
+  void bestLaps(const ReportSession& session) {
+    json_.key("best_laps");
+    json_.StartArray();
+    for (const BestLapRow& row : session.bestLaps) {
+      json_.StartObject();
+      json_.field("position", row.position);
+      car(row.car);
+      json_.field("lap", row.lap);
+      json_.field("lap_time_ms", row.lapTime);
+      json_.field("gap_ms", row.gap);
+      json_.field("clock_ms", row.clock);
+      json_.field("remark", row.remark);
+      json_.EndObject();
+    }
+    json_.EndArray();
+  }
+
+  void results(const ReportSession& session) {
+    json_.key("results");
+    json_.StartArray();
+    for (const RaceRow& row : session.results) {
+      json_.StartObject();
+      json_.field("position", row.position);
+      car(row.car);
+      json_.field("laps", row.laps);
+      json_.field("race_time_ms", row.raceTime);
+      json_.field("gap_ms", row.gap);
+      json_.msOrNull("interval_ms", row.interval);
+      json_.field("remark", row.remark);
+      json_.field("laps_led", row.lapsLed);
+      json_.msOrNull("best_lap_ms", row.bestLap);
+      json_.field("laps_behind", row.lapsBehind);
+      json_.EndObject();
+    }
+    json_.EndArray();
+  }
+
+  void lapLists(const ReportSession& session) {
+    json_.key("laps");
+    json_.StartArray();
+    for (const LapListRow& list : session.lapLists) {
+      const CarCourse& course = session.courses[list.first];
+      json_.StartObject();
+      json_.field("car_id", list.car.carid);
+      json_.field("start_number", list.car.startNum);
+      json_.field("driver", list.car.name);
+      json_.key("laps");
+      json_.StartArray();
+      for (std::size_t j = 0; j < course.crossings.size(); ++j) {
+        const Crossing& crossing = course.crossings[j];
+        json_.StartObject();
+        json_.field("lap", std::uint64_t{j});
+        json_.field("lap_time_ms", crossing.lapTime);
+        json_.field("clock_ms", crossing.clock);
+        json_.key("flags");
+        json_.StartArray();
+        for (const LapFlagName& named : kLapFlagNames) {
+          if (hasFlag(crossing.flags, named.flag)) json_.utf8(named.name);
+        }
+        json_.EndArray();
+        if (j < course.standings.size()) {
+          json_.field("position", course.standings[j].position);
+          json_.field("gap_to_leader_ms", course.standings[j].gap);
+        }
+        json_.EndObject();
+      }
+      json_.EndArray();
+      json_.EndObject();
+    }
+    json_.EndArray();
+  }
+
+  const ReportModel& model_;
+  JsonWriter json_;
+};
+
+}  // namespace
+
+std::string reportJSON(const ReportModel& model) {
+  std::string rep;
+  if (model.hasEvent) rep.reserve(model.room(128, kLapBytes));
+  JsonRenderer(model, rep).render();
+  rep += '\n';
+  return rep;
 }
 
 }  // namespace marvolt

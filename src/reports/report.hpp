@@ -3,10 +3,11 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "frontend/enums.hpp"
 #include "model/data.hpp"
+#include "reports/reportmodel.hpp"
 
 namespace marvolt {
 
@@ -28,48 +29,22 @@ class Report {
   Sections sections;
 };
 
-/// The event's entries by ascending start number; equal numbers keep their order.
-std::vector<const Entry*> entriesByStartNumber(const Event& event);
-/// The entry of a car id, or the placeholder entry.
-const Entry& entryOf(const Event& event, std::uint32_t carid);
-/// The driver of a driver id within an entry, or the placeholder driver.
-const Driver& driverOf(const Entry& entry, std::uint32_t driverid);
-/// Room for a whole report of `data`: `perLine` bytes for each entry line,
-/// classification row and car of a session, and `perCrossing` more for each
-/// crossing (0 when the lap lists are not written).
-std::size_t reportRoom(const Data& data, std::size_t perLine, std::size_t perCrossing);
-/// Appends the session tables the switches select, in session order (a
-/// practice's best laps; a race's classification, then its fastest laps),
-/// then the lap dump; shared by the text and key=value builders.
-template <typename Builder>
-void reportSessions(Builder& builder, const Event& event, const Sections& sections) {
-  for (const Session& session : event.sessions) {
-    if (sections.has(Flag::PRACTICERESULTS) && session.type == SessT::PRACTICE) {
-      builder.reportBestLapResults(event, session, "Practice Results");
-    }
-    if (sections.has(Flag::RACERESULTS) && session.type == SessT::RACE) {
-      builder.reportRaceResults(event, session);
-      builder.reportBestLapResults(event, session, "Race Fastest Laps");
+/// The report of a model in `format`; empty for an unsupported format.
+std::string renderReport(const ReportModel& model, Report::Format format);
+
+/// Renders the session tables in session order (a practice's best laps; a
+/// race's classification, then its fastest laps), then the lap dump when
+/// the model holds it; shared by the table formats.
+template <typename Writer>
+void renderSessions(Writer& writer, const ReportModel& model) {
+  for (const ReportSession& session : model.sessions) {
+    if (session.type == SessT::PRACTICE) writer.bestLaps(session, "Practice Results");
+    if (session.type == SessT::RACE) {
+      writer.results(session);
+      writer.bestLaps(session, "Race Fastest Laps");
     }
   }
-  if (sections.has(Flag::LAPTIMES)) builder.reportDumpLaps(event);
+  if (model.sections.has(Flag::LAPTIMES)) writer.lapDump(model);
 }
-
-/// The whole report of a model built by `Builder`, with room for it reserved
-/// up front (`lapBytes` per lap row); empty when the model has no event.
-template <typename Builder>
-std::string buildReport(const Data& data, const Sections& sections, std::size_t lapBytes) {
-  if (data.events.empty()) return {};
-  Builder report(sections);
-  // The whole report fits without growing: a growing text is copied at every
-  // step, and the pages of room that stay unwritten cost no memory.
-  report.reserve(reportRoom(data, 128, sections.has(Flag::LAPTIMES) ? lapBytes : 0));
-  if (sections.has(Flag::REPLAYINFO)) report.reportReplayInfo(data);
-  report.reportEvent(data);
-  return report.take();
-}
-
-/// First and last name joined by one space.
-std::u16string fullName(const Driver& driver);
 
 }  // namespace marvolt

@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <charconv>
 
-#include <fmt/format.h>
-
 #include "reports/report.hpp"
-#include "timing/timing.hpp"
 
 namespace marvolt {
 
 namespace {
 
-constexpr std::size_t kReserved = 16384;
+// Bytes of report per crossing of the lap tables.
+constexpr std::size_t kLapBytes = 96;
 constexpr char kSeparatorMark = '\x12';
 constexpr std::string_view kProtectedSemicolon = "\xCD\xBE";  // U+037E
 
@@ -70,126 +68,121 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
   return out;
 }
 
-SemiKVReport::SemiKVReport(const Sections& sections) : sections_(sections) { rep_.reserve(kReserved); }
+namespace {
 
-void SemiKVReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
+// Renders the key=value report of a model into one UTF-8 text.
+class SemiKVWriter {
+ public:
+  explicit SemiKVWriter(std::string& out) : rep_(out) {}
 
-void SemiKVReport::append(std::string_view format, std::initializer_list<FmtArg> values) {
-  rformatTo(rep_, format, values);
-}
-
-void SemiKVReport::reportReplayInfo(const Data& data) {
-  rep_ += "table_start;table=Replay Info;\n";
-  append("saver=%s %s;\n", {data.replay.saverFirstName, data.replay.saverLastName});
-  rep_ += "table_end;\n\n";
-}
-
-void SemiKVReport::reportEvent(const Data& data) {
-  const Event& event = data.events.front();
-  if (sections_.has(Flag::EVENTINFO)) {
-    rep_ += "table_start;table=Event Info;\n";
-    append("track=%s;", {event.track});
-    append("carset=%s;\n", {event.carset});
+  void replayInfo(const ReportModel& model) {
+    rep_ += "table_start;table=Replay Info;\n";
+    append("saver=%s %s;\n", {model.saverFirstName, model.saverLastName});
     rep_ += "table_end;\n\n";
   }
-  if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
-  reportSessions(*this, event, sections_);
-}
 
-void SemiKVReport::reportEntryList(const Event& event) {
-  rep_ += "table_start;table=Entry List;\n";
-  for (const Entry* listed : entriesByStartNumber(event)) {
-    const Entry& entry = *listed;
-    append("startnum=%s;", {entry.startNum});
-    append("team=%s;", {entry.team});
-    append("chassis=%s;", {entry.chassis});
-    append("engine=%s;", {entry.engine});
-    append("year=%s;", {entry.year});
-    int n = 0;
-    for (const Driver& driver : entry.drivers) {
-      ++n;
-      append("driver%d_name=%s;", {n, fullName(driver)});
-      append("driver%d_nat=%s;", {n, driver.nat});
-      append("driver%d_remark=%s;\n", {n, driver.remark});
-    }
+  void eventInfo(const ReportModel& model) {
+    rep_ += "table_start;table=Event Info;\n";
+    append("track=%s;", {model.track});
+    append("carset=%s;\n", {model.carset});
+    rep_ += "table_end;\n\n";
   }
-  rep_ += "table_end;\n\n";
-}
 
-void SemiKVReport::reportBestLapResults(const Event& event, const Session& session, std::string_view title) {
-  const std::vector<BestLapResult> rows = session.timing->getBestLapResults();
-  if (rows.empty()) return;
-  rep_ += "table_start;table=";
-  rep_ += title;
-  rep_ += ";\n";
-  int position = 0;
-  for (const BestLapResult& row : rows) {
-    const Entry& entry = entryOf(event, row.carid);
-    const Driver& driver = driverOf(entry, row.driverid);
-    append("pos=%d;", {++position});
-    append("startnum=%s;", {entry.startNum});
-    append("drivername=%s;", {fullName(driver)});
-    append("laptime=%s;", {timeText(row.laptime)});
-    append("gap=%s;", {timeText(static_cast<std::uint32_t>(row.gap))});
-    append("lap=%s;clock=%s;remark=%s;\n", {row.lap, timeText(row.clock), row.remark});
-  }
-  rep_ += "table_end;\n\n";
-}
-
-void SemiKVReport::reportRaceResults(const Event& event, const Session& session) {
-  MARVOLT_ASSERT(session.type == SessT::RACE, "race table of a session that is no race");
-  const std::vector<RaceResult> rows = session.timing->getRaceResults();
-  if (rows.empty()) return;
-  rep_ += "table_start;table=Race Results;\n";
-  int position = 0;
-  for (const RaceResult& row : rows) {
-    const Entry& entry = entryOf(event, row.carid);
-    const Driver& driver = driverOf(entry, row.driverid);
-    append("pos=%d;", {++position});
-    append("startnum=%s;", {entry.startNum});
-    append("drivername=%s;", {fullName(driver)});
-    append("laps=%s;clock=%s;", {row.laps, timeText(row.clock)});
-    append("gap=%s;diff=%s;remark=%s;\n", {timeText(static_cast<std::uint32_t>(row.gap)),
-                                           timeText(static_cast<std::uint32_t>(row.diff)), row.remark});
-  }
-  rep_ += "table_end;\n\n";
-}
-
-void SemiKVReport::reportDumpLaps(const Event& event) {
-  int s = 0;
-  for (const Session& session : event.sessions) {
-    ++s;
-    const std::string type = toString(session.type);
-    for (const TimingEntry& car : session.timing->timing) {
-      const std::int16_t num = entryOf(event, car.carid).startNum;
-      rep_ += "table_start;table_type=laptimes;";
-      append("table=Session %s (%s) Car %d laptimes;", {s, type, num});
-      append("session=%d;startnum=%d;\n", {s, num});
-      // The values of a lap row are a number, two time texts and a flag
-      // text: none can hold a ";" or U+0012, so the protection of rformat
-      // leaves them as they are and the row is written directly.
-      std::uint32_t prev = 0;
-      std::size_t j = 0;
-      char number[24];
-      for (const TimedLap& lap : car.laps) {
-        rep_ += "lap=";
-        rep_.append(number, std::to_chars(number, number + sizeof number, j++).ptr);
-        rep_ += ";laptime=";
-        appendMsecToTime(rep_, lap.clock - prev);
-        rep_ += ";clock=";
-        appendMsecToTime(rep_, lap.clock);
-        rep_ += ";remark=";
-        appendLapFlagStr(rep_, lap.flags);
-        rep_ += ";\n";
-        prev = lap.clock;
+  void entryList(const ReportModel& model) {
+    rep_ += "table_start;table=Entry List;\n";
+    for (const EntryRow& entry : model.entries) {
+      append("startnum=%s;", {entry.startNum});
+      append("team=%s;", {entry.team});
+      append("chassis=%s;", {entry.chassis});
+      append("engine=%s;", {entry.engine});
+      append("year=%s;", {entry.year});
+      int n = 0;
+      for (const DriverRow& driver : entry.drivers) {
+        ++n;
+        append("driver%d_name=%s;", {n, driver.name});
+        append("driver%d_nat=%s;", {n, driver.nat});
+        append("driver%d_remark=%s;\n", {n, driver.remark});
       }
-      rep_ += "table_end;\n\n";
+    }
+    rep_ += "table_end;\n\n";
+  }
+
+  void bestLaps(const ReportSession& session, std::string_view title) {
+    if (session.bestLaps.empty()) return;
+    rep_ += "table_start;table=";
+    rep_ += title;
+    rep_ += ";\n";
+    for (const BestLapRow& row : session.bestLaps) {
+      append("pos=%d;", {row.position});
+      append("startnum=%s;", {row.car.startNum});
+      append("drivername=%s;", {row.car.name});
+      append("laptime=%s;", {timeText(row.lapTime)});
+      append("gap=%s;", {timeText(row.gap)});
+      append("lap=%s;clock=%s;remark=%s;\n", {row.lap, timeText(row.clock), row.remark});
+    }
+    rep_ += "table_end;\n\n";
+  }
+
+  void results(const ReportSession& session) {
+    if (session.results.empty()) return;
+    rep_ += "table_start;table=Race Results;\n";
+    for (const RaceRow& row : session.results) {
+      append("pos=%d;", {row.position});
+      append("startnum=%s;", {row.car.startNum});
+      append("drivername=%s;", {row.car.name});
+      append("laps=%s;clock=%s;", {row.laps, timeText(row.raceTime)});
+      append("gap=%s;diff=%s;remark=%s;\n", {timeText(row.gap), timeText(row.interval), row.remark});
+    }
+    rep_ += "table_end;\n\n";
+  }
+
+  void lapDump(const ReportModel& model) {
+    for (const ReportSession& session : model.sessions) {
+      const std::string type = toString(session.type);
+      for (const LapListRow& list : session.lapLists) {
+        const std::int16_t num = list.car.startNum;
+        rep_ += "table_start;table_type=laptimes;";
+        append("table=Session %s (%s) Car %d laptimes;", {session.number, type, num});
+        append("session=%d;startnum=%d;\n", {session.number, num});
+        // The values of a lap row are a number, two time texts and a flag
+        // text: none can hold a ";" or U+0012, so the protection of rformat
+        // leaves them as they are and the row is written directly.
+        std::size_t j = 0;
+        char number[24];
+        for (const Crossing& crossing : session.courses[list.own].crossings) {
+          rep_ += "lap=";
+          rep_.append(number, std::to_chars(number, number + sizeof number, j++).ptr);
+          rep_ += ";laptime=";
+          appendMsecToTime(rep_, crossing.lapTime);
+          rep_ += ";clock=";
+          appendMsecToTime(rep_, crossing.clock);
+          rep_ += ";remark=";
+          appendLapFlagStr(rep_, crossing.flags);
+          rep_ += ";\n";
+        }
+        rep_ += "table_end;\n\n";
+      }
     }
   }
-}
 
-std::string reportSemiKV(const Data& data, const Sections& sections) {
-  return buildReport<SemiKVReport>(data, sections, 96);
+ private:
+  void append(std::string_view format, std::initializer_list<FmtArg> values) { rformatTo(rep_, format, values); }
+
+  std::string& rep_;
+};
+
+}  // namespace
+
+std::string reportSemiKV(const ReportModel& model) {
+  if (!model.hasEvent) return {};
+  std::string rep;
+  rep.reserve(model.room(128, kLapBytes));
+  SemiKVWriter writer(rep);
+  if (model.sections.has(Flag::REPLAYINFO)) writer.replayInfo(model);
+  if (model.sections.has(Flag::EVENTINFO)) writer.eventInfo(model);
+  if (model.sections.has(Flag::ENTRYLIST)) writer.entryList(model);
+  renderSessions(writer, model);
+  return rep;
 }
 
 }  // namespace marvolt

@@ -1,18 +1,19 @@
 #include "reports/reptxt.hpp"
 
+#include <charconv>
 #include <iterator>
 
 #include <fmt/format.h>
 
 #include "frontend/telvo.hpp"
 #include "reports/report.hpp"
-#include "timing/timing.hpp"
 
 namespace marvolt {
 
 namespace {
 
-constexpr std::size_t kReserved = 16384;
+// Bytes of report per crossing of the lap dump.
+constexpr std::size_t kLapBytes = 44;
 
 // Appends milliseconds as time text right-aligned in `width` columns.
 void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::string_view prefix = {}) {
@@ -21,116 +22,138 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   appendPadded(out, std::string_view(time), width, false);
 }
 
-}  // namespace
-
-TxtReport::TxtReport(const Sections& sections) : sections_(sections) { rep_.reserve(kReserved); }
-
-void TxtReport::reserve(std::size_t bytes) { rep_.reserve(bytes); }
-
-void TxtReport::reportReplayInfo(const Data& data) {
-  rep_ += "Replay Info\n";
-  rep_ += "saver     : ";
-  appendUtf8(rep_, data.replay.saverFirstName);
-  rep_ += ' ';
-  appendUtf8(rep_, data.replay.saverLastName);
-  rep_ += '\n';
+// Appends `text` right-aligned in `width` columns (ASCII only).
+void appendRight(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
 }
 
-void TxtReport::reportEvent(const Data& data) {
-  const Event& event = data.events.front();
-  if (sections_.has(Flag::EVENTINFO)) {
-    rep_ += "Event Info\ntrack     : ";
-    appendUtf8(rep_, event.track);
-    rep_ += "\ncarset    : ";
-    appendUtf8(rep_, event.carset);
-    rep_ += "\n\n";
-  }
-  if (sections_.has(Flag::ENTRYLIST)) reportEntryList(event);
-  rep_ += '\n';
-  reportSessions(*this, event, sections_);
-}
+// Renders the text report of a model into one UTF-8 text.
+class TxtWriter {
+ public:
+  explicit TxtWriter(std::string& out) : rep_(out) {}
 
-void TxtReport::reportEntryList(const Event& event) {
-  rep_ += "Entry List\n\n";
-  rep_ += "Num Team                          Chassis                Engine                  Year\n";
-  rep_ += "      Driver                 NAT    Remark\n";
-  for (const Entry* listed : entriesByStartNumber(event)) {
-    const Entry& entry = *listed;
-    fmt::format_to(std::back_inserter(rep_), "{:>3} ", entry.startNum);
-    appendPadded(rep_, entry.team, 30, true);
-    appendPadded(rep_, entry.chassis, 23, true);
-    appendPadded(rep_, entry.engine, 24, true);
-    fmt::format_to(std::back_inserter(rep_), "{}\n", entry.year);
-    for (const Driver& driver : entry.drivers) {
-      rep_ += "      ";
-      appendPadded(rep_, fullName(driver), 23, true);
-      appendPadded(rep_, driver.nat, 5, true);
-      rep_ += "  ";
-      appendUtf8(rep_, driver.remark);
-      rep_ += '\n';
+  void entryList(const ReportModel& model) {
+    rep_ += "Entry List\n\n";
+    rep_ += "Num Team                          Chassis                Engine                  Year\n";
+    rep_ += "      Driver                 NAT    Remark\n";
+    for (const EntryRow& entry : model.entries) {
+      fmt::format_to(std::back_inserter(rep_), "{:>3} ", entry.startNum);
+      appendPadded(rep_, entry.team, 30, true);
+      appendPadded(rep_, entry.chassis, 23, true);
+      appendPadded(rep_, entry.engine, 24, true);
+      fmt::format_to(std::back_inserter(rep_), "{}\n", entry.year);
+      for (const DriverRow& driver : entry.drivers) {
+        rep_ += "      ";
+        appendPadded(rep_, driver.name, 23, true);
+        appendPadded(rep_, driver.nat, 5, true);
+        rep_ += "  ";
+        appendUtf8(rep_, driver.remark);
+        rep_ += '\n';
+      }
     }
   }
-}
 
-void TxtReport::reportBestLapResults(const Event& event, const Session& session, std::string_view title) {
-  const std::vector<BestLapResult> results = session.timing->getBestLapResults();
-  if (results.empty()) return;
-  rep_ += title;
-  rep_ += "\n\n";
-  rep_ += "Pos Num Driver                     Time        Gap   Lap      Clock    Remark\n";
-  int position = 0;
-  for (const BestLapResult& row : results) {
-    const Entry& entry = entryOf(event, row.carid);
-    const Driver& driver = driverOf(entry, row.driverid);
-    fmt::format_to(std::back_inserter(rep_), "{:>2}. {:>3} ", ++position, entry.startNum);
-    appendPadded(rep_, fullName(driver), 23, true);
-    rep_ += ' ';
-    appendTime(rep_, row.laptime, 9);
-    rep_ += ' ';
-    appendTime(rep_, static_cast<std::uint32_t>(row.gap), 9);
-    fmt::format_to(std::back_inserter(rep_), " {:>4} ", row.lap);
-    appendTime(rep_, row.clock, 12);
-    rep_ += "  ";
-    appendUtf8(rep_, row.remark);
+  void bestLaps(const ReportSession& session, std::string_view title) {
+    if (session.bestLaps.empty()) return;
+    rep_ += title;
+    rep_ += "\n\n";
+    rep_ += "Pos Num Driver                     Time        Gap   Lap      Clock    Remark\n";
+    for (const BestLapRow& row : session.bestLaps) {
+      fmt::format_to(std::back_inserter(rep_), "{:>2}. {:>3} ", row.position, row.car.startNum);
+      appendPadded(rep_, row.car.name, 23, true);
+      rep_ += ' ';
+      appendTime(rep_, row.lapTime, 9);
+      rep_ += ' ';
+      appendTime(rep_, row.gap, 9);
+      fmt::format_to(std::back_inserter(rep_), " {:>4} ", row.lap);
+      appendTime(rep_, row.clock, 12);
+      rep_ += "  ";
+      appendUtf8(rep_, row.remark);
+      rep_ += '\n';
+    }
     rep_ += '\n';
   }
-  rep_ += '\n';
-}
 
-void TxtReport::reportRaceResults(const Event& event, const Session& session) {
-  const std::vector<RaceResult> results = session.timing->getRaceResults();
-  if (results.empty()) return;
-  rep_ += "Race Results\n\n";
-  rep_ += "Pos Num Driver                  Laps     Clock        Gap       Diff   Remark\n";
-  int position = 0;
-  for (const RaceResult& row : results) {
-    const Entry& entry = entryOf(event, row.carid);
-    const Driver& driver = driverOf(entry, row.driverid);
-    fmt::format_to(std::back_inserter(rep_), "{:>2}. {:>3} ", ++position, entry.startNum);
-    appendPadded(rep_, fullName(driver), 23, true);
-    fmt::format_to(std::back_inserter(rep_), " {:>3} ", row.laps);
-    appendTime(rep_, row.clock, 12);
-    rep_ += ' ';
-    appendTime(rep_, static_cast<std::uint32_t>(row.gap), 9);
-    rep_ += ' ';
-    appendTime(rep_, static_cast<std::uint32_t>(row.diff), 10, "-");
-    rep_ += "  ";
-    appendUtf8(rep_, row.remark);
+  void results(const ReportSession& session) {
+    if (session.results.empty()) return;
+    rep_ += "Race Results\n\n";
+    rep_ += "Pos Num Driver                  Laps     Clock        Gap       Diff   Remark\n";
+    for (const RaceRow& row : session.results) {
+      fmt::format_to(std::back_inserter(rep_), "{:>2}. {:>3} ", row.position, row.car.startNum);
+      appendPadded(rep_, row.car.name, 23, true);
+      fmt::format_to(std::back_inserter(rep_), " {:>3} ", row.laps);
+      appendTime(rep_, row.raceTime, 12);
+      rep_ += ' ';
+      appendTime(rep_, row.gap, 9);
+      rep_ += ' ';
+      appendTime(rep_, row.interval, 10, "-");
+      rep_ += "  ";
+      appendUtf8(rep_, row.remark);
+      rep_ += '\n';
+    }
     rep_ += '\n';
   }
-  rep_ += '\n';
-}
 
-void TxtReport::reportDumpLaps(const Event& event) {
-  std::size_t position = 0;
-  for (const Session& session : event.sessions) {
-    fmt::format_to(std::back_inserter(rep_), "Session {} ({}) Laptimes\n\n", ++position, toString(session.type));
-    session.timing->appendDumpLaps(rep_);
+  void lapDump(const ReportModel& model) {
+    for (const ReportSession& session : model.sessions) {
+      fmt::format_to(std::back_inserter(rep_), "Session {} ({}) Laptimes\n\n", session.number, toString(session.type));
+      for (const LapListRow& list : session.lapLists) lapLines(list, session.courses[list.first]);
+    }
   }
-}
 
-std::string reportTXT(const Data& data, const Sections& sections) {
-  return buildReport<TxtReport>(data, sections, 44);
+ private:
+  // "Car number N laptimes", then "%3s: %9s  %s" per crossing with the
+  // index, the lap time and the flags, then an empty line.
+  void lapLines(const LapListRow& list, const CarCourse& course) {
+    char number[24];
+    rep_ += "Car number ";
+    rep_.append(number, std::to_chars(number, number + sizeof number, list.car.startNum).ptr);
+    rep_ += " laptimes\n";
+    char time[kTimeChars];
+    for (std::size_t j = 0; j < course.crossings.size(); ++j) {
+      const Crossing& crossing = course.crossings[j];
+      appendRight(rep_, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
+      rep_ += ": ";
+      appendRight(rep_, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
+      rep_ += "  ";
+      appendLapFlagStr(rep_, crossing.flags);
+      rep_ += '\n';
+    }
+    rep_ += '\n';
+  }
+
+  std::string& rep_;
+};
+
+}  // namespace
+
+std::string reportTXT(const ReportModel& model) {
+  if (!model.hasEvent) return {};
+  std::string rep;
+  // The whole report fits without growing: a growing text is copied at every
+  // step, and the pages of room that stay unwritten cost no memory.
+  rep.reserve(model.room(128, kLapBytes));
+  const Sections& sections = model.sections;
+  if (sections.has(Flag::REPLAYINFO)) {
+    rep += "Replay Info\nsaver     : ";
+    appendUtf8(rep, model.saverFirstName);
+    rep += ' ';
+    appendUtf8(rep, model.saverLastName);
+    rep += '\n';
+  }
+  if (sections.has(Flag::EVENTINFO)) {
+    rep += "Event Info\ntrack     : ";
+    appendUtf8(rep, model.track);
+    rep += "\ncarset    : ";
+    appendUtf8(rep, model.carset);
+    rep += "\n\n";
+  }
+  TxtWriter writer(rep);
+  if (sections.has(Flag::ENTRYLIST)) writer.entryList(model);
+  rep += '\n';
+  renderSessions(writer, model);
+  return rep;
 }
 
 }  // namespace marvolt

@@ -25,43 +25,6 @@ std::int32_t signedDiff(std::uint32_t a, std::uint32_t b) { return static_cast<s
 
 std::vector<TimedLap> noLaps;
 
-// The longest time text: "1193:02:47.295".
-constexpr std::size_t kTimeChars = 16;
-
-// Writes the time text of milliseconds at `p` (room for kTimeChars) and
-// returns its end. Digit by digit: this runs for every lap of the lap dumps.
-char* writeTime(char* p, std::uint32_t ms) {
-  if (ms == NOTIME) {
-    for (const char c : {'-', '.', '-', '-', '-'}) *p++ = c;
-    return p;
-  }
-  const std::uint32_t hours = ms / 3600000;
-  const std::uint32_t minutes = ms / 60000 % 60;
-  const std::uint32_t seconds = ms / 1000 % 60;
-  const std::uint32_t millis = ms % 1000;
-  const auto two = [&p](std::uint32_t v) {
-    *p++ = static_cast<char>('0' + v / 10);
-    *p++ = static_cast<char>('0' + v % 10);
-  };
-  if (hours != 0) {
-    p = std::to_chars(p, p + 4, hours).ptr;
-    *p++ = ':';
-    two(minutes);
-    *p++ = ':';
-    two(seconds);
-  } else if (minutes != 0) {
-    p = std::to_chars(p, p + 2, minutes).ptr;
-    *p++ = ':';
-    two(seconds);
-  } else {
-    p = std::to_chars(p, p + 2, seconds).ptr;
-  }
-  *p++ = '.';
-  *p++ = static_cast<char>('0' + millis / 100);
-  two(millis % 100);
-  return p;
-}
-
 // Rows from this many cells up are sorted by their clocks' bytes: linear
 // in the row, where a comparison sort grows with the row's logarithm.
 constexpr std::size_t kRadixRow = 256;
@@ -100,34 +63,6 @@ void appendRight(std::string& out, std::string_view text, std::size_t width) {
 std::u16string TimedLap::timeStr() const { return msecToTime(clock); }
 
 std::u16string TimedLap::flagStr() const { return lapFlagStr(flags); }
-
-void appendMsecToTime(std::string& out, std::uint32_t ms) {
-  char text[kTimeChars];
-  out.append(text, writeTime(text, ms));
-}
-
-std::u16string msecToTime(std::uint32_t ms) {
-  std::string text;
-  appendMsecToTime(text, ms);
-  return std::u16string(text.begin(), text.end());
-}
-
-void appendLapFlagStr(std::string& out, LapFlag flags) {
-  const std::size_t start = out.size();
-  const auto add = [&out, start](std::string_view name) {
-    if (out.size() != start) out += ' ';
-    out += name;
-  };
-  if (hasFlag(flags, LapFlag::OFFTRACK)) add("Off Track");
-  if (hasFlag(flags, LapFlag::INVALID)) add("Invalid");
-  if (hasFlag(flags, LapFlag::UNKNOWN)) add("Unknown");
-}
-
-std::u16string lapFlagStr(LapFlag flags) {
-  std::string text;
-  appendLapFlagStr(text, flags);
-  return std::u16string(text.begin(), text.end());
-}
 
 // ---------------------------------------------------------------- orders
 
@@ -185,9 +120,11 @@ BestLapResult Timing::bestlap(const TimingEntry& entry) const {
     const std::uint32_t laptime = lap.clock - prev;
     prev = lap.clock;
     if (i == 0 || hasFlag(lap.flags, LapFlag::INVALID)) continue;
-    // A later lap that is not slower replaces the best so far.
+    // A later lap that is not slower replaces the best so far; the time was
+    // first set by the first lap of the best time.
     if (!found || laptime <= best.laptime) {
-      best = {entry.carid, entry.driverid, lapIndex(i), laptime, lap.clock, -1, lapFlagStr(lap.flags)};
+      const std::uint32_t firstClock = found && laptime == best.laptime ? best.firstClock : lap.clock;
+      best = {entry.carid, entry.driverid, lapIndex(i), laptime, lap.clock, -1, lapFlagStr(lap.flags), firstClock};
       found = true;
     }
   }
@@ -305,6 +242,15 @@ RaceHistory Timing::raceHistory() const {
   return history;
 }
 
+std::unordered_map<std::uint32_t, std::uint32_t> Timing::lapsLed() const {
+  requireRace();
+  std::unordered_map<std::uint32_t, std::uint32_t> led;
+  for (std::size_t j = 1; j < raceLapTable.size(); ++j) {
+    if (!raceLapTable[j].empty()) ++led[raceLapTable[j].front().carid];
+  }
+  return led;
+}
+
 const std::vector<TimedLap>& Timing::laptimes(std::uint32_t carid) const {
   for (const TimingEntry& car : timing) {
     if (car.carid == carid) return car.laps;
@@ -324,7 +270,7 @@ void Timing::appendLapLines(std::string& out, const std::vector<TimedLap>& laps,
     // "%3s: %9s  %s\n" with the index, the lap time and the flags.
     appendRight(out, std::string_view(number, std::to_chars(number, number + sizeof number, i).ptr), 3);
     out += ": ";
-    appendRight(out, std::string_view(time, writeTime(time, laps[i].clock - prev)), 9);
+    appendRight(out, std::string_view(time, writeMsecToTime(time, laps[i].clock - prev)), 9);
     out += "  ";
     appendLapFlagStr(out, laps[i].flags);
     out += '\n';

@@ -11,23 +11,9 @@
 
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
+#include "timing/timetext.hpp"
 
 namespace marvolt {
-
-/// Flags of a timed lap (a bit set).
-enum class LapFlag : std::uint8_t { NONE = 0, UNKNOWN = 0x01, INVALID = 0x10, OFFTRACK = 0x40 };
-
-/// The union of two flag sets.
-constexpr LapFlag operator|(LapFlag a, LapFlag b) {
-  return static_cast<LapFlag>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
-}
-/// Whether `set` holds every bit of `bit`.
-constexpr bool hasFlag(LapFlag set, LapFlag bit) {
-  return (static_cast<std::uint8_t>(set) & static_cast<std::uint8_t>(bit)) == static_cast<std::uint8_t>(bit);
-}
-
-/// The "no time" value; prints as "-.---".
-inline constexpr std::uint32_t NOTIME = 0x80000001u;
 
 /// One crossing of the line.
 struct TimedLap {
@@ -70,6 +56,7 @@ struct BestLapResult {
   std::uint32_t clock = 0;
   std::int32_t gap = 0;
   std::u16string remark;
+  std::uint32_t firstClock = 0;   ///< when the car first set its best time (`clock` is the last)
 
   /// Order by lap time.
   bool operator<(const BestLapResult& other) const { return laptime < other.laptime; }
@@ -147,6 +134,9 @@ class Timing {
   /// it led; the session must be a race. Of two lap lists with one car id,
   /// the crossing made first on each crossing number counts.
   RaceHistory raceHistory() const;
+  /// The laps each car id led, as raceHistory() counts them, without the
+  /// standings; the session must be a race.
+  std::unordered_map<std::uint32_t, std::uint32_t> lapsLed() const;
   /// The first lap list of every car id, as laptimes() finds them, in one pass.
   FirstLapLists firstLapLists() const;
   /// Appends the text of laptimesStr as UTF-8.
@@ -177,14 +167,5 @@ class TimingGPL : public Timing {
   /// The flags of a raw flag byte.
   static LapFlag toLF(std::uint8_t raw);
 };
-
-/// Time text of milliseconds: "-.---" for NOTIME, else [h:]mm:ss.mmm shortened.
-std::u16string msecToTime(std::uint32_t ms);
-/// Appends the time text of milliseconds as UTF-8.
-void appendMsecToTime(std::string& out, std::uint32_t ms);
-/// The texts of the set flags, joined by spaces.
-std::u16string lapFlagStr(LapFlag flags);
-/// Appends the texts of the set flags, joined by spaces.
-void appendLapFlagStr(std::string& out, LapFlag flags);
 
 }  // namespace marvolt

@@ -66,6 +66,10 @@ TEST(HtmlReport, SamplePageIsWellFormed) {
   ASSERT_TRUE(xml.wellFormed());
   EXPECT_EQ(xml.texts("(//h:table)[1]/h:tbody/h:tr/h:td[6]").size(), 18u);
   EXPECT_EQ(xml.texts("//s:svg").size(), 3u);
+  // A lapped car's gap is the laps it is behind.
+  EXPECT_EQ(xml.texts("//h:h2[starts-with(@id, 'race-')]/following::h:table[1]/h:tbody/h:tr"
+                      "[h:td[3] = 'Guy Ligier' or h:td[3] = 'Denny Hulme']/h:td[6]"),
+            (std::vector<std::string>{"+1 lap", "+3 laps"}));
 }
 
 TEST(HtmlReport, SectionsFollowTheSwitches) {

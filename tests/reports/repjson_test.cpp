@@ -1,24 +1,19 @@
-// The JSON report through the built binary: the same rows and values as the
-// text report, the race history, escaping of any name byte, the schema, and
-// no partial document for a damaged replay.
+// The JSON report: the members of a model's rows, escaping of any name byte
+// through the built binary, and the schema.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include <fmt/format.h>
 #include "reports/jsonlib.hpp"
 
 #include "frontend/telvo.hpp"
 #include "model/data.hpp"
-#include "reports/repjson.hpp"
+#include "reports/report.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
-#include "timing/timing.hpp"
 
 namespace {
 
@@ -40,146 +35,36 @@ rapidjson::Document parse(const std::string& text) {
 
 std::string str(const Value& v) { return std::string(v.GetString(), v.GetStringLength()); }
 
-std::string time(const Value& ms) {
-  std::string text;
-  marvolt::appendMsecToTime(text, ms.IsNull() ? marvolt::NOTIME : ms.GetUint());
-  return text;
-}
-
-std::string padded(const std::string& utf8, std::size_t width, bool left = true) {
-  std::string out;
-  marvolt::appendPadded(out, std::string_view(utf8), width, left);
-  return out;
-}
-
-// The text report as its layout prints the values of the JSON document.
-std::string textOf(const Value& doc) {
-  std::string out = "Replay Info\nsaver     : " + str(doc["replay"]["saver"]) + "\n";
-  out += "Event Info\ntrack     : " + str(doc["event"]["track"]) + "\ncarset    : " + str(doc["event"]["carset"]);
-  out += "\n\nEntry List\n\nNum Team                          Chassis                Engine                  Year\n"
-         "      Driver                 NAT    Remark\n";
-  for (const Value& e : doc["entries"].GetArray()) {
-    out += fmt::format("{:>3} ", e["start_number"].GetInt()) + padded(str(e["team"]), 30) +
-           padded(str(e["chassis"]), 23) + padded(str(e["engine"]), 24) + fmt::format("{}\n", e["year"].GetInt());
-    for (const Value& d : e["drivers"].GetArray()) {
-      out += "      " + padded(str(d["name"]), 23) + padded(str(d["nationality"]), 5) + "  " + str(d["remark"]) + "\n";
-    }
-  }
-  out += '\n';
-  const auto bestLaps = [&out](const Value& rows, const char* title) {
-    if (rows.Empty()) return;
-    out += std::string(title) + "\n\nPos Num Driver                     Time        Gap   Lap      Clock    Remark\n";
-    for (const Value& r : rows.GetArray()) {
-      out += fmt::format("{:>2}. {:>3} ", r["position"].GetUint(), r["start_number"].GetInt()) +
-             padded(str(r["driver"]), 23) + " " + padded(time(r["lap_time_ms"]), 9, false) + " " +
-             padded(time(r["gap_ms"]), 9, false) + fmt::format(" {:>4} ", r["lap"].GetInt()) +
-             padded(time(r["clock_ms"]), 12, false) + "  " + str(r["remark"]) + "\n";
-    }
-    out += '\n';
-  };
-  for (const Value& s : doc["sessions"].GetArray()) {
-    if (str(s["type"]) == "PRACTICE") bestLaps(s["best_laps"], "Practice Results");
-    if (str(s["type"]) != "RACE") continue;
-    if (!s["results"].Empty()) {
-      out += "Race Results\n\nPos Num Driver                  Laps     Clock        Gap       Diff   Remark\n";
-      for (const Value& r : s["results"].GetArray()) {
-        out += fmt::format("{:>2}. {:>3} ", r["position"].GetUint(), r["start_number"].GetInt()) +
-               padded(str(r["driver"]), 23) + fmt::format(" {:>3} ", r["laps"].GetInt()) +
-               padded(time(r["race_time_ms"]), 12, false) + " " + padded(time(r["gap_ms"]), 9, false) + " " +
-               padded("-" + time(r["interval_ms"]), 10, false) + "  " + str(r["remark"]) + "\n";
-      }
-      out += '\n';
-    }
-    bestLaps(s["best_laps"], "Race Fastest Laps");
-  }
-  for (const Value& s : doc["sessions"].GetArray()) {
-    out += fmt::format("Session {} ({}) Laptimes\n\n", s["number"].GetUint(), str(s["type"]));
-    for (const Value& car : s["laps"].GetArray()) {
-      out += fmt::format("Car number {} laptimes\n", car["start_number"].GetInt());
-      for (const Value& lap : car["laps"].GetArray()) {
-        std::string flags;
-        for (const Value& f : lap["flags"].GetArray()) flags += (flags.empty() ? "" : " ") + str(f);
-        out += fmt::format("{:>3}: {:>9}  {}\n", lap["lap"].GetUint(), time(lap["lap_time_ms"]), flags);
-      }
-      out += '\n';
-    }
-  }
-  return out;
-}
-
-TEST(JsonReport, SameRowsAndValuesAsTheTextReport) {
-  const RunResult text = run({"--cst", kSampleCarset, "--laps", kSample});
-  const RunResult json = run({"--cst", kSampleCarset, "--format=json", "--laps", kSample});
-  ASSERT_EQ(json.status, 0);
-  EXPECT_EQ(json.err, "");
-  const rapidjson::Document doc = parse(json.out);
-  EXPECT_EQ(str(doc["schema"]), "marvolt-report/1");
-  EXPECT_EQ(textOf(doc), text.out);
-
-  // Without --laps no session has lap lists; --no-header drops replay and event only.
-  const rapidjson::Document plain = parse(run({"--cst", kSampleCarset, "--format=json", kSample}).out);
-  rapidjson::Document bare = parse(run({"--cst", kSampleCarset, "--no-header", "--format=json", kSample}).out);
-  for (const Value& s : plain["sessions"].GetArray()) EXPECT_FALSE(s.HasMember("laps"));
-  EXPECT_FALSE(bare.HasMember("replay") || bare.HasMember("event"));
-  bare.AddMember("replay", Value(plain["replay"], bare.GetAllocator()), bare.GetAllocator());
-  bare.AddMember("event", Value(plain["event"], bare.GetAllocator()), bare.GetAllocator());
-  EXPECT_TRUE(bare == plain);
-}
-
-// A race of five cars in lap-list order 1, 4, 2, 3, 5: car 1 leads two laps
-// and stops while leading; car 2 wins, car 4 ties it on crossings 0 and 2
-// and stays ahead there by lap-list order; car 3 is lapped; car 5 never
-// crosses the line.
-ReplayBuilder raceOfFive() {
-  ReplayBuilder b;
-  b.addSlot(kRace, 4, 604800.0f);
-  for (std::uint32_t id = 1; id <= 5; ++id) b.addDriver(10 + id, id, "Driver", std::to_string(id)).driverid = id;
-  b.sessions.push_back({CarLapsRec::fromClocks(1, {10, 100, 190}),
-                        CarLapsRec::fromClocks(4, {12, 110, 200, 295, 381}),
-                        CarLapsRec::fromClocks(2, {12, 105, 200, 290, 380}),
-                        CarLapsRec::fromClocks(3, {15, 140, 300, 460}), CarLapsRec{5, {}}});
-  return b;
-}
-
-TEST(JsonReport, RaceHistoryOfLappedRetiredAndTiedCars) {
-  const rapidjson::Document doc = parse(runReplay(raceOfFive(), {"--format=json", "--laps"}).out);
-  const Value& race = doc["sessions"][0u];
-  // car id -> (position, gap to the leader) after each crossing
-  std::map<unsigned, std::vector<std::pair<unsigned, unsigned>>> standings;
-  for (const Value& car : race["laps"].GetArray()) {
-    auto& list = standings[car["car_id"].GetUint()];
-    for (const Value& lap : car["laps"].GetArray()) {
-      list.emplace_back(lap["position"].GetUint(), lap["gap_to_leader_ms"].GetUint());
-    }
-  }
-  using S = std::vector<std::pair<unsigned, unsigned>>;
-  EXPECT_EQ(standings, (std::map<unsigned, S>{{1, {{1, 0}, {1, 0}, {1, 0}}},
-                                               {2, {{3, 2}, {2, 5}, {3, 10}, {1, 0}, {1, 0}}},
-                                               {3, {{4, 5}, {4, 40}, {4, 110}, {3, 170}}},
-                                               {4, {{2, 2}, {3, 10}, {2, 10}, {2, 5}, {2, 1}}},
-                                               {5, {}}}));
-  // car id, laps, race time, gap, interval (-1: null), remark, laps led, best lap
-  using Row = std::tuple<unsigned, int, unsigned, unsigned, long, std::string, unsigned, unsigned>;
-  std::vector<Row> results;
-  for (const Value& r : race["results"].GetArray()) {
-    results.emplace_back(r["car_id"].GetUint(), r["laps"].GetInt(), r["race_time_ms"].GetUint(),
-                         r["gap_ms"].GetUint(), r["interval_ms"].IsNull() ? -1L : r["interval_ms"].GetInt64(),
-                         str(r["remark"]), r["laps_led"].GetUint(), r["best_lap_ms"].GetUint());
-  }
-  EXPECT_EQ(results, (std::vector<Row>{{2, 4, 370, 0, 0, "", 2, 90},
-                                       {4, 4, 371, 1, 1, "", 0, 86},
-                                       {3, 3, 450, 80, 165, "", 0, 125},
-                                       {1, 2, 180, 0, -1, "DNF", 2, 90}}));
-  // Only a race has standings; a car without a valid lap has no best lap.
-  ReplayBuilder practice = raceOfFive();
-  practice.weekend.slots = {{kPractice, 0x7FFF, testsupport::floatBits(1800.0f)},
-                            {kRace, 1, testsupport::floatBits(604800.0f)}};
-  practice.sessions.push_back({CarLapsRec{1, {lapWord(10), lapWord(100, 0x10)}}});
-  const rapidjson::Document two = parse(runReplay(practice, {"--format=json", "--laps"}).out);
-  EXPECT_FALSE(two["sessions"][0u].HasMember("results"));
-  EXPECT_FALSE(two["sessions"][0u]["laps"][0u]["laps"][0u].HasMember("position"));
-  EXPECT_TRUE(two["sessions"][1u]["results"][0u]["best_lap_ms"].IsNull());
-  EXPECT_TRUE(two["sessions"][1u]["best_laps"].Empty());
+TEST(JsonReport, RendersTheRowsOfAModel) {
+  using namespace marvolt;
+  ReportModel model;
+  model.sections = Sections().set(Flag::LAPTIMES, true).set(Flag::ENTRYLIST, false);
+  model.hasEvent = true;
+  model.saverFirstName = u"A";
+  model.saverLastName = u"B";
+  model.track = u"t";
+  model.carset = u"c";
+  model.sessions.resize(2);
+  model.sessions[0] = {1, SessT::PRACTICE, true, {}, {}, {}, {}, 0, 0, 0};
+  ReportSession& race = model.sessions[1];
+  race.number = 2;
+  race.type = SessT::RACE;
+  race.classified = true;
+  const CarRef car{7, 3, kNotListed, kNotListed, u"X Y"};
+  race.results.push_back({1, car, 9, 1000, 0, NOTIME, u"DNF", 2, NOTIME, 1, 0});
+  race.courses.push_back({7, {{5, 5, LapFlag::OFFTRACK | LapFlag::UNKNOWN}}, {{1, 0, 5}}});
+  race.lapLists.push_back({car, 0, 0});
+  const std::string sessions =
+      R"("sessions":[{"number":1,"type":"PRACTICE","best_laps":[],"laps":[]},{"number":2,"type":"RACE",)"
+      R"("best_laps":[],"results":[{"position":1,"start_number":3,"car_id":7,"driver":"X Y","laps":9,)"
+      R"("race_time_ms":1000,"gap_ms":0,"interval_ms":null,"remark":"DNF","laps_led":2,"best_lap_ms":null,)"
+      R"("laps_behind":1}],"laps":[{"car_id":7,"start_number":3,"driver":"X Y","laps":[{"lap":0,"lap_time_ms":5,)"
+      R"("clock_ms":5,"flags":["Off Track","Unknown"],"position":1,"gap_to_leader_ms":0}]}]}]})"
+      "\n";
+  EXPECT_EQ(renderReport(model, Report::Format::JSON),
+            R"({"schema":"marvolt-report/1","replay":{"saver":"A B"},"event":{"track":"t","carset":"c"},)" + sessions);
+  model.sections.set(Flag::REPLAYINFO, false).set(Flag::EVENTINFO, false);
+  EXPECT_EQ(renderReport(model, Report::Format::JSON), R"({"schema":"marvolt-report/1",)" + sessions);
 }
 
 // Names holding every control byte, quotes, backslashes, semicolons and
@@ -231,26 +116,12 @@ TEST(JsonReport, AnyNameByteGivesValidJsonThatRoundTrips) {
 TEST(JsonReport, ModelWithoutEventIsStillADocument) {
   const auto model = std::make_unique<marvolt::DataGPL>();
   model->replay.saverFirstName.push_back(u'A');
-  EXPECT_EQ(marvolt::reportJSON(*model),
-            "{\"schema\":\"marvolt-report/1\",\"replay\":{\"saver\":\"A \"},\"entries\":[],\"sessions\":[]}\n");
-  EXPECT_EQ(marvolt::reportJSON(*model, marvolt::Sections().set(marvolt::Flag::REPLAYINFO, false)),
-            "{\"schema\":\"marvolt-report/1\",\"entries\":[],\"sessions\":[]}\n");
-}
-
-TEST(JsonReport, DamagedReplayLeavesTheOutputFileAsItWas) {
-  TempDir dir;
-  Bytes damaged = raceOfFive().build();
-  damaged.resize(damaged.size() - 7);
-  writeFile(dir.file("bad.rpy"), damaged);
-  writeText(dir.file("out.json"), "old report\n");
-  const RunResult text = runIn(dir, {"--force", "-o", "out.json", "bad.rpy"});
-  const RunResult json = runIn(dir, {"--force", "-o", "out.json", "--format=json", "bad.rpy"});
-  EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.status, text.status);
-  EXPECT_NE(json.err, "");
-  EXPECT_EQ(json.err, text.err);
-  EXPECT_EQ(json.out, "");
-  EXPECT_EQ(readFile(dir.file("out.json")), "old report\n");
+  const auto json = [&model](const marvolt::Sections& sections) {
+    return marvolt::Report(*model, marvolt::Report::Format::JSON, sections).toString();
+  };
+  EXPECT_EQ(json({}), R"({"schema":"marvolt-report/1","replay":{"saver":"A "},"entries":[],"sessions":[]})" "\n");
+  EXPECT_EQ(json(marvolt::Sections().set(marvolt::Flag::REPLAYINFO, false)),
+            R"({"schema":"marvolt-report/1","entries":[],"sessions":[]})" "\n");
 }
 
 // Every document validates against docs/report.schema.json (checked by
@@ -274,7 +145,7 @@ TEST(JsonReport, OutputsFollowTheSchema) {
   keep("five.json", runReplay(raceOfFive(), {"--format=json", "--laps"}));
   keep("hostile.json", runReplay(hostileNames(), {"--format=json", "--laps"}, kHostileCarset));
   keep("empty.json", runReplay(ReplayBuilder(), {"--format=json", "--laps"}));
-  writeText(dir.file("no-event.json"), marvolt::reportJSON(marvolt::DataGPL()));
+  writeText(dir.file("no-event.json"), marvolt::Report(marvolt::DataGPL(), marvolt::Report::Format::JSON).toString());
   files += " " + dir.file("no-event.json");
   const std::string command = "/usr/bin/python3 " + kSource + "/tests/reports/validate_report.py " + kSource +
                               "/docs/report.schema.json" + files + " 2>&1";

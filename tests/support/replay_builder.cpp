@@ -202,6 +202,17 @@ Bytes ReplayBuilder::content() const {
 
 Bytes ReplayBuilder::build() const { return outerFile(versionWord, content()); }
 
+ReplayBuilder raceOfFive() {
+  ReplayBuilder b;
+  b.addSlot(kRace, 4, 604800.0f);
+  for (std::uint32_t id = 1; id <= 5; ++id) b.addDriver(10 + id, id, "Driver", std::to_string(id)).driverid = id;
+  b.sessions.push_back({CarLapsRec::fromClocks(1, {10, 100, 190}),
+                        CarLapsRec::fromClocks(4, {12, 110, 200, 295, 381}),
+                        CarLapsRec::fromClocks(2, {12, 105, 200, 290, 380}),
+                        CarLapsRec::fromClocks(3, {15, 140, 300, 460}), CarLapsRec{5, {}}});
+  return b;
+}
+
 void writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) throw std::runtime_error("cannot write " + path);

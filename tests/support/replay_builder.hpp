@@ -142,6 +142,12 @@ struct ReplayBuilder {
   Bytes build() const;
 };
 
+/// A race of five cars (car ids 1 to 5 with start numbers 11 to 15) in
+/// lap-list order 1, 4, 2, 3, 5: car 1 leads two laps and stops while
+/// leading; car 2 wins, car 4 ties it on crossings 0 and 2 and stays ahead
+/// there by lap-list order; car 3 is lapped; car 5 never crosses the line.
+ReplayBuilder raceOfFive();
+
 /// Writes bytes to a file (throws on failure).
 void writeFile(const std::string& path, const Bytes& bytes);
 /// Writes text to a file.

@@ -1,0 +1,151 @@
+// What a report of one replay prints, worked out once: the replay, the
+// event, the entry list and every session's classifications and lap lists,
+// already resolved to start numbers, names and integer milliseconds. Every
+// report format renders this model and computes nothing of its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frontend/enums.hpp"
+#include "model/data.hpp"
+#include "timing/timetext.hpp"
+
+namespace marvolt {
+
+/// The place of a car without entry, or of a driver not found in its entry.
+inline constexpr std::uint32_t kNotListed = 0xFFFFFFFFu;
+
+/// One driver of an entry.
+struct DriverRow {
+  std::uint32_t driverid = 0;
+  std::u16string firstName;
+  std::u16string lastName;
+  std::u16string name;   ///< first and last name joined by one space
+  std::u16string nat;
+  std::u16string remark;
+};
+
+/// One car of the entry list.
+struct EntryRow {
+  std::uint32_t carid = 0;
+  std::int16_t startNum = 0;
+  std::uint32_t make = 0;
+  std::u16string team;
+  std::u16string chassis;
+  std::u16string engine;
+  std::int16_t year = 0;
+  std::vector<DriverRow> drivers;
+};
+
+/// The car of a row and the driver it names.
+struct CarRef {
+  std::uint32_t carid = 0;
+  std::int16_t startNum = 0;           ///< 0 for a car without entry
+  std::uint32_t listed = kNotListed;   ///< the car's place in the entry list (the first entry of its id)
+  std::uint32_t driver = kNotListed;   ///< the driver's place among the entry's drivers
+  std::u16string name;                 ///< the driver's first and last name joined by one space
+};
+
+/// One row of a best-lap classification.
+struct BestLapRow {
+  std::uint32_t position = 0;   ///< from 1
+  CarRef car;
+  std::int16_t lap = 0;         ///< the index of the crossing that ended the best lap
+  std::uint32_t lapTime = 0;
+  std::uint32_t gap = 0;        ///< behind the fastest lap of the classification
+  std::uint32_t clock = 0;      ///< when the best lap ended (the last lap of that time)
+  std::uint32_t firstClock = 0; ///< when the car first set its best time
+  std::u16string remark;        ///< the best lap's flags as text
+};
+
+/// One row of a race classification.
+struct RaceRow {
+  std::uint32_t position = 0;   ///< from 1
+  CarRef car;
+  std::int16_t laps = 0;
+  std::uint32_t raceTime = 0;
+  std::uint32_t gap = 0;                ///< behind the winner, or the leader of the car's last lap (DNF)
+  std::uint32_t interval = 0;           ///< behind the car ahead on the same lap; NOTIME for none
+  std::u16string remark;                ///< "DNF" or empty
+  std::uint32_t lapsLed = 0;
+  std::uint32_t bestLap = NOTIME;       ///< the car's best valid lap; NOTIME for none
+  std::int32_t lapsBehind = 0;          ///< the winner's laps minus the car's
+  std::uint32_t course = kNotListed;    ///< the course of the car's first lap list, when built
+};
+
+/// One crossing of the line and the lap it ended.
+struct Crossing {
+  std::uint32_t lapTime = 0;   ///< since the previous crossing; for the first, its clock
+  std::uint32_t clock = 0;
+  LapFlag flags = LapFlag::NONE;
+};
+
+/// Where a car stood in a race after one crossing number.
+struct RaceStanding {
+  std::int32_t position = 0;       ///< among the cars that made this crossing number, in clock order
+  std::uint32_t gap = 0;           ///< behind the first car to make it
+  std::uint32_t raceTime = NOTIME; ///< since the race's first crossing; NOTIME when the car's lap list lacks it
+};
+
+/// The crossings of one lap list of a session.
+struct CarCourse {
+  std::uint32_t carid = 0;
+  std::vector<Crossing> crossings;
+  std::vector<RaceStanding> standings;   ///< with the race history, first list of a car id: after each crossing number
+};
+
+/// One lap list of the lap dump: its car and its courses. A car id with two
+/// lap lists shows the crossings of its first in the text, JSON and HTML
+/// lap dumps, and each list's own in the key=value lap tables.
+struct LapListRow {
+  CarRef car;
+  std::uint32_t own = 0;     ///< the list's own course in the session's courses
+  std::uint32_t first = 0;   ///< the course of the first lap list of its car id
+};
+
+/// One session with what the sections ask of it.
+struct ReportSession {
+  std::size_t number = 0;     ///< the place in the event, from 1
+  SessT type = SessT::TESTING;
+  bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
+  std::vector<BestLapRow> bestLaps;
+  std::vector<RaceRow> results;
+  std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race history
+  std::vector<LapListRow> lapLists;  ///< with the lap dump: every lap list, in the replay's order
+  std::size_t lists = 0;             ///< lap lists in the replay
+  std::size_t running = 0;           ///< lap lists with at least one crossing
+  std::size_t crossings = 0;         ///< crossings of all lap lists
+};
+
+/// Everything a report prints.
+struct ReportModel {
+  Sections sections;   ///< the sections the model was built for, which the writers print
+  bool raceHistory = false;   ///< races hold their standings, classified races their courses
+  bool hasEvent = false;
+  std::u16string saverFirstName;
+  std::u16string saverLastName;
+  std::u16string track;
+  std::u16string carset;
+  std::vector<EntryRow> entries;   ///< by ascending start number, equal numbers in the replay's order
+  std::vector<ReportSession> sessions;
+
+  /// The entry at place `listed`, or the placeholder entry.
+  const EntryRow& entryAt(std::uint32_t listed) const;
+  /// The driver a row names, or the placeholder driver.
+  const DriverRow& driverOf(const CarRef& car) const;
+  /// Room for a report of `perLine` bytes per entry, row and car, and
+  /// `perCrossing` per crossing of the lap dump.
+  std::size_t room(std::size_t perLine, std::size_t perCrossing) const;
+};
+
+/// The model of `data` for the given sections: only what they ask for is
+/// built (no lap lists without the lap dump, no rows of a switched-off
+/// classification). With `raceHistory`, the first lap list of each car in
+/// a race holds its standing after every crossing number, and a classified
+/// race holds the courses of its cars (the JSON lap lists and the page's
+/// charts show them; the text formats do not).
+ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceHistory = false);
+
+}  // namespace marvolt

@@ -1,0 +1,50 @@
+// The texts of times and lap flags, shared by the timing and every report:
+// milliseconds as "[h:]mm:ss.mmm", the "no time" value, and the flags of a
+// lap with their names.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace marvolt {
+
+/// Flags of a timed lap (a bit set).
+enum class LapFlag : std::uint8_t { NONE = 0, UNKNOWN = 0x01, INVALID = 0x10, OFFTRACK = 0x40 };
+
+/// The union of two flag sets.
+constexpr LapFlag operator|(LapFlag a, LapFlag b) {
+  return static_cast<LapFlag>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+}
+/// Whether `set` holds every bit of `bit`.
+constexpr bool hasFlag(LapFlag set, LapFlag bit) {
+  return (static_cast<std::uint8_t>(set) & static_cast<std::uint8_t>(bit)) == static_cast<std::uint8_t>(bit);
+}
+
+/// A flag and its name.
+struct LapFlagName {
+  LapFlag flag;
+  std::string_view name;
+};
+/// The names of the flags, in the order the reports list them.
+inline constexpr std::array<LapFlagName, 3> kLapFlagNames = {
+    {{LapFlag::OFFTRACK, "Off Track"}, {LapFlag::INVALID, "Invalid"}, {LapFlag::UNKNOWN, "Unknown"}}};
+
+/// The "no time" value; prints as "-.---".
+inline constexpr std::uint32_t NOTIME = 0x80000001u;
+
+/// Room for the longest time text, "1193:02:47.295".
+inline constexpr std::size_t kTimeChars = 16;
+/// Writes the time text of milliseconds at `out` (room for kTimeChars) and returns its end.
+char* writeMsecToTime(char* out, std::uint32_t ms);
+/// Time text of milliseconds: "-.---" for NOTIME, else [h:]mm:ss.mmm shortened.
+std::u16string msecToTime(std::uint32_t ms);
+/// Appends the time text of milliseconds as UTF-8.
+void appendMsecToTime(std::string& out, std::uint32_t ms);
+/// The names of the set flags, joined by spaces.
+std::u16string lapFlagStr(LapFlag flags);
+/// Appends the names of the set flags, joined by spaces.
+void appendLapFlagStr(std::string& out, LapFlag flags);
+
+}  // namespace marvolt

@@ -1,0 +1,136 @@
+// The report model of replays made by the builder: the rows of each
+// classification, laps behind, the race history, the clock a best time was
+// first set at, and what the sections leave out.
+#include "reports/reportmodel.hpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "frontend/telvo.hpp"
+#include "season/rounds.hpp"
+#include "support/replay_builder.hpp"
+
+namespace marvolt {
+namespace {
+
+using namespace testsupport;
+
+// A replay loaded in the test process.
+struct Loaded {
+  explicit Loaded(const ReplayBuilder& b) : bytes(b.build()), file(std::span<const std::uint8_t>(bytes), "r.rpy") {
+    file.open();
+    data = Data::create(file.game());
+    data->load(file);
+  }
+  Bytes bytes;
+  RpyFile file;
+  std::unique_ptr<Data> data;
+};
+
+// A testing session with two lap lists of car 1 and one of car 9, which has
+// no entry, before the race of five.
+ReplayBuilder weekend() {
+  ReplayBuilder b = raceOfFive();
+  b.weekend.slots.insert(b.weekend.slots.begin(), {kTesting, 0x7FFF, floatBits(3600.0f)});
+  b.sessions.insert(b.sessions.begin(), {CarLapsRec::fromClocks(1, {0, 100}), CarLapsRec::fromClocks(1, {5, 50, 95}),
+                                         CarLapsRec::fromClocks(9, {0})});
+  return b;
+}
+
+TEST(ReportModel, RaceRowsLapsBehindAndHistory) {
+  const Loaded replay(weekend());
+  const ReportModel model = buildReportModel(*replay.data, Sections().set(Flag::LAPTIMES, true), true);
+  ASSERT_EQ(model.sessions.size(), 2u);
+  const ReportSession& race = model.sessions[1];
+  // car id, laps, race time, gap, interval, remark, laps led, best lap, laps behind
+  using Result = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::string,
+                            std::uint32_t, std::uint32_t, std::int32_t>;
+  std::vector<Result> results;
+  for (const RaceRow& r : race.results) {
+    results.emplace_back(r.car.carid, r.laps, r.raceTime, r.gap, r.interval, toUtf8(r.remark), r.lapsLed, r.bestLap,
+                         r.lapsBehind);
+  }
+  EXPECT_EQ(results, (std::vector<Result>{{2, 4, 370, 0, 0, "", 2, 90, 0},
+                                          {4, 4, 371, 1, 1, "", 0, 86, 0},
+                                          {3, 3, 450, 80, 165, "", 0, 125, 1},
+                                          {1, 2, 180, 0, NOTIME, "DNF", 2, 90, 2}}));
+  // Best laps: car id, lap, time, gap, clock of the last and of the first lap of the best time.
+  using Best = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+  std::vector<Best> best;
+  for (const BestLapRow& r : race.bestLaps) {
+    best.emplace_back(r.car.carid, r.lap, r.lapTime, r.gap, r.clock, r.firstClock);
+  }
+  EXPECT_EQ(best, (std::vector<Best>{{4, 4, 86, 0, 381, 381}, {1, 2, 90, 4, 190, 100}, {2, 4, 90, 4, 380, 290},
+                                     {3, 1, 125, 39, 140, 140}}));
+  // car id -> (position, gap to the leader, race time) after each crossing
+  using Standing = std::tuple<std::int32_t, std::uint32_t, std::uint32_t>;
+  std::map<std::uint32_t, std::vector<Standing>> standings;
+  for (const LapListRow& list : race.lapLists) {
+    for (const RaceStanding& s : race.courses[list.first].standings) {
+      standings[list.car.carid].emplace_back(s.position, s.gap, s.raceTime);
+    }
+  }
+  EXPECT_EQ(standings, (std::map<std::uint32_t, std::vector<Standing>>{
+                           {1, {{1, 0, 0}, {1, 0, 90}, {1, 0, 180}}},
+                           {2, {{3, 2, 2}, {2, 5, 95}, {3, 10, 190}, {1, 0, 280}, {1, 0, 370}}},
+                           {3, {{4, 5, 5}, {4, 40, 130}, {4, 110, 290}, {3, 170, 450}}},
+                           {4, {{2, 2, 2}, {3, 10, 100}, {2, 10, 190}, {2, 5, 285}, {2, 1, 371}}}}));
+  EXPECT_EQ(race.courses[race.results[0].course].crossings[1].lapTime, 93u);
+}
+
+TEST(ReportModel, CarsEntriesAndWhatTheSectionsLeaveOut) {
+  const Loaded replay(weekend());
+  const ReportModel laps = buildReportModel(*replay.data, Sections().set(Flag::LAPTIMES, true));
+  ASSERT_EQ(laps.entries.size(), 5u);
+  EXPECT_EQ(laps.entries[0].drivers[0].name, u"Driver 1");
+  const ReportSession& testing = laps.sessions[0];
+  EXPECT_TRUE(testing.classified);
+  EXPECT_EQ(testing.bestLaps.size(), 2u);
+  ASSERT_EQ(testing.lapLists.size(), 3u);
+  // A second lap list of a car id shows the first in the lap dumps; its own crossings stay.
+  EXPECT_EQ(testing.lapLists[1].first, 0u);
+  const std::vector<Crossing>& own = testing.courses[testing.lapLists[1].own].crossings;
+  EXPECT_EQ(own.size(), 3u);
+  EXPECT_EQ(own[2].lapTime, 45u);
+  const CarRef& stranger = testing.lapLists[2].car;
+  EXPECT_EQ(std::tie(stranger.startNum, stranger.listed, stranger.name), std::make_tuple(0, kNotListed, u" "));
+  EXPECT_EQ(laps.driverOf(stranger).remark, u"invalid");
+  EXPECT_EQ(laps.entryAt(stranger.listed).team, u"SomeTeam");
+
+  const ReportModel plain = buildReportModel(*replay.data, Sections());
+  EXPECT_TRUE(plain.sessions[0].lapLists.empty() && plain.sessions[0].courses.empty());
+  EXPECT_TRUE(plain.sessions[1].lapLists.empty() && plain.sessions[1].courses.empty());
+  EXPECT_EQ(plain.sessions[1].results[0].lapsLed, 2u);
+  const ReportModel charted = buildReportModel(*replay.data, Sections(), true);
+  EXPECT_EQ(charted.sessions[1].courses.size(), 5u);   // the courses of the race history
+  EXPECT_EQ(charted.sessions[1].courses[2].standings.size(), 5u);
+  const ReportModel bare = buildReportModel(
+      *replay.data, Sections().set(Flag::PRACTICERESULTS, false).set(Flag::RACERESULTS, false));
+  for (const ReportSession& s : bare.sessions) {
+    EXPECT_FALSE(s.classified);
+    EXPECT_TRUE(s.bestLaps.empty() && s.results.empty() && s.courses.empty());
+  }
+  EXPECT_FALSE(buildReportModel(DataGPL(), Sections()).hasEvent);
+}
+
+TEST(ReportModel, TiedFastestLapEarnsTheSeasonBonusOfWhoSetItFirst) {
+  // Car 1 sets 90 s at 181 s and again at 271 s; car 2 sets it once, at 185.005 s.
+  ReplayBuilder b;
+  b.addSlot(kRace, 3, 604800.0f);
+  b.addDriver(1, 1, "Al", "One");
+  b.addDriver(2, 2, "Bo", "Two");
+  b.sessions.push_back({CarLapsRec::fromClocks(2, {5, 95005, 185005, 280000}),
+                        CarLapsRec::fromClocks(1, {0, 91000, 181000, 271000})});
+  const Loaded replay(b);
+  const Round round = roundOf(*replay.data, "r.rpy");
+  ASSERT_EQ(round.classification.size(), 2u);
+  EXPECT_EQ(round.classification[0].lastName, u"One");
+  EXPECT_EQ(round.fastestLap, 0u);
+}
+
+}  // namespace
+}  // namespace marvolt

@@ -77,6 +77,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--no-header") {
       flags[Flag::REPLAYINFO] = false;
       flags[Flag::EVENTINFO] = false;
+    } else if (arg == "--no-std-conv" && platform::hasConsoleConversion()) {
+      platform::setConsoleConversion(false);   // an option only where the console converts
     } else if (arg == "--format=txt") {
       opts["format"].push_back("txt");
     } else if (arg == "--format=semikv") {

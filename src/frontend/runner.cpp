@@ -69,7 +69,9 @@ int runProgram(DriverFunction run, const std::string& program, const std::vector
     cerr.writeln(e.what());
   }
   std::fflush(stdout);
-  return status;
+  // The status the process ends with, the same on every system: -1 gives
+  // 255 on Windows too, where an exit code keeps all its 32 bits.
+  return status & 0xFF;
 }
 
 std::optional<int> answerWithoutRun(CommandAction action, const std::string& invalidArg, std::string_view program,

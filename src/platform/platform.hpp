@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace marvolt::platform {
@@ -56,9 +57,17 @@ class MappedFile {
   /// Maps `path` as a whole; throws Error "Could not open file P (reason)",
   /// "Could not read the size of file P (reason)" or "Could not map file P (reason)".
   explicit MappedFile(const std::string& path);
-  ~MappedFile();
-  MappedFile(MappedFile&& other) noexcept;
-  MappedFile& operator=(MappedFile&& other) noexcept;
+  ~MappedFile() { release(); }
+  MappedFile(MappedFile&& other) noexcept
+      : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+  MappedFile& operator=(MappedFile&& other) noexcept {
+    if (this != &other) {
+      release();
+      data_ = std::exchange(other.data_, nullptr);
+      size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+  }
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
@@ -66,6 +75,7 @@ class MappedFile {
   std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
 
  private:
+  /// Unmaps the bytes (the one part each system does its own way).
   void release();
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;

@@ -168,20 +168,6 @@ MappedFile::MappedFile(const std::string& path) {
   size_ = size;
 }
 
-MappedFile::~MappedFile() { release(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
 void MappedFile::release() {
   if (data_ != nullptr) ::munmap(const_cast<std::uint8_t*>(data_), size_);
   data_ = nullptr;

@@ -12,28 +12,14 @@
 
 #include "frontend/error.hpp"
 #include "frontend/files.hpp"
+#include "platform/platform_checks.hpp"
 #include "support/harness.hpp"
 
 namespace {
 
 using namespace marvolt::platform;
+using platformchecks::failure, platformchecks::sortedListing;
 using testsupport::TempDir, testsupport::readFile, testsupport::writeText;
-
-// The message of the Error that `action` throws; empty when it throws none.
-template <typename F>
-std::string failure(F action) {
-  try {
-    action();
-  } catch (const marvolt::Error& e) {
-    return e.message();
-  }
-  return "";
-}
-
-std::vector<std::string> sortedListing(const std::string& dir) {
-  std::vector<std::string> names = listDirectory(dir);
-  return std::sort(names.begin(), names.end()), names;
-}
 
 TEST(Platform, StatusKindsIdentitiesThroughLinksAndListings) {
   TempDir dir;

@@ -33,18 +33,6 @@ std::map<std::string, std::string> regularFiles(const std::string& dir) {
 
 }  // namespace
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/marvolt-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = std::filesystem::canonical(pattern).string();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 std::string marvoltExe() { return MARVOLT_EXE; }
 
 std::string seasonExe() { return MARVOLT_SEASON_EXE; }

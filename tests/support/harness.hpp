@@ -11,7 +11,8 @@
 
 namespace testsupport {
 
-/// A fresh directory, removed with everything in it on destruction.
+/// A fresh directory, removed with everything in it on destruction
+/// (temp_dir.cpp: on every system the tests run on).
 class TempDir {
  public:
   TempDir();

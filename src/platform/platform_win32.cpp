@@ -1,0 +1,555 @@
+// The platform layer on Windows. Every path and text is UTF-8 inside marvolt
+// and UTF-16 at the system's wide ("W") interface, so any file name works
+// whatever the system's ANSI code page is. A failure's reason is worded as
+// the GNU C library words the same cause, so that both builds print the
+// same messages.
+#include "platform/platform.hpp"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shellapi.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "frontend/error.hpp"
+
+namespace marvolt::platform {
+
+namespace {
+
+// ---------------------------------------------------------------- text
+
+// The UTF-16 form of UTF-8 text; an invalid sequence becomes U+FFFD.
+std::wstring toWide(std::string_view utf8) {
+  std::wstring out;
+  if (utf8.empty()) return out;
+  const int size = static_cast<int>(std::min<std::size_t>(utf8.size(), INT_MAX));
+  const int count = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  out.resize(static_cast<std::size_t>(count));
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), count);
+  return out;
+}
+
+// The UTF-8 form of UTF-16 text.
+std::string toUtf8(std::wstring_view wide) {
+  std::string out;
+  if (wide.empty()) return out;
+  const int size = static_cast<int>(std::min<std::size_t>(wide.size(), INT_MAX));
+  const int count = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(count));
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), count, nullptr, nullptr);
+  return out;
+}
+
+bool isWideSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
+
+// The wide form of a path for the file functions. A path too long for the
+// classic limit of 260 characters is made absolute and given the "\\?\"
+// prefix, which lifts the limit.
+std::wstring widePath(const std::string& path) {
+  std::wstring wide = toWide(path);
+  constexpr std::size_t kClassicLimit = MAX_PATH - 12;   // room for a short name a folder may get
+  if (wide.size() < kClassicLimit || wide.starts_with(L"\\\\?\\")) return wide;
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);   // \\server\share
+  return L"\\\\?\\" + full;
+}
+
+// ---------------------------------------------------------------- reasons
+
+// The GNU C library's wording of the error a Win32 error code stands for.
+std::string reasonOf(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_MOD_NOT_FOUND: return "No such file or directory";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_NETWORK_ACCESS_DENIED:
+    case ERROR_CANNOT_MAKE:
+    case ERROR_DELETE_PENDING: return "Permission denied";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return "File exists";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "No space left on device";
+    case ERROR_DIRECTORY: return "Not a directory";
+    case ERROR_DIR_NOT_EMPTY: return "Directory not empty";
+    case ERROR_WRITE_PROTECT: return "Read-only file system";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_COMMITMENT_LIMIT:
+    case ERROR_NOT_ENOUGH_QUOTA: return "Cannot allocate memory";
+    case ERROR_TOO_MANY_OPEN_FILES: return "Too many open files";
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW: return "File name too long";
+    case ERROR_NOT_SAME_DEVICE: return "Invalid cross-device link";
+    case ERROR_INVALID_HANDLE: return "Bad file descriptor";
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA: return "Broken pipe";
+    case ERROR_INVALID_PARAMETER: return "Invalid argument";
+    case ERROR_FILE_TOO_LARGE: return "File too large";
+    case ERROR_NOT_SUPPORTED: return "Operation not supported";
+    case ERROR_BUSY: return "Device or resource busy";
+    case ERROR_CANT_RESOLVE_FILENAME: return "Too many levels of symbolic links";
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST: return "No such device";
+    case ERROR_CRC:
+    case ERROR_SEEK:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE: return "Input/output error";
+    default: break;
+  }
+  // No C library counterpart: the system's own English text, on one line.
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = length > 0 ? toUtf8(std::wstring_view(text, length)) : std::string();
+  if (text != nullptr) ::LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+  return reason.empty() ? fmt::format("Unknown error {}", code) : reason;
+}
+
+// The attributes of `path` itself (a link is not followed), or none.
+DWORD attributesOf(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
+
+bool isDirectoryAttr(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Whether a folder component of `path` (a part before a separator) is
+// something other than a directory, as with "race.rpy/x" or "race.rpy/".
+bool hasNonDirectoryFolder(const std::wstring& path) {
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    if (!isWideSeparator(path[i]) || isWideSeparator(path[i - 1])) continue;
+    const DWORD attributes = attributesOf(path.substr(0, i));
+    if (attributes != INVALID_FILE_ATTRIBUTES && !isDirectoryAttr(attributes)) return true;
+  }
+  return false;
+}
+
+// The reason for a failure `code` on `path`: the code's reason, with the
+// causes that the C library names more exactly told apart.
+std::string reasonFor(DWORD code, const std::wstring& path) {
+  const bool notFound = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
+                        code == ERROR_DIRECTORY;
+  if (notFound && hasNonDirectoryFolder(path)) return "Not a directory";
+  // Windows refuses to open a directory as a file; the C library opens it
+  // and then finds it is a directory.
+  if (code == ERROR_ACCESS_DENIED && isDirectoryAttr(attributesOf(path))) return "Is a directory";
+  return reasonOf(code);
+}
+
+// ---------------------------------------------------------------- handles
+
+// A Win32 handle, closed when leaving scope.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  ~Handle() {
+    if (handle_ != nullptr) ::CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  explicit operator bool() const { return handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+  /// Closes the handle now; false when closing failed.
+  bool close() { return ::CloseHandle(std::exchange(handle_, nullptr)) != 0; }
+
+ private:
+  HANDLE handle_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens what `path` leads to (through links), a directory too, for reading its attributes.
+HANDLE openForStatus(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Opens the file `path` for reading.
+HANDLE openForReading(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+bool endsWithSeparator(std::string_view path) { return !path.empty() && isSeparator(path.back()); }
+
+// The status of the file `handle` is open on; `path` names it.
+FileStatus statusOfHandle(HANDLE handle, std::string_view path) {
+  FileStatus status;
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {   // a device or a pipe
+    status.kind = FileKind::Other;
+    return status;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(handle, &info) == 0) {
+    status.error = reasonOf(::GetLastError());
+    return status;
+  }
+  status.id = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    status.kind = FileKind::Directory;
+  } else if (endsWithSeparator(path)) {   // "race.rpy/" names no directory
+    status.error = "Not a directory";
+  } else {
+    status.kind = FileKind::Regular;
+  }
+  return status;
+}
+
+// Writes all of `text` to `file`; false (with the system's error set) on failure.
+bool writeAll(HANDLE file, std::string_view text) {
+  while (!text.empty()) {
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1u << 30));
+    DWORD written = 0;
+    if (::WriteFile(file, text.data(), size, &written, nullptr) == 0) return false;
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    text.remove_prefix(written);
+  }
+  return true;
+}
+
+[[noreturn]] void throwPathError(const std::string& path, const std::string& reason) {
+  throw Error(fmt::format("{}: {}", path, reason));
+}
+
+// ---------------------------------------------------------------- output files
+
+// The path an output file is written to: that of the file a symbolic link
+// leads to, so that the link stays; the path itself otherwise.
+std::wstring outputTarget(const std::wstring& path) {
+  const DWORD attributes = attributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  const Handle file(openForStatus(path));
+  if (!file) return path;
+  std::wstring target(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), target.data(), static_cast<DWORD>(target.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return path;
+    if (length < target.size()) {
+      target.resize(length);
+      return target;
+    }
+    target.resize(length + 1);
+  }
+}
+
+// The folder part of `path`, with its final separator ("" for the current folder).
+std::wstring folderOf(const std::wstring& path) {
+  std::size_t end = path.size();
+  while (end > 0 && !isWideSeparator(path[end - 1]) && path[end - 1] != L':') --end;
+  return path.substr(0, end);
+}
+
+// Whether the folder that would hold `path` (trailing separators aside) is there.
+bool holdingFolderExists(std::wstring path) {
+  while (!path.empty() && isWideSeparator(path.back())) path.pop_back();
+  const std::wstring folder = folderOf(path);
+  return folder.empty() || isDirectoryAttr(attributesOf(folder));
+}
+
+// Creates a temporary file beside `target`, under a name no other file has.
+// Returns its handle, and its name in `name`.
+HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
+  const std::wstring folder = folderOf(target);
+  const std::wstring base = target.substr(folder.size());
+  const DWORD process = ::GetCurrentProcessId();
+  for (unsigned attempt = 0;; ++attempt) {
+    name = folder + L"." + base + L"." + std::to_wstring(process) + L"-" + std::to_wstring(attempt) + L".tmp";
+    HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS || attempt == 100) return file;
+  }
+}
+
+// Writes `text` to a temporary file beside `target` and renames it over
+// `target`; on failure the temporary file is removed and the reason thrown.
+void replaceByRename(const std::string& path, const std::wstring& target, std::string_view text) {
+  std::wstring temporary;
+  Handle file(createTemporaryBeside(target, temporary));
+  if (!file) throwPathError(path, reasonFor(::GetLastError(), temporary));
+  const auto fail = [&](DWORD code) {
+    if (file) file.close();
+    ::DeleteFileW(temporary.c_str());
+    throwPathError(path, reasonFor(code, temporary));
+  };
+  if (!writeAll(file.get(), text) || ::FlushFileBuffers(file.get()) == 0) fail(::GetLastError());
+  if (!file.close()) fail(::GetLastError());
+  // A replaced file's attributes are kept, all but read-only: the rename
+  // over a read-only file is refused, as the user asked for.
+  const DWORD old = attributesOf(target);
+  if (old != INVALID_FILE_ATTRIBUTES) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((old & kKept) != 0) ::SetFileAttributesW(temporary.c_str(), (old & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+  }
+  if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    fail(::GetLastError());
+  }
+}
+
+// Writes `text` straight into the device or pipe `path` names.
+void writeInto(const std::string& path, const std::wstring& wide, std::string_view text) {
+  Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) throwPathError(path, reasonFor(::GetLastError(), wide));
+  if (!writeAll(file.get(), text) || !file.close()) throwPathError(path, reasonOf(::GetLastError()));
+}
+
+// ---------------------------------------------------------------- console
+
+bool consoleConversion = true;
+
+HANDLE handleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
+
+// Writes UTF-8 `text` to the console `console` as UTF-16, in pieces that
+// end on whole characters; returns how many bytes of `text` were written.
+std::size_t writeConsole(HANDLE console, std::string_view text) {
+  constexpr std::size_t kPiece = 8192;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    std::size_t end = std::min(text.size(), done + kPiece);
+    while (end < text.size() && end > done + 1 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    const std::wstring wide = toWide(text.substr(done, end - done));
+    std::size_t sent = 0;
+    while (sent < wide.size()) {
+      DWORD count = 0;
+      if (::WriteConsoleW(console, wide.data() + sent, static_cast<DWORD>(wide.size() - sent), &count, nullptr) ==
+              0 ||
+          count == 0) {
+        return done;   // the caller writes the rest as bytes
+      }
+      sent += count;
+    }
+    done = end;
+  }
+  return done;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- files
+
+FileStatus fileStatus(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  const Handle file(openForStatus(wide));
+  if (!file) {
+    FileStatus status;
+    status.error = reasonFor(::GetLastError(), wide);
+    return status;
+  }
+  return statusOfHandle(file.get(), path);
+}
+
+std::string readFile(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  const Handle file(openForReading(wide));
+  if (!file) throw Error(reasonFor(::GetLastError(), wide));
+  std::string content;
+  LARGE_INTEGER size{};
+  if (::GetFileSizeEx(file.get(), &size) != 0 && size.QuadPart > 0) {
+    content.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) == 0) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return content;   // the writer closed its end
+      throw Error(reasonOf(code));
+    }
+    if (count == 0) return content;
+    content.append(buffer, count);
+  }
+}
+
+MappedFile::MappedFile(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  const Handle file(openForReading(wide));
+  if (!file) throw Error(fmt::format("Could not open file {} ({})", path, reasonFor(::GetLastError(), wide)));
+  LARGE_INTEGER size{};
+  if (::GetFileSizeEx(file.get(), &size) == 0) {
+    throw Error(fmt::format("Could not read the size of file {} ({})", path, reasonOf(::GetLastError())));
+  }
+  if (size.QuadPart == 0) return;   // nothing to map: no bytes
+  const Handle mapping(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  const void* view = mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+  if (view == nullptr) throw Error(fmt::format("Could not map file {} ({})", path, reasonOf(::GetLastError())));
+  // The view keeps the file mapped after both handles are closed.
+  data_ = static_cast<const std::uint8_t*>(view);
+  size_ = static_cast<std::size_t>(size.QuadPart);
+}
+
+void MappedFile::release() {
+  if (data_ != nullptr) ::UnmapViewOfFile(data_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+std::vector<std::string> listDirectory(const std::string& dir) {
+  if (dir.empty()) throwPathError(dir, "No such file or directory");
+  std::wstring pattern = widePath(dir);
+  const std::wstring folder = pattern;
+  if (!isWideSeparator(pattern.back()) && !(pattern.size() == 2 && pattern[1] == L':')) pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW entry{};
+  HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+  std::vector<std::string> names;
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    const FileStatus status = fileStatus(dir);
+    if (status.kind == FileKind::Directory && code == ERROR_FILE_NOT_FOUND) return names;   // a drive's empty root
+    if (status.kind == FileKind::Regular || status.kind == FileKind::Other) throwPathError(dir, "Not a directory");
+    throwPathError(dir, reasonFor(code, folder));
+  }
+  do {
+    const std::wstring_view name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(toUtf8(name));
+  } while (::FindNextFileW(find, &entry) != 0);
+  const DWORD code = ::GetLastError();
+  ::FindClose(find);
+  if (code != ERROR_NO_MORE_FILES) throwPathError(dir, reasonOf(code));
+  return names;
+}
+
+void makeDirectory(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  if (::CreateDirectoryW(wide.c_str(), nullptr) != 0) return;
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+    if (fileStatus(path).kind == FileKind::Directory) return;
+    throwPathError(path, "Not a directory");
+  }
+  throwPathError(path, reasonFor(code, wide));
+}
+
+void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
+  const std::wstring wide = widePath(path);
+  const FileStatus status = fileStatus(path);
+  const bool identified = status.kind != FileKind::Missing && status.id != FileId{};
+  check(identified ? &status.id : nullptr);
+  switch (status.kind) {
+    case FileKind::Directory: throwPathError(path, "Is a directory");
+    case FileKind::Other: writeInto(path, wide, text); return;
+    case FileKind::Regular: replaceByRename(path, outputTarget(wide), text); return;
+    case FileKind::Missing:
+      // A file name ending in a separator can only be a directory, as the C library says.
+      if (endsWithSeparator(path) && holdingFolderExists(wide)) throwPathError(path, "Is a directory");
+      replaceByRename(path, wide, text);
+      return;
+  }
+}
+
+void prefaultPages(void* data, std::size_t size) {
+  // A hint only: Windows gives a fresh allocation its pages as they are first written.
+  static_cast<void>(data);
+  static_cast<void>(size);
+}
+
+// ---------------------------------------------------------------- paths
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool isAbsolutePath(std::string_view path) {
+  if (!path.empty() && isSeparator(path[0])) return true;   // "\\server\share", "\folder" on the current drive
+  const bool driveLetter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return driveLetter && path[1] == ':' && isSeparator(path[2]);
+}
+
+std::string workingDirectory() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) {
+      throw Error(fmt::format("Cannot read the working directory ({})", reasonOf(::GetLastError())));
+    }
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return toUtf8(buffer);
+    }
+    buffer.resize(length);   // the size asked for, terminator included
+  }
+}
+
+std::string programName(std::string_view argv0) {
+  std::size_t start = argv0.size();
+  while (start > 0 && !isSeparator(argv0[start - 1]) && argv0[start - 1] != ':') --start;
+  std::string name(argv0.substr(start));
+  constexpr std::string_view kExe = ".exe";
+  if (name.size() > kExe.size()) {
+    const bool exe = std::equal(kExe.begin(), kExe.end(), name.end() - kExe.size(), [](char want, char c) {
+      return want == (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    });
+    if (exe) name.resize(name.size() - kExe.size());
+  }
+  return name;
+}
+
+std::vector<std::string> arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(toUtf8(wide[i]));
+  ::LocalFree(wide);
+  return args;
+}
+
+// ---------------------------------------------------------------- console
+
+bool hasConsoleConversion() { return true; }
+
+void initStreams() {
+  ::_setmode(::_fileno(stdin), _O_BINARY);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
+void setConsoleConversion(bool on) { consoleConversion = on; }
+
+bool isTerminal(std::FILE* stream) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(handleOf(stream), &mode) != 0;
+}
+
+void writeStream(std::FILE* stream, std::string_view text) {
+  if (text.empty()) return;
+  if (consoleConversion && isTerminal(stream)) {
+    std::fflush(stream);   // what the C stream holds comes first
+    text.remove_prefix(writeConsole(handleOf(stream), text));
+    if (text.empty()) return;
+  }
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace marvolt::platform

@@ -50,7 +50,8 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
   svg::LineChart chart;
   chart.id = "positions";
   chart.title = "Championship position after each round";
-  svg::Series& series = chart.series.emplace_back(svg::Series{row.name, std::string(svg::paletteColour(place)), {}, place});
+  svg::Series& series =
+      chart.series.emplace_back(svg::Series{row.name, std::string(svg::paletteColour(place)), {}, place});
   std::vector<std::size_t> roundOfPoint;
   for (std::size_t r = 0; r < row.positions.size(); ++r) {
     if (row.positions[r] == 0) continue;
@@ -121,7 +122,9 @@ html::SiteLinks SitePages::roundLinks(std::size_t r) const {
   std::string& nav = links.nav;
   nav = "<nav class=\"site\" aria-label=\"Season\">";
   html::appendLink(nav, "index.html", u"Season standings");
-  if (r > 0) html::appendLink(nav, names_.rounds[r - 1] + ".html", u"\u2190 " + roundTitle(r - 1, rounds_[r - 1].round));
+  if (r > 0) {
+    html::appendLink(nav, names_.rounds[r - 1] + ".html", u"\u2190 " + roundTitle(r - 1, rounds_[r - 1].round));
+  }
   nav += "<span>Round "sv;
   appendInt(nav, static_cast<std::int64_t>(r + 1));
   nav += " of "sv;

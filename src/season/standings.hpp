@@ -59,7 +59,7 @@ struct StandingsRow {
   std::uint32_t wins = 0;                              ///< rounds won, dropped ones included
   std::vector<std::optional<RoundResult>> results;     ///< one per round; none where not taken part
   std::vector<std::uint64_t> progression;              ///< the total that counted after each round
-  std::vector<std::uint32_t> positions;                ///< the position after each round; 0 before the first taken part in
+  std::vector<std::uint32_t> positions;                ///< the position after each round; 0 before the first entered
 };
 
 /// A round as the tables head it.

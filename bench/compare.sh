@@ -8,14 +8,18 @@
 #   - marvolt on W1 with 1 MiB against 3 GiB (sparse) of frame data; ratio
 #   - the in-process time per crossing at 1x, 10x and 100x the crossings
 #   - marvolt-season on a season of 20 rounds of W1 (1 MiB of frame data each)
+#   - marvolt-season --site on that season: into a fresh folder, and over the
+#     site written before (every file replaced)
 #   - the peak resident memory of every run
 # Environment: RUNS (timed runs per command, default 300), WARMUP (default 30),
-# KEEP=1 to keep the workloads afterwards.
+# SITE_RUNS (timed runs of each site command, default 20), KEEP=1 to keep the
+# workloads afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 RUNS=${RUNS:-300}
 WARMUP=${WARMUP:-30}
+SITE_RUNS=${SITE_RUNS:-20}
 
 need=()
 command -v hyperfine >/dev/null || need+=(hyperfine)
@@ -55,6 +59,8 @@ mkdir -p "$W/season"
 for r in $(seq 1 20); do cp "$W/w1-1m.rpy" "$W/season/round$r.rpy"; done
 rounds=$(printf ' %s' "$W"/season/round*.rpy)
 "$SEASON" $rounds >/dev/null || { echo "marvolt-season failed on the season" >&2; exit 1; }
+site="$W/site"
+"$SEASON" --site "$site" $rounds 2>/dev/null || { echo "marvolt-season --site failed on the season" >&2; exit 1; }
 # Every variant must give the same report: a run that failed early would
 # look fast.
 for f in w1-1m w1-3g; do
@@ -88,6 +94,9 @@ mapfile -t json < <(medians "$BIN --laps --format=json $W/w1.rpy" "cat $W/w1.jso
 mapfile -t page < <(medians "$BIN --laps --format=html $W/w1.rpy" "cat $W/w1.html")
 mapfile -t frames < <(medians "$BIN --laps $W/w1-1m.rpy" "$BIN --laps $W/w1-3g.rpy")
 mapfile -t season < <(medians "$SEASON$rounds")
+# Each run of a site writes some 90 files and flushes each to the disk.
+mapfile -t sitefresh < <(RUNS=$SITE_RUNS WARMUP=2 medians --prepare "rm -rf $site" "$SEASON --site $site$rounds")
+mapfile -t siteagain < <(RUNS=$SITE_RUNS WARMUP=2 medians "$SEASON --site $site$rounds")
 
 echo "== measuring peak memory" >&2
 rss_txt=$(peak "$BIN" --laps "$W/w1.rpy")
@@ -101,6 +110,7 @@ rss_cathtml=$(peak cat "$W/w1.html")
 rss_1m=$(peak "$BIN" --laps "$W/w1-1m.rpy")
 rss_3g=$(peak "$BIN" --laps "$W/w1-3g.rpy")
 rss_season=$(peak "$SEASON" $rounds)
+rss_site=$(peak "$SEASON" --site "$site" $rounds)
 
 echo "== timing the stages in process" >&2
 stages="$W/stages.csv"
@@ -162,4 +172,8 @@ $(for s in 1 10 100; do
 
 Season, marvolt-season on 20 rounds of W1 (text, median of $RUNS runs, output to /dev/null)
   20 rounds  $(printf '%9s ms   peak RSS %s' "${season[0]}" "$(mib "$rss_season")")   (target < 1000 ms: $(verdict "${season[0]}" 1000))
+
+Site, marvolt-season --site on the same season: $(find "$site" -type f | wc -l) files, $(du -sb "$site" | cut -f1) bytes (median of $SITE_RUNS runs)
+  into a fresh folder  $(printf '%9s ms   peak RSS %s' "${sitefresh[0]}" "$(mib "$rss_site")")   (target < 1000 ms: $(verdict "${sitefresh[0]}" 1000))
+  over the site before $(printf '%9s ms' "${siteagain[0]}")                      (target < 1000 ms: $(verdict "${siteagain[0]}" 1000))
 EOF

@@ -140,6 +140,10 @@ void writeOutput(const std::string& path, std::string_view text) {
   }
   checkNotInput(path);
   cerr.writefln("Writing output to file %s", absolutePath(path));
+  replaceOutputFile(path, text);
+}
+
+void replaceOutputFile(const std::string& path, std::string_view text) {
   // The file the name leads to at the moment of writing is compared with
   // the inputs again before anything of it is lost.
   platform::replaceFile(path, text, [&path](const platform::FileId* existing) {

@@ -77,6 +77,10 @@ bool mayReplaceOutput(const std::string& path, bool force);
 /// `path` whole, announcing it on standard error.
 void writeOutput(const std::string& path, std::string_view text);
 
+/// Replaces the file `path` whole with `text`, unannounced; refuses (throws)
+/// when `path` leads to an input, before anything of it is lost.
+void replaceOutputFile(const std::string& path, std::string_view text);
+
 /// The carset settings of a run: the carset file named (or none), whether to
 /// search, and the search folders. With `parseNow` the named file is parsed
 /// here (a failure ends the run with status 2) and every replay loaded with

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <numeric>
+#include <vector>
 
 #include "frontend/telvo.hpp"
 #include "platform/platform.hpp"
@@ -100,11 +102,21 @@ constexpr std::string_view kStyle =
     "@media print{body{background:#fff;padding:0}figure,table{box-shadow:none;border:1px solid #ccc}"
     "svg.chart{min-width:0}.scroll::after,.cbox::after{display:none}}";
 
+// The rules of the pages of a site: a navigation bar at the top, links in
+// the blue of the focus ring (at least 5.5:1 on every background of the
+// pages, marked rows included), downloads at the bottom.
+constexpr std::string_view kSiteStyle =
+    "a{color:#1d4ed8}"
+    "nav.site{display:flex;flex-wrap:wrap;gap:2px 18px;margin:0 0 16px;padding:8px 12px;background:#fff;"
+    "box-shadow:0 0 0 1px #dde1e7}"
+    "nav.site span{color:#4b5563}"
+    ".downloads{margin:28px 0 0;color:#4b5563}";
+
 // The rules that bring a car forward wherever its class is hovered or
 // focused inside an element of class "cars": its chart lines and labels
 // stay, every other car's fade, its table rows are marked.
-void appendCarRules(std::string& out, std::size_t cars) {
-  if (cars == 0) return;
+void appendCarRules(std::string& out, std::span<const std::size_t> cars) {
+  if (cars.empty()) return;
   const auto appendScope = [&out](std::size_t k) {
     out += ".cars:has(.k"sv;
     appendInt(out, static_cast<std::int64_t>(k));
@@ -113,8 +125,9 @@ void appendCarRules(std::string& out, std::size_t cars) {
     out += ":focus-visible) "sv;
   };
   const auto appendRule = [&](std::string_view before, std::string_view after, std::string_view declarations) {
-    for (std::size_t k = 0; k < cars; ++k) {
-      if (k > 0) out += ',';
+    for (std::size_t i = 0; i < cars.size(); ++i) {
+      const std::size_t k = cars[i];
+      if (i > 0) out += ',';
       appendScope(k);
       out += before;
       appendInt(out, static_cast<std::int64_t>(k));
@@ -288,6 +301,13 @@ void appendElement(std::string& out, std::string_view tag, std::u16string_view t
 }
 
 void beginPage(std::string& out, std::u16string_view title, std::size_t cars) {
+  std::vector<std::size_t> classes(cars);
+  std::iota(classes.begin(), classes.end(), std::size_t{0});
+  beginPage(out, title, classes, nullptr);
+}
+
+void beginPage(std::string& out, std::u16string_view title, std::span<const std::size_t> cars,
+               const SiteLinks* site) {
   out += "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
          "<meta charset=\"utf-8\"/>\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n"
@@ -295,11 +315,24 @@ void beginPage(std::string& out, std::u16string_view title, std::size_t cars) {
   appendElement(out, "title", title);
   out += "\n<style>"sv;
   out += kStyle;
+  if (site != nullptr) out += kSiteStyle;
   appendCarRules(out, cars);
   out += "</style>\n</head>\n<body>\n<main>\n"sv;
+  if (site != nullptr) out += site->nav;
 }
 
-void endPage(std::string& out) { out += "</main>\n</body>\n</html>\n"sv; }
+void endPage(std::string& out, const SiteLinks* site) {
+  if (site != nullptr) out += site->downloads;
+  out += "</main>\n</body>\n</html>\n"sv;
+}
+
+void appendLink(std::string& out, std::string_view href, std::u16string_view text) {
+  out += "<a href=\""sv;
+  appendText(out, href);
+  out += "\">"sv;
+  appendText(out, text);
+  out += "</a>"sv;
+}
 
 void appendSwatch(std::string& out, std::string_view colour) {
   out += "<span class=\"sw\" style=\"background:"sv;

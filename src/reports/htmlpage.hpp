@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,13 +36,28 @@ void reserveMapped(std::string& out, std::size_t bytes);
 /// Appends `<tag>` + escaped text + `</tag>`.
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text);
 
+/// The links of a page of a site: its navigation bar, first in the page,
+/// and its downloads, last; XHTML written as it is.
+struct SiteLinks {
+  std::string nav;
+  std::string downloads;
+};
+
 /// Appends the document up to and including `<body><main>`: doctype, the
 /// html element in the XHTML namespace, UTF-8 declaration, the page title
 /// and the inline style sheet of reports and charts, with the hover rules
 /// of `cars` cars (classes svg::appendCarClass; 0 for none).
 void beginPage(std::string& out, std::u16string_view title, std::size_t cars = 0);
-/// Appends `</main></body></html>` and a final line break.
-void endPage(std::string& out);
+/// As above, with the hover rules of the car classes `cars`; a page of a
+/// site (`site` not null) gets the site's style rules and its navigation bar.
+void beginPage(std::string& out, std::u16string_view title, std::span<const std::size_t> cars,
+               const SiteLinks* site);
+/// Appends the downloads of a page of a site (`site` not null), then
+/// `</main></body></html>` and a final line break.
+void endPage(std::string& out, const SiteLinks* site = nullptr);
+
+/// Appends a link to `href` (a relative URL the program made) around escaped text.
+void appendLink(std::string& out, std::string_view href, std::u16string_view text);
 
 /// Appends the start of a scrolling table and its head: one header cell
 /// per name; a name starting with '>' heads a right-aligned column, one

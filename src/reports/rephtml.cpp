@@ -272,18 +272,23 @@ void appendFigure(std::string& out, const svg::LineChart& chart, std::string_vie
 // Renders the HTML page of a model.
 class HtmlWriter {
  public:
-  HtmlWriter(const ReportModel& model, std::string& out) : model_(model), rep_(out) {}
+  HtmlWriter(const ReportModel& model, const RacePageHooks& hooks, std::string& out)
+      : model_(model), hooks_(hooks), rep_(out) {}
 
   void page() {
     const Sections& sections = model_.sections;
     html::reserveMapped(rep_, pageRoom(model_));
     const bool eventInfo = sections.has(Flag::EVENTINFO);
     const bool saver = sections.has(Flag::REPLAYINFO);
+    // No more hover rules than a chart has lines.
+    std::vector<std::size_t> hovered(std::min(model_.entries.size(), svg::kMostLines));
+    for (std::size_t listed = 0; listed < hovered.size(); ++listed) hovered[listed] = placeOf(listed);
+    std::sort(hovered.begin(), hovered.end());
+    hovered.erase(std::unique(hovered.begin(), hovered.end()), hovered.end());
     html::beginPage(rep_,
                     eventInfo ? model_.track + u" \u00B7 " + model_.carset + u" \u00B7 race report"
                               : std::u16string(u"Race report"),
-                    // No more rules than a chart has lines.
-                    std::min(model_.entries.size(), svg::kMostLines));
+                    hovered, hooks_.site);
     if (eventInfo || saver) {
       rep_ += "<header>\n"sv;
       if (eventInfo) html::appendElement(rep_, "h1", model_.track);
@@ -308,7 +313,7 @@ class HtmlWriter {
     if (sections.has(Flag::ENTRYLIST)) entryList();
     renderSessions(*this, model_);
     rep_ += "</div>\n"sv;
-    html::endPage(rep_);
+    html::endPage(rep_, hooks_.site);
   }
 
   void bestLaps(const ReportSession& session, std::string_view title) {
@@ -381,11 +386,16 @@ class HtmlWriter {
   }
 
  private:
-  std::string_view colourOf(const CarRef& car) const {
-    return car.listed == kNotListed ? svg::kNeutralColour : svg::paletteColour(car.listed);
+  // The palette place of the entry at `listed`: its colour, dashes and class.
+  std::size_t placeOf(std::size_t listed) const {
+    return listed < hooks_.carColours.size() ? hooks_.carColours[listed] : listed;
   }
 
-  static std::size_t carOf(const CarRef& car) { return car.listed == kNotListed ? svg::kNoCar : car.listed; }
+  std::string_view colourOf(const CarRef& car) const {
+    return car.listed == kNotListed ? svg::kNeutralColour : svg::paletteColour(placeOf(car.listed));
+  }
+
+  std::size_t carOf(const CarRef& car) const { return car.listed == kNotListed ? svg::kNoCar : placeOf(car.listed); }
 
   // Starts a table row of a car: `<tr>` with the car's class.
   void startRow(std::size_t car) {
@@ -424,11 +434,11 @@ class HtmlWriter {
         appendInt(span, static_cast<std::int64_t>(entry.drivers.size()));
         span += '"';
       }
-      startRow(listed);
+      startRow(placeOf(listed));
       rep_ += "<td class=\"r x0\""sv;
       rep_ += span;
       rep_ += '>';
-      html::appendSwatch(rep_, svg::paletteColour(listed));
+      html::appendSwatch(rep_, svg::paletteColour(placeOf(listed)));
       appendInt(rep_, entry.startNum);
       rep_ += "</td><td class=\"y1\">"sv;
       if (!entry.drivers.empty()) appendText(rep_, entry.drivers.front().name);
@@ -447,7 +457,7 @@ class HtmlWriter {
       rep_ += "</td>"sv;
       for (std::size_t d = 0; d < std::max<std::size_t>(1, entry.drivers.size()); ++d) {
         if (d > 0) {
-          startRow(listed);
+          startRow(placeOf(listed));
           rep_ += "<td class=\"y1\">"sv;
           appendText(rep_, entry.drivers[d].name);
           rep_ += "</td>"sv;
@@ -538,15 +548,16 @@ class HtmlWriter {
   }
 
   const ReportModel& model_;
+  const RacePageHooks& hooks_;
   std::string& rep_;
 };
 
 }  // namespace
 
-std::string reportHTML(const ReportModel& model) {
+std::string reportHTML(const ReportModel& model, const RacePageHooks& hooks) {
   if (!model.hasEvent) return {};
   std::string rep;
-  HtmlWriter(model, rep).page();
+  HtmlWriter(model, hooks, rep).page();
   return rep;
 }
 

@@ -2,13 +2,23 @@
 // report and, for every race, a lap chart, a gap chart and a lap-time chart.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
+#include "reports/htmlpage.hpp"
 #include "reports/reportmodel.hpp"
 
 namespace marvolt {
 
+/// What a page of a site changes on the race page: the palette place of
+/// each car, so that a driver has one colour on every page, and the links.
+struct RacePageHooks {
+  std::vector<std::size_t> carColours;      ///< by entry-list place; empty: the entry-list place itself
+  const html::SiteLinks* site = nullptr;    ///< the site's navigation and downloads; null: none
+};
+
 /// The whole HTML page of a model; empty when it has no event.
-std::string reportHTML(const ReportModel& model);
+std::string reportHTML(const ReportModel& model, const RacePageHooks& hooks = {});
 
 }  // namespace marvolt

@@ -9,13 +9,6 @@ namespace marvolt {
 
 namespace {
 
-const ReportSession* firstRace(const ReportModel& model) {
-  for (const ReportSession& session : model.sessions) {
-    if (session.type == SessT::RACE) return &session;
-  }
-  return nullptr;
-}
-
 // The car of the race's fastest lap: of equal lap times, the one set first.
 std::optional<std::uint32_t> fastestCar(const ReportSession& race) {
   if (race.bestLaps.empty()) return std::nullopt;
@@ -29,13 +22,23 @@ std::optional<std::uint32_t> fastestCar(const ReportSession& race) {
 
 }  // namespace
 
+const ReportSession* firstRace(const ReportModel& model) {
+  for (const ReportSession& session : model.sessions) {
+    if (session.type == SessT::RACE) return &session;
+  }
+  return nullptr;
+}
+
 Round roundOf(const Data& data, const std::string& file) {
   // A round needs the track and the race classification.
   const Sections sections = Sections()
                                 .set(Flag::REPLAYINFO, false)
                                 .set(Flag::ENTRYLIST, false)
                                 .set(Flag::PRACTICERESULTS, false);
-  const ReportModel model = buildReportModel(data, sections);
+  return roundOf(buildReportModel(data, sections), file);
+}
+
+Round roundOf(const ReportModel& model, const std::string& file) {
   const ReportSession* race = firstRace(model);
   if (race == nullptr) throw Error("the replay holds no race session");
   Round round{file, model.track, {}, std::nullopt};
@@ -44,8 +47,8 @@ Round roundOf(const Data& data, const std::string& file) {
   for (const RaceRow& row : race->results) {
     const DriverRow& driver = model.driverOf(row.car);
     rowOfCar.try_emplace(row.car.carid, round.classification.size());
-    round.classification.push_back(
-        {driver.firstName, driver.lastName, model.entryAt(row.car.listed).team, row.remark == u"DNF"});
+    round.classification.push_back({driver.firstName, driver.lastName, model.entryAt(row.car.listed).team,
+                                     row.remark == u"DNF", row.lapsLed, row.bestLap});
   }
   if (const std::optional<std::uint32_t> car = fastestCar(*race)) {
     if (const auto it = rowOfCar.find(*car); it != rowOfCar.end()) round.fastestLap = it->second;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/data.hpp"
+#include "reports/reportmodel.hpp"
 #include "season/standings.hpp"
 
 namespace marvolt {
@@ -12,5 +13,11 @@ namespace marvolt {
 /// The round of the replay model `data`, read from `file`: the classification
 /// of its first race session. Throws Error when the replay holds no race.
 Round roundOf(const Data& data, const std::string& file);
+
+/// The first race session of a model; null when it has none.
+const ReportSession* firstRace(const ReportModel& model);
+
+/// The round of a report model with the race classification, as above.
+Round roundOf(const ReportModel& model, const std::string& file);
 
 }  // namespace marvolt

@@ -7,6 +7,7 @@
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
+#include "frontend/files.hpp"
 #include "season/rounds.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
@@ -70,12 +71,57 @@ bool readValuedOption(const std::string& arg, SeasonCommandLine& cl) {
   return true;
 }
 
-// Loads every round in order; the first that fails ends the run.
-std::vector<Round> readRounds(const SeasonCommandLine& cl, const LoadOptions& options) {
-  std::vector<Round> rounds;
+// Loads every round in order with `read`; the first that fails ends the run.
+template <typename RoundType>
+std::vector<RoundType> readRounds(const SeasonCommandLine& cl, const LoadOptions& options,
+                                  RoundType (*read)(const std::string&, const LoadOptions&)) {
+  std::vector<RoundType> rounds;
   rounds.reserve(cl.replays.size());
-  for (const std::string& replay : cl.replays) rounds.push_back(readRound(replay, options));
+  for (const std::string& replay : cl.replays) rounds.push_back(read(replay, options));
   return rounds;
+}
+
+// Runs `read` on the replay `path`: a failure becomes a fatal error naming the file.
+template <typename Read>
+auto namingFailures(const std::string& path, Read read) {
+  try {
+    return read();
+  } catch (const ExitError& e) {
+    throw ExitError(e.status(), path + ": " + e.message());
+  } catch (const Error& e) {
+    throw ExitError(1, path + ": " + e.message());
+  }
+}
+
+// Settles what the options say together: --site writes every format of its
+// own into its directory, so it takes no output file and no format. An
+// empty directory is no directory.
+void settleSite(const PendingPath& site, const PendingPath& output, const std::string& format,
+                SeasonCommandLine& cl) {
+  if (site.state == PendingPath::State::NotGiven) return;
+  cl.site = site.value;
+  if (site.value.empty()) {
+    cl.conflict = "--site needs the directory to write the site into";
+  } else if (output.state != PendingPath::State::NotGiven) {
+    cl.conflict = "--site cannot be combined with -o: the site's files go into its directory";
+  } else if (!format.empty()) {
+    cl.conflict = "--site cannot be combined with " + format + ": the site holds its pages and their JSON data";
+  }
+  if (!cl.conflict.empty()) cl.action = SeasonCommandLine::Action::Invalid;
+}
+
+// Writes the site of the rounds into the directory of --site: every round is
+// read before the directory is made or anything is written.
+void runSite(const SeasonCommandLine& cl, const LoadOptions& options) {
+  if (pathExists(cl.site) && !isDirectory(cl.site)) {
+    err(1, "cannot write the site into %s: it is not a directory", cl.site);
+  }
+  std::vector<SiteRound> rounds = readRounds(cl, options, readSiteRound);
+  std::vector<Round> scored;
+  scored.reserve(rounds.size());
+  for (const SiteRound& round : rounds) scored.push_back(round.round);
+  const Standings standings = computeStandings(scored, cl.scoring);
+  writeSite(cl.site, rounds, standings, cl.scoring);
 }
 
 }  // namespace
@@ -84,9 +130,13 @@ SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
   SeasonCommandLine cl;
   PendingPath carset;
   PendingPath output;
+  PendingPath site;
+  std::string format;   // the last format option given
   for (const std::string& arg : args) {
     if (arg == "-o") {
       output.await();
+    } else if (arg == "--site") {
+      site.await();
     } else if (arg == "--cst") {
       carset.await();
     } else if (arg == "--help") {
@@ -101,16 +151,21 @@ SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
       cl.carsetAuto = true;
     } else if (arg == "--format=txt") {
       cl.format = SeasonFormat::TXT;
+      format = arg;
     } else if (arg == "--format=json") {
       cl.format = SeasonFormat::JSON;
+      format = arg;
     } else if (arg == "--format=html") {
       cl.format = SeasonFormat::HTML;
+      format = arg;
     } else if (readValuedOption(arg, cl)) {
       if (cl.action == SeasonCommandLine::Action::Invalid) return cl;
     } else if (carset.awaiting()) {
       carset.give(arg);
     } else if (output.awaiting()) {
       output.give(arg);
+    } else if (site.awaiting()) {
+      site.give(arg);
     } else if (!arg.empty() && arg[0] == '-') {
       cl.action = SeasonCommandLine::Action::Invalid;
       cl.invalidArg = arg;
@@ -122,6 +177,7 @@ SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
   }
   cl.carset = carset.value;
   cl.output = output.value;
+  settleSite(site, output, format, cl);
   return cl;
 }
 
@@ -141,20 +197,26 @@ void printSeasonHelp(std::string_view program) {
       "  --format=txt     output format: text (default)\n"
       "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
       "  --format=html    output format: self-contained HTML page with a points chart\n"
+      "  --site <dir>     write a website into <dir>; its own files are replaced without asking\n"
       "  --help           display this text and exit\n"
       "  --version        output version information and exit\n",
       program));
 }
 
 Round readRound(const std::string& path, const LoadOptions& options) {
-  try {
+  return namingFailures(path, [&] {
     const LoadedReplay replay = loadReplay(path, options);
     return roundOf(*replay.data, path);
-  } catch (const ExitError& e) {
-    throw ExitError(e.status(), path + ": " + e.message());
-  } catch (const Error& e) {
-    throw ExitError(1, path + ": " + e.message());
-  }
+  });
+}
+
+SiteRound readSiteRound(const std::string& path, const LoadOptions& options) {
+  return namingFailures(path, [&] {
+    const LoadedReplay replay = loadReplay(path, options);
+    SiteRound round{siteModel(*replay.data), {}};
+    round.round = roundOf(round.model, path);
+    return round;
+  });
 }
 
 std::string seasonReport(const Standings& standings, SeasonFormat format) {
@@ -172,6 +234,11 @@ int runSeason(const std::string& program, const std::vector<std::string>& args) 
     return 3;
   }
   const SeasonCommandLine cl = parseSeasonCommandLine(args);
+  if (!cl.conflict.empty()) {
+    cerr.writeln(cl.conflict);
+    printSeasonHelp(program);
+    return -1;
+  }
   if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printSeasonHelp)) {
     return *status;
   }
@@ -179,8 +246,13 @@ int runSeason(const std::string& program, const std::vector<std::string>& args) 
   if (!mayReplaceOutput(cl.output, cl.force)) return 4;
   // A carset that cannot be parsed fails once, before any round, as in marvolt.
   const LoadOptions options = carsetSettings(cl.carset, cl.carsetAuto, true);
+  if (!cl.site.empty()) {
+    runSite(cl, options);
+    return 0;
+  }
 
-  const std::string report = seasonReport(computeStandings(readRounds(cl, options), cl.scoring), cl.format);
+  const std::string report =
+      seasonReport(computeStandings(readRounds(cl, options, readRound), cl.scoring), cl.format);
   writeOutput(cl.output, report);
   return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "frontend/runner.hpp"
 #include "model/data.hpp"
+#include "season/site.hpp"
 #include "season/standings.hpp"
 
 namespace marvolt {
@@ -27,6 +28,8 @@ struct SeasonCommandLine {
   bool force = false;
   SeasonFormat format = SeasonFormat::TXT;
   Scoring scoring;
+  std::string site;       ///< the site's directory; empty: no site
+  std::string conflict;   ///< why the options cannot go together, for Action::Invalid
 };
 
 /// Reads the arguments (without the program name); stops at "--help",
@@ -38,6 +41,10 @@ void printSeasonHelp(std::string_view program);
 
 /// Reads the replay `path` as a round; a failure becomes a fatal error naming the file.
 Round readRound(const std::string& path, const LoadOptions& options);
+
+/// Reads the replay `path` as a round of the site, with the model of its
+/// pages; a failure becomes a fatal error naming the file.
+SiteRound readSiteRound(const std::string& path, const LoadOptions& options);
 
 /// The standings as text in `format`.
 std::string seasonReport(const Standings& standings, SeasonFormat format);

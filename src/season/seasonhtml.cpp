@@ -1,6 +1,7 @@
 #include "season/seasonhtml.hpp"
 
 #include <algorithm>
+#include <numeric>
 
 #include "frontend/telvo.hpp"
 #include "reports/htmlpage.hpp"
@@ -22,13 +23,25 @@ void appendResultCell(std::string& out, const std::optional<RoundResult>& result
   out += "</td>"sv;
 }
 
-void appendRounds(std::string& out, const std::vector<RoundSummary>& rounds) {
+// A cell holding `text`, a link to pages[i] where there are pages.
+void appendLinkedCell(std::string& out, std::u16string_view text, const std::vector<std::string>* pages,
+                      std::size_t i) {
+  if (pages == nullptr || i >= pages->size()) {
+    html::appendTextCell(out, text);
+    return;
+  }
+  out += "<td>"sv;
+  html::appendLink(out, (*pages)[i], text);
+  out += "</td>"sv;
+}
+
+void appendRounds(std::string& out, const std::vector<RoundSummary>& rounds, const std::vector<std::string>* pages) {
   out += "<h2 id=\"rounds\">Rounds</h2>\n"sv;
   html::appendHead(out, {">Round", "Track", "Replay", "Winner"});
   for (std::size_t r = 0; r < rounds.size(); ++r) {
     out += "<tr>"sv;
     html::appendIntCell(out, static_cast<std::int64_t>(r + 1));
-    html::appendTextCell(out, rounds[r].track);
+    appendLinkedCell(out, rounds[r].track, pages, r);
     html::appendTextCell(out, toUtf16(rounds[r].file));
     html::appendTextCell(out, rounds[r].winner.value_or(u""));
     out += "</tr>\n"sv;
@@ -37,7 +50,8 @@ void appendRounds(std::string& out, const std::vector<RoundSummary>& rounds) {
 }
 
 void appendTable(std::string& out, std::string_view id, std::string_view title, std::string_view nameHeading,
-                 const std::vector<StandingsRow>& rows, const std::vector<RoundSummary>& rounds) {
+                 const std::vector<StandingsRow>& rows, const std::vector<RoundSummary>& rounds,
+                 const std::vector<std::string>* pages) {
   out += "<h2 id=\""sv;
   out += id;
   out += "\">"sv;
@@ -60,7 +74,11 @@ void appendTable(std::string& out, std::string_view id, std::string_view title, 
     appendInt(out, row.position);
     out += "</td><td class=\"y1\">"sv;
     html::appendSwatch(out, svg::paletteColour(i));
-    appendText(out, row.name);
+    if (pages != nullptr && i < pages->size()) {
+      html::appendLink(out, (*pages)[i], row.name);
+    } else {
+      appendText(out, row.name);
+    }
     out += "</td>"sv;
     for (std::size_t r = 0; r < rounds.size(); ++r) {
       appendResultCell(out, r < row.results.size() ? row.results[r] : std::nullopt);
@@ -126,27 +144,32 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
 
 }  // namespace
 
-std::string seasonHTML(const Standings& standings) {
+std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links) {
   std::string out;
   out.reserve(16384 + 2048 * (standings.drivers.size() + standings.teams.size()) * (standings.rounds.size() + 1));
   // No more hover rules than a chart has lines.
   const std::size_t rows = std::max(standings.drivers.size(), standings.teams.size());
-  html::beginPage(out, u"Season standings", std::min(rows, svg::kMostLines));
+  std::vector<std::size_t> hovered(std::min(rows, svg::kMostLines));
+  std::iota(hovered.begin(), hovered.end(), std::size_t{0});
+  const html::SiteLinks* site = links != nullptr ? &links->site : nullptr;
+  html::beginPage(out, u"Season standings", hovered, site);
   out += "<header>\n<h1>Season standings</h1>\n<p class=\"meta\">"sv;
   appendInt(out, static_cast<std::int64_t>(standings.rounds.size()));
   out += standings.rounds.size() == 1 ? " round"sv : " rounds"sv;
   out += "</p>\n</header>\n"sv;
-  appendRounds(out, standings.rounds);
+  appendRounds(out, standings.rounds, links != nullptr ? &links->rounds : nullptr);
   // Each championship is a scope of its own for hovering: row i of the
   // drivers and row i of the teams are different cars.
   out += "<section class=\"cars\">\n"sv;
-  appendTable(out, "drivers", "Drivers' Championship", "Driver", standings.drivers, standings.rounds);
+  appendTable(out, "drivers", "Drivers' Championship", "Driver", standings.drivers, standings.rounds,
+              links != nullptr ? &links->drivers : nullptr);
   appendProgression(out, "driverpoints", standings.drivers, standings.rounds);
   out += "</section>\n<section class=\"cars\">\n"sv;
-  appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds);
+  appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds,
+              links != nullptr ? &links->teams : nullptr);
   appendProgression(out, "teampoints", standings.teams, standings.rounds);
   out += "</section>\n"sv;
-  html::endPage(out);
+  html::endPage(out, site);
   return out;
 }
 

@@ -4,12 +4,24 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "reports/htmlpage.hpp"
 #include "season/standings.hpp"
 
 namespace marvolt {
 
-/// The whole page as UTF-8 text; well-formed XML, no outside resource.
-std::string seasonHTML(const Standings& standings);
+/// The links of the season page of a site: the page of each round, of each
+/// row of the drivers' and the teams' tables, and the site's navigation.
+struct SeasonPageLinks {
+  std::vector<std::string> rounds;
+  std::vector<std::string> drivers;
+  std::vector<std::string> teams;
+  html::SiteLinks site;
+};
+
+/// The whole page as UTF-8 text; well-formed XML, no outside resource. With
+/// `links`, the tracks and names lead to their pages.
+std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links = nullptr);
 
 }  // namespace marvolt

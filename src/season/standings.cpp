@@ -12,12 +12,9 @@ namespace marvolt {
 
 namespace {
 
-// Who a row of a table is: a driver by first and last name, a team by its name.
-using Identity = std::pair<std::u16string, std::u16string>;
-
 // A driver or team while the rounds are scored.
 struct Competitor {
-  Identity identity;
+  CompetitorId identity;
   std::u16string name;
   std::vector<std::optional<RoundResult>> results;
 };
@@ -28,7 +25,7 @@ class Field {
   explicit Field(std::size_t rounds) : rounds_(rounds) {}
 
   // The competitor of `identity`, entered with `name` when new.
-  Competitor& at(const Identity& identity, std::u16string_view name) {
+  Competitor& at(const CompetitorId& identity, std::u16string_view name) {
     const auto [it, added] = index_.try_emplace(identity, members_.size());
     if (added) members_.push_back({identity, std::u16string(name), std::vector<std::optional<RoundResult>>(rounds_)});
     return members_[it->second];
@@ -36,7 +33,7 @@ class Field {
 
   // Enters the round result unless the competitor already has one: the
   // classification is walked from the winner down, so its best-placed car counts.
-  Competitor& place(const Identity& identity, std::u16string_view name, std::size_t round, RoundResult result) {
+  Competitor& place(const CompetitorId& identity, std::u16string_view name, std::size_t round, RoundResult result) {
     Competitor& c = at(identity, name);
     if (!c.results[round]) c.results[round] = result;
     return c;
@@ -46,7 +43,7 @@ class Field {
 
  private:
   std::size_t rounds_;
-  std::map<Identity, std::size_t> index_;
+  std::map<CompetitorId, std::size_t> index_;
   std::vector<Competitor> members_;
 };
 
@@ -86,24 +83,28 @@ std::vector<std::uint64_t> progressionOf(const std::vector<std::optional<RoundRe
   return totals;
 }
 
+// Counts a finish in `position` into `places`.
+void countPlace(std::vector<std::uint32_t>& places, std::uint32_t position) {
+  if (places.size() < position) places.resize(position);
+  ++places[position - 1];
+}
+
 // A table row with the ordering keys beside it.
 struct Ranked {
   StandingsRow row;
-  Identity identity;
   std::u16string folded;                // the name without case, compared first
   std::vector<std::uint32_t> places;    // element p: how often the row finished in position p + 1
 };
 
 Ranked settle(Competitor& c, std::optional<std::uint32_t> best) {
   dropScores(c.results, best);
-  Ranked r{StandingsRow{0, std::move(c.name), 0, 0, std::move(c.results), {}}, std::move(c.identity), {}, {}};
+  Ranked r{StandingsRow{0, std::move(c.identity), std::move(c.name), 0, 0, std::move(c.results), {}, {}}, {}, {}};
   r.folded = toLowerWide(r.row.name);
   for (const auto& result : r.row.results) {
     if (!result) continue;
     if (result->counted) r.row.points += result->points;
     if (result->position == 1) ++r.row.wins;
-    if (r.places.size() < result->position) r.places.resize(result->position);
-    ++r.places[result->position - 1];
+    countPlace(r.places, result->position);
   }
   r.row.progression = progressionOf(r.row.results, best);
   return r;
@@ -119,20 +120,52 @@ int compareCountback(const std::vector<std::uint32_t>& a, const std::vector<std:
   return 0;
 }
 
+// A row's place in the order of a table as it stood at some round.
+struct Key {
+  std::uint64_t points;
+  const std::vector<std::uint32_t>* places;
+  const Ranked* row;
+};
+
 // Most points first; then countback; then by name, case folded, then exactly.
-bool ranksBefore(const Ranked& a, const Ranked& b) {
-  if (a.row.points != b.row.points) return a.row.points > b.row.points;
-  if (const int c = compareCountback(a.places, b.places); c != 0) return c < 0;
-  if (a.folded != b.folded) return a.folded < b.folded;
-  if (a.row.name != b.row.name) return a.row.name < b.row.name;
-  return a.identity < b.identity;
+bool ranksBefore(const Key& a, const Key& b) {
+  if (a.points != b.points) return a.points > b.points;
+  if (const int c = compareCountback(*a.places, *b.places); c != 0) return c < 0;
+  if (a.row->folded != b.row->folded) return a.row->folded < b.row->folded;
+  if (a.row->row.name != b.row->row.name) return a.row->row.name < b.row->row.name;
+  return a.row->row.id < b.row->row.id;
 }
 
-std::vector<StandingsRow> table(Field& field, std::optional<std::uint32_t> best) {
+// The position of every row after each round: the table as it stood then,
+// of the rows that had taken part by then, ordered as the final table is.
+void addPositions(std::vector<Ranked>& ranked, std::size_t rounds) {
+  std::vector<std::vector<std::uint32_t>> places(ranked.size());
+  std::vector<Key> keys;
+  keys.reserve(ranked.size());
+  for (Ranked& r : ranked) r.row.positions.assign(rounds, 0);
+  for (std::size_t round = 0; round < rounds; ++round) {
+    keys.clear();
+    for (std::size_t i = 0; i < ranked.size(); ++i) {
+      const std::optional<RoundResult>& result = ranked[i].row.results[round];
+      if (result) countPlace(places[i], result->position);
+      if (!places[i].empty()) keys.push_back({ranked[i].row.progression[round], &places[i], &ranked[i]});
+    }
+    std::stable_sort(keys.begin(), keys.end(), ranksBefore);
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      ranked[static_cast<std::size_t>(keys[k].row - ranked.data())].row.positions[round] =
+          static_cast<std::uint32_t>(k + 1);
+    }
+  }
+}
+
+std::vector<StandingsRow> table(Field& field, std::size_t rounds, std::optional<std::uint32_t> best) {
   std::vector<Ranked> ranked;
   ranked.reserve(field.members().size());
   for (Competitor& c : field.members()) ranked.push_back(settle(c, best));
-  std::stable_sort(ranked.begin(), ranked.end(), ranksBefore);
+  addPositions(ranked, rounds);
+  std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    return ranksBefore({a.row.points, &a.places, &a}, {b.row.points, &b.places, &b});
+  });
   std::vector<StandingsRow> rows;
   rows.reserve(ranked.size());
   for (Ranked& r : ranked) {
@@ -160,18 +193,20 @@ Standings computeStandings(const std::vector<Round>& rounds, const Scoring& scor
       const std::u16string name = displayName(f);
       if (i == 0) summary.winner = name;
       const auto position = static_cast<std::uint32_t>(i + 1);
-      const RoundResult result{position, f.dnf, pointsFor(scoring.points, position), true};
+      const RoundResult result{position, f.dnf, pointsFor(scoring.points, position), true, false};
       drivers.place({f.firstName, f.lastName}, name, r, result);
       teams.place({f.team, u""}, f.team, r, result);
     }
     if (round.fastestLap && *round.fastestLap < round.classification.size()) {
       const Finisher& f = round.classification[*round.fastestLap];
-      drivers.at({f.firstName, f.lastName}, displayName(f)).results[r]->points += scoring.fastestLap;
+      std::optional<RoundResult>& result = drivers.at({f.firstName, f.lastName}, displayName(f)).results[r];
+      result->points += scoring.fastestLap;
+      result->fastestLap = true;
     }
     standings.rounds.push_back(std::move(summary));
   }
-  standings.drivers = table(drivers, scoring.best);
-  standings.teams = table(teams, scoring.best);
+  standings.drivers = table(drivers, rounds.size(), scoring.best);
+  standings.teams = table(teams, rounds.size(), scoring.best);
   return standings;
 }
 

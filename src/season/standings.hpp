@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "timing/timetext.hpp"
 
 namespace marvolt {
 
@@ -15,6 +18,8 @@ struct Finisher {
   std::u16string lastName;
   std::u16string team;
   bool dnf = false;
+  std::uint32_t lapsLed = 0;
+  std::uint32_t bestLap = NOTIME;   ///< the car's best valid lap in ms
 };
 
 /// One round of the season: the replay it came from and its race.
@@ -38,16 +43,23 @@ struct RoundResult {
   bool dnf = false;
   std::uint64_t points = 0;     ///< scored in the round, a driver's fastest-lap bonus included
   bool counted = true;          ///< among the round scores that count
+  bool fastestLap = false;      ///< a driver's: set the race's fastest lap (and earned the bonus)
 };
+
+/// Who a row of a table is: a driver's first and last name; a team's name
+/// and an empty text.
+using CompetitorId = std::pair<std::u16string, std::u16string>;
 
 /// One row of a championship table.
 struct StandingsRow {
   std::uint32_t position = 0;
+  CompetitorId id;
   std::u16string name;
   std::uint64_t points = 0;                            ///< the total that counts
   std::uint32_t wins = 0;                              ///< rounds won, dropped ones included
   std::vector<std::optional<RoundResult>> results;     ///< one per round; none where not taken part
   std::vector<std::uint64_t> progression;              ///< the total that counted after each round
+  std::vector<std::uint32_t> positions;                ///< the position after each round; 0 before the first entered
 };
 
 /// A round as the tables head it.

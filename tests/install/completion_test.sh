@@ -42,4 +42,6 @@ check "--best=" _marvolt_season marvolt-season --b
 check "" _marvolt_season marvolt-season --points = ""
 check "" _marvolt_season marvolt-season --points=9,6
 check "B.RPY|a.rpy|my race.rpy|sub" _marvolt_season marvolt-season a.rpy ""
+check "--site" _marvolt_season marvolt-season --si
+check "sub" _marvolt_season marvolt-season --site ""
 exit $((failed > 0))

@@ -2,13 +2,15 @@
 //
 //     node browser_check.mjs MARVOLT MARVOLT_SEASON SOURCE_DIR [--screenshots DOCS_DIR]
 //
-// Writes the sample replay's page (with and without --laps) and the sample
-// season's page, checks them with the Nu HTML checker and html-validate's
-// accessibility rules, then renders each at 390 and 1280 px and checks what
+// Writes the sample replay's page (with and without --laps), the sample
+// season's page and the sample season's site, checks them with the Nu HTML
+// checker and html-validate's accessibility rules, then renders each at 390
+// and 1280 px and checks what
 // a reader gets: no sideways scrolling of the page on a phone, chart text of
 // at least 10 px, chart labels that never overlap, hovering that brings a
 // car forward, car colours far apart (CIEDE2000) and readable, every driver
-// and chart there, and no violation found by axe-core. With --screenshots
+// and chart there, and no violation found by axe-core. The site is opened
+// from disk at index.html and every link followed. With --screenshots
 // it also writes the README's pictures into DOCS_DIR.
 // Exits 77, which the test declares as "skipped", where Chromium, Java or
 // the packages of tests/package.json (npm ci in tests/) are missing.
@@ -118,16 +120,20 @@ function writePages(marvolt, season, source, work) {
   const pages = [
     { name: 'race', args: [marvolt, ['--format=html', '--cst', carset, replay]] },
     { name: 'race-laps', args: [marvolt, ['--format=html', '--laps', '--cst', carset, replay]] },
-    { name: 'season', args: [season, ['--format=html', '--cst', carset, ...rounds], source] },
+    { name: 'season', args: [season, ['--format=html', '--cst', carset, ...rounds], source],
+      charts: 'driverpoints teampoints' },
   ];
   for (const page of pages) {
     page.file = path.join(work, `${page.name}.html`);
     fs.writeFileSync(page.file, run(...page.args));
   }
+  // The sample season's site: its pages are reached by following the links of index.html.
+  const site = path.join(work, 'site');
+  run(season, ['--site', site, '--fastest-lap=1', '--cst', carset, ...rounds], source);
   const kv = run(marvolt, ['--format=semikv', '--cst', carset, replay]).toString();
   const table = kv.match(/table_start;table=Race Results;\n([\s\S]*?)table_end;/);
   const drivers = table ? table[1].trim().split('\n').map((row) => row.match(/drivername=([^;]*)/)[1]) : [];
-  return { pages, drivers };
+  return { pages, drivers, site };
 }
 
 // The Nu HTML checker: no error on any page.
@@ -232,10 +238,10 @@ async function checkRendered(tab, page, width, drivers, axeSource) {
   }
   if (page.name.startsWith('race')) {
     for (const name of drivers) check(seen.text.includes(name), `${where}: driver ${name} missing`);
-    const kinds = seen.chartIds.map((id) => id.replace(/-\d+$/, '')).sort().join(' ');
-    check(kinds === 'gapchart lapchart laptimechart', `${where}: the race's charts are ${kinds}`);
   }
-  if (seen.chartIds.length > 0) {
+  const kinds = seen.chartIds.map((id) => id.replace(/-\d+$/, '')).sort().join(' ');
+  check(kinds === (page.charts ?? 'gapchart lapchart laptimechart'), `${where}: the charts are ${kinds}`);
+  if (seen.chartIds.length > 0 && await tab.$('.cars')) {
     await checkHover(tab, where, 'k0', 'svg.chart .lbs .c');
     if (await tab.$('tr.k0')) await checkHover(tab, where, 'k0', 'tr');
   }
@@ -259,10 +265,12 @@ async function main() {
   const { puppeteer, HtmlValidate, axeSource, vnuJar } = await packages();
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'marvolt-browser-'));
   try {
-    const { pages, drivers } = writePages(marvolt, season, source, work);
+    const { pages, drivers, site } = writePages(marvolt, season, source, work);
     check(drivers.length > 0, 'the sample replay has no race classification');
-    nuChecker(vnuJar, pages);
-    await accessibilityRules(HtmlValidate, pages);
+    const sitePages = fs.readdirSync(site).filter((f) => f.endsWith('.html'))
+      .map((f) => ({ name: `site/${f}`, file: path.join(site, f) }));
+    nuChecker(vnuJar, [...pages, ...sitePages]);
+    await accessibilityRules(HtmlValidate, [...pages, ...sitePages]);
     const browser = await puppeteer.launch({
       executablePath: CHROMIUM,
       args: [...CHROMIUM_FLAGS, `--user-data-dir=${fs.mkdtempSync(path.join(work, 'profile-'))}`],
@@ -277,6 +285,7 @@ async function main() {
           await checkRendered(tab, page, width, drivers, axeSource);
         }
       }
+      pages.push(...await followSite(tab, site, drivers, axeSource));
       if (docs) await screenshots(tab, pages, path.resolve(docs));
     } finally {
       await browser.close();
@@ -286,18 +295,65 @@ async function main() {
   }
   for (const f of failures) console.error(`FAIL: ${f}`);
   if (failures.length > 0) return 1;
-  console.log('the race and season pages pass at 390 and 1280 px: layout, chart text and labels, hovering, '
-    + 'colours, the Nu HTML checker, html-validate and axe-core');
+  console.log('the race and season pages and the pages of the site, reached by its links, pass at 390 and '
+    + '1280 px: layout, chart text and labels, hovering, colours, the Nu HTML checker, html-validate and axe-core');
   return 0;
 }
 
+// The charts of a page of the site, by the page's name.
+function siteCharts(name) {
+  if (name.startsWith('round-')) return 'gapchart lapchart laptimechart';
+  if (name === 'index.html') return 'driverpoints teampoints';
+  return 'positions';
+}
+
+// Opens the site's index.html from disk and follows every link: each page
+// it leads to is rendered and checked as the other pages are, each data
+// file is there, and each anchor names an element of its page. Returns the
+// pages reached; every page of the site must be among them.
+async function followSite(tab, site, drivers, axeSource) {
+  const queue = [path.join(site, 'index.html')];
+  const reached = new Set(queue);
+  const pages = [];
+  while (queue.length > 0) {
+    const file = queue.shift();
+    const name = path.basename(file);
+    const page = { name: `site/${name}`, file, charts: siteCharts(name) };
+    pages.push(page);
+    for (const width of WIDTHS) {
+      await tab.setViewport({ width, height: 900 });
+      await tab.goto(`file://${file}`, { waitUntil: 'load' });
+      await checkRendered(tab, page, width, [], axeSource);
+    }
+    const links = await tab.evaluate(() => [...document.querySelectorAll('a[href]')].map((a) => a.href));
+    for (const link of links) {
+      const url = new URL(link);
+      const target = decodeURIComponent(url.pathname);
+      check(url.protocol === 'file:' && path.dirname(target) === site && fs.existsSync(target),
+        `${page.name}: the link ${link} leads to no file of the site`);
+      if (url.hash) {
+        await tab.goto(url.href, { waitUntil: 'load' });
+        check(await tab.$(`[id="${url.hash.slice(1)}"]`), `${page.name}: the link ${link} names no element`);
+      }
+      if (target.endsWith('.html') && !reached.has(target) && fs.existsSync(target)) {
+        reached.add(target);
+        queue.push(target);
+      }
+    }
+  }
+  const all = fs.readdirSync(site).filter((f) => f.endsWith('.html'));
+  check(all.length === pages.length, `the site's links reach ${pages.length} of its ${all.length} pages`);
+  return pages;
+}
+
 // The README's pictures: the race page and the season page on a desktop
-// screen, the race page on a phone.
+// screen, the race page on a phone, and the site's index page.
 async function screenshots(tab, pages, docs) {
   const shots = [
     { page: 'race', width: 1280, height: 4200, file: 'sample-report.png' },
     { page: 'season', width: 1280, height: 0, file: 'sample-season.png' },
     { page: 'race', width: 390, height: 2600, file: 'sample-report-phone.png' },
+    { page: 'site/index.html', width: 1280, height: 1150, file: 'sample-site.png' },
   ];
   for (const shot of shots) {
     await tab.setViewport({ width: shot.width, height: shot.height || 900 });

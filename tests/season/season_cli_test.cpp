@@ -29,6 +29,7 @@ const std::string kUsage =
     "  --format=txt     output format: text (default)\n"
     "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
     "  --format=html    output format: self-contained HTML page with a points chart\n"
+    "  --site <dir>     write a website into <dir>; its own files are replaced without asking\n"
     "  --help           display this text and exit\n"
     "  --version        output version information and exit\n"
     "\n";

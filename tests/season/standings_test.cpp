@@ -99,11 +99,16 @@ TEST(Standings, TiesGoByCountbackOverAllResultsThenByName) {
 }
 
 TEST(Standings, ProgressionWinsAndRoundWinners) {
-  const std::vector<Round> rounds = {round({"A A/T", "B B/U"}), round({"B B/U"}), round({}), round({"A A/T"})};
+  const std::vector<Round> rounds = {round({"A A/T", "B B/U"}), round({"B B/U"}), round({}),
+                                     round({"A A/T", "C C/V"})};
   const Standings s = computeStandings(rounds, Scoring{{9, 6}, 0, 2});
-  ASSERT_EQ(s.drivers.size(), 2u);
+  ASSERT_EQ(s.drivers.size(), 3u);
   EXPECT_EQ(s.drivers[0].progression, (std::vector<std::uint64_t>{9, 9, 9, 18}));
   EXPECT_EQ(s.drivers[1].progression, (std::vector<std::uint64_t>{6, 15, 15, 15}));
+  // The championship position after each round; none before the first entered.
+  EXPECT_EQ(s.drivers[0].positions, (std::vector<std::uint32_t>{1, 2, 2, 1}));
+  EXPECT_EQ(s.drivers[1].positions, (std::vector<std::uint32_t>{2, 1, 1, 2}));
+  EXPECT_EQ(s.drivers[2].positions, (std::vector<std::uint32_t>{0, 0, 0, 3}));
   EXPECT_EQ(s.drivers[1].wins, 1u);
   EXPECT_EQ(s.rounds[1].winner, u"B B");
   EXPECT_EQ(s.rounds[2].winner, std::nullopt);   // nobody classified

@@ -1,0 +1,45 @@
+// The league website: the season as a folder of static pages that link
+// each other relatively (the season page index.html, a page per round,
+// driver and team) with their data beside them (season.json and each
+// round's JSON report). It is made from rounds read whole beforehand; each
+// file is replaced whole, and no other file of the folder is touched.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/data.hpp"
+#include "reports/reportmodel.hpp"
+#include "season/standings.hpp"
+
+namespace marvolt {
+
+/// A round of the site: the report model of its pages and its race.
+struct SiteRound {
+  ReportModel model;
+  Round round;
+};
+
+/// The report model of a round's pages: every section with the lap lists,
+/// and the race history.
+ReportModel siteModel(const Data& data);
+
+/// The slug of a name for a file name: its letters and digits in ASCII lower
+/// case (Latin letters without their accents), each run of anything else
+/// one "-", none at the ends, at most 48 characters; empty when none is left.
+std::string slugOf(std::u16string_view name);
+
+/// The slug of each name, unique among them: an empty slug becomes
+/// `fallback`, and a slug taken already gets the first free suffix of "-2",
+/// "-3", ...
+std::vector<std::string> uniqueSlugs(const std::vector<std::u16string>& names, std::string_view fallback);
+
+/// Writes the site of the rounds and their standings, scored by `scoring`,
+/// into the directory `dir`, made when missing. Before anything is written,
+/// each file's name is checked not to lead to an input. The models lose
+/// their lap lists' section once their JSON is written.
+void writeSite(const std::string& dir, std::vector<SiteRound>& rounds, const Standings& standings,
+               const Scoring& scoring);
+
+}  // namespace marvolt

@@ -1,0 +1,284 @@
+#include "season/sitepages.hpp"
+
+#include <algorithm>
+
+#include "frontend/telvo.hpp"
+#include "reports/rephtml.hpp"
+#include "reports/svgchart.hpp"
+#include "season/rounds.hpp"
+#include "season/seasonhtml.hpp"
+#include "season/seasontxt.hpp"
+#include "timing/timetext.hpp"
+
+namespace marvolt {
+
+using namespace std::string_view_literals;
+using html::appendInt;
+using html::appendText;
+
+namespace {
+
+// The downloads of every page: the standings as JSON.
+constexpr std::string_view kSeasonData = "<a href=\"season.json\">season.json</a>, the standings as JSON";
+
+std::string downloads(std::string_view links) {
+  std::string out = "<p class=\"downloads\">Data: ";
+  out += links;
+  out += ".</p>\n"sv;
+  return out;
+}
+
+// "Round N: track", the link text of a round.
+std::u16string roundTitle(std::size_t r, const Round& round) {
+  return u"Round " + toUtf16(std::to_string(r + 1)) + u": " + round.track;
+}
+
+void appendTimeCell(std::string& out, std::uint32_t ms) {
+  out += "<td class=\"r\">"sv;
+  appendMsecToTime(out, ms);
+  out += "</td>"sv;
+}
+
+void appendEmptyCells(std::string& out, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) out += "<td></td>"sv;
+}
+
+// The chart of a row's championship position after each round, from the
+// first round it took part in, on a scale of the whole table.
+void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t place, std::size_t tableSize,
+                         const std::vector<SiteRound>& rounds) {
+  svg::LineChart chart;
+  chart.id = "positions";
+  chart.title = "Championship position after each round";
+  svg::Series& series =
+      chart.series.emplace_back(svg::Series{row.name, std::string(svg::paletteColour(place)), {}, place});
+  std::vector<std::size_t> roundOfPoint;
+  for (std::size_t r = 0; r < row.positions.size(); ++r) {
+    if (row.positions[r] == 0) continue;
+    series.points.push_back({static_cast<double>(r + 1), static_cast<double>(row.positions[r])});
+    roundOfPoint.push_back(r);
+  }
+  chart.x = {"Round", 1, static_cast<double>(rounds.size()), false, svg::TickFormat::Integer};
+  chart.y = {"Position", 0.5, static_cast<double>(tableSize) + 0.5, true, svg::TickFormat::Integer};
+  chart.pointTitle = [&](std::string& title, std::size_t, std::size_t point) {
+    const std::size_t r = roundOfPoint[point];
+    appendText(title, row.name);
+    title += ", after round "sv;
+    appendText(title, roundHeading(r + 1, rounds[r].round.track));
+    title += ": P"sv;
+    appendInt(title, row.positions[r]);
+    title += ", "sv;
+    html::appendCount(title, static_cast<std::int64_t>(row.progression[r]), "point"sv, "points"sv);
+  };
+  out += "<figure><figcaption>Championship position after each round</figcaption>\n"sv;
+  svg::appendLineChart(out, chart);
+  out += "</figure>\n"sv;
+}
+
+}  // namespace
+
+// A row of a championship table with the page it gets.
+struct SitePages::Member {
+  const StandingsRow& row;
+  std::size_t place;          // in its table: the palette place
+  bool driver;                // a driver's row, else a team's
+  std::size_t tableSize;
+};
+
+SitePages::SitePages(const std::vector<SiteRound>& rounds, const Standings& standings, const Scoring& scoring,
+                     const SiteNames& names)
+    : rounds_(rounds), standings_(standings), scoring_(scoring), names_(names) {
+  for (std::size_t i = 0; i < standings.drivers.size(); ++i) palette_.emplace(standings.drivers[i].id, i);
+  carColours_.reserve(rounds.size());
+  for (const SiteRound& round : rounds) {
+    const ReportModel& model = round.model;
+    // The driver each entry raced with: the one its race row names, else its first.
+    std::vector<std::uint32_t> raced(model.entries.size(), 0);
+    std::vector<bool> named(model.entries.size(), false);
+    if (const ReportSession* race = firstRace(model)) {
+      for (const RaceRow& row : race->results) {
+        if (row.car.listed >= raced.size() || named[row.car.listed]) continue;
+        named[row.car.listed] = true;
+        raced[row.car.listed] = row.car.driver;
+      }
+    }
+    std::vector<std::size_t>& colours = carColours_.emplace_back(model.entries.size());
+    for (std::size_t listed = 0; listed < colours.size(); ++listed) {
+      CarRef car;
+      car.listed = static_cast<std::uint32_t>(listed);
+      car.driver = raced[listed];
+      const DriverRow& driver = model.driverOf(car);
+      colours[listed] = paletteOf({driver.firstName, driver.lastName});
+    }
+  }
+}
+
+std::size_t SitePages::paletteOf(const CompetitorId& driver) {
+  return palette_.try_emplace(driver, palette_.size()).first->second;
+}
+
+html::SiteLinks SitePages::roundLinks(std::size_t r) const {
+  html::SiteLinks links;
+  std::string& nav = links.nav;
+  nav = "<nav class=\"site\" aria-label=\"Season\">";
+  html::appendLink(nav, "index.html", u"Season standings");
+  if (r > 0) {
+    html::appendLink(nav, names_.rounds[r - 1] + ".html", u"\u2190 " + roundTitle(r - 1, rounds_[r - 1].round));
+  }
+  nav += "<span>Round "sv;
+  appendInt(nav, static_cast<std::int64_t>(r + 1));
+  nav += " of "sv;
+  appendInt(nav, static_cast<std::int64_t>(rounds_.size()));
+  nav += "</span>"sv;
+  if (r + 1 < rounds_.size()) {
+    html::appendLink(nav, names_.rounds[r + 1] + ".html", roundTitle(r + 1, rounds_[r + 1].round) + u" \u2192");
+  }
+  nav += "</nav>\n"sv;
+  std::string data = "<a href=\"";
+  const std::string json = names_.rounds[r] + ".json";
+  appendText(data, json);
+  data += "\">"sv;
+  appendText(data, json);
+  data += "</a>, this race as JSON with every lap; "sv;
+  data += kSeasonData;
+  links.downloads = downloads(data);
+  return links;
+}
+
+std::string SitePages::roundPage(std::size_t r) const {
+  const html::SiteLinks links = roundLinks(r);
+  return reportHTML(rounds_[r].model, RacePageHooks{carColours_[r], &links});
+}
+
+std::string SitePages::seasonPage() const {
+  SeasonPageLinks links;
+  links.rounds.reserve(names_.rounds.size());
+  for (const std::string& round : names_.rounds) links.rounds.push_back(round + ".html");
+  links.drivers = names_.drivers;
+  links.teams = names_.teams;
+  links.site.nav =
+      "<nav class=\"site\" aria-label=\"Season\"><a href=\"#rounds\">Rounds</a><a href=\"#drivers\">Drivers' "
+      "Championship</a><a href=\"#teams\">Teams' Championship</a></nav>\n";
+  links.site.downloads = downloads(kSeasonData);
+  return seasonHTML(standings_, &links);
+}
+
+std::string SitePages::driverPage(std::size_t row) const {
+  return memberPage({standings_.drivers[row], row, true, standings_.drivers.size()});
+}
+
+std::string SitePages::teamPage(std::size_t row) const {
+  return memberPage({standings_.teams[row], row, false, standings_.teams.size()});
+}
+
+std::string SitePages::memberPage(const Member& member) const {
+  const StandingsRow& row = member.row;
+  html::SiteLinks links;
+  links.nav = "<nav class=\"site\" aria-label=\"Season\"><a href=\"index.html\">Season standings</a>";
+  links.nav += member.driver ? "<a href=\"index.html#drivers\">Drivers' Championship</a>"sv
+                             : "<a href=\"index.html#teams\">Teams' Championship</a>"sv;
+  links.nav += "</nav>\n"sv;
+  links.downloads = downloads(kSeasonData);
+  std::string out;
+  out.reserve(16384 + 1024 * rounds_.size());
+  html::beginPage(out, row.name + (member.driver ? u" \u00B7 driver's season" : u" \u00B7 team's season"), {},
+                  &links);
+  out += "<header>\n<h1>"sv;
+  html::appendSwatch(out, svg::paletteColour(member.place));
+  appendText(out, row.name);
+  out += "</h1>\n<p class=\"meta\">"sv;
+  out += member.driver ? "Drivers' Championship: position <b>"sv : "Teams' Championship: position <b>"sv;
+  appendInt(out, row.position);
+  out += "</b> of "sv;
+  appendInt(out, static_cast<std::int64_t>(member.tableSize));
+  out += " \u00B7 <b>"sv;
+  appendInt(out, static_cast<std::int64_t>(row.points));
+  out += "</b> "sv;
+  out += row.points == 1 ? "point"sv : "points"sv;
+  out += " \u00B7 "sv;
+  html::appendCount(out, row.wins, "win"sv, "wins"sv);
+  out += "</p>\n</header>\n<h2 id=\"rounds\">Rounds</h2>\n"sv;
+  if (member.driver) {
+    html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", ">Fastest lap"});
+  } else {
+    html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", "Drivers"});
+  }
+  std::uint64_t led = 0;
+  for (std::size_t r = 0; r < rounds_.size(); ++r) {
+    const Round& round = rounds_[r].round;
+    out += "<tr><td class=\"r\">"sv;
+    appendInt(out, static_cast<std::int64_t>(r + 1));
+    out += "</td><td>"sv;
+    html::appendLink(out, names_.rounds[r] + ".html", round.track);
+    out += "</td>"sv;
+    const std::optional<RoundResult>& result = row.results[r];
+    if (!result) {
+      appendEmptyCells(out, 5);
+      out += "</tr>\n"sv;
+      continue;
+    }
+    out += "<td class=\"r\">"sv;
+    appendInt(out, result->position);
+    if (result->dnf) out += 'R';
+    out += "</td><td class=\"r\">"sv;
+    if (!result->counted) out += '(';
+    appendInt(out, static_cast<std::int64_t>(result->points));
+    if (!result->counted) out += ')';
+    out += "</td>"sv;
+    // A driver's car is its best-placed one; a team's laps are all its cars'.
+    std::uint32_t lapsLed = 0;
+    std::uint32_t bestLap = NOTIME;
+    std::string drivers;
+    for (std::size_t i = 0; i < round.classification.size(); ++i) {
+      const Finisher& car = round.classification[i];
+      if (member.driver ? i + 1 != result->position : car.team != row.id.first) continue;
+      lapsLed += car.lapsLed;
+      bestLap = std::min(bestLap, car.bestLap);
+      if (member.driver) continue;
+      if (!drivers.empty()) drivers += ", "sv;
+      const auto it = palette_.find({car.firstName, car.lastName});
+      const std::u16string name = car.firstName + u' ' + car.lastName;
+      if (it != palette_.end() && it->second < names_.drivers.size()) {
+        html::appendLink(drivers, names_.drivers[it->second], name);
+      } else {
+        appendText(drivers, name);
+      }
+    }
+    led += lapsLed;
+    html::appendIntCell(out, lapsLed);
+    appendTimeCell(out, bestLap);
+    if (member.driver) {
+      out += "<td class=\"r\">"sv;
+      if (result->fastestLap) {
+        if (scoring_.fastestLap > 0) {
+          out += '+';
+          appendInt(out, scoring_.fastestLap);
+        } else {
+          out += "yes"sv;
+        }
+      }
+      out += "</td>"sv;
+    } else {
+      out += "<td>"sv;
+      out += drivers;
+      out += "</td>"sv;
+    }
+    out += "</tr>\n"sv;
+  }
+  out += "</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">Total</th><td class=\"r\">"sv;
+  appendInt(out, static_cast<std::int64_t>(row.points));
+  out += "</td>"sv;
+  html::appendIntCell(out, static_cast<std::int64_t>(led));
+  appendEmptyCells(out, 2);
+  out += "</tr></tfoot></table></div>\n"sv;
+  if (scoring_.best) {
+    out += "<p class=\"note\">Only the "sv;
+    appendInt(out, *scoring_.best);
+    out += " best round scores count; the points in parentheses were dropped.</p>\n"sv;
+  }
+  appendPositionChart(out, row, member.place, member.tableSize, rounds_);
+  html::endPage(out, &links);
+  return out;
+}
+
+}  // namespace marvolt

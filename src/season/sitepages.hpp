@@ -1,0 +1,58 @@
+// The pages of the league website: a round's race page with the site's
+// navigation and its cars in their drivers' colours, the season page with
+// links, and a page per driver and team with its season round by round and
+// its championship position after each round. A driver has one colour on
+// every page: the palette place of its row in the drivers' championship
+// (a team, of its row in the teams'); a driver outside the championship
+// gets a place after all of them, the same on every page.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "reports/htmlpage.hpp"
+#include "season/site.hpp"
+#include "season/standings.hpp"
+
+namespace marvolt {
+
+/// The file names of a site's pages.
+struct SiteNames {
+  std::vector<std::string> rounds;    ///< each round's name without extension ("round-01-monza")
+  std::vector<std::string> drivers;   ///< the page of each row of the drivers' table
+  std::vector<std::string> teams;     ///< the page of each row of the teams' table
+};
+
+/// The pages of a site, made from its rounds and standings.
+class SitePages {
+ public:
+  /// Keeps references to its arguments, which must outlive it.
+  SitePages(const std::vector<SiteRound>& rounds, const Standings& standings, const Scoring& scoring,
+            const SiteNames& names);
+
+  /// The page of round `r` (from 0): the race page of its model.
+  std::string roundPage(std::size_t r) const;
+  /// The season page, index.html.
+  std::string seasonPage() const;
+  /// The page of row `row` of the drivers' table.
+  std::string driverPage(std::size_t row) const;
+  /// The page of row `row` of the teams' table.
+  std::string teamPage(std::size_t row) const;
+
+ private:
+  struct Member;
+  std::string memberPage(const Member& member) const;
+  html::SiteLinks roundLinks(std::size_t r) const;
+  std::size_t paletteOf(const CompetitorId& driver);
+
+  const std::vector<SiteRound>& rounds_;
+  const Standings& standings_;
+  const Scoring& scoring_;
+  const SiteNames& names_;
+  std::map<CompetitorId, std::size_t> palette_;              // driver -> palette place
+  std::vector<std::vector<std::size_t>> carColours_;         // round -> entry-list place -> palette place
+};
+
+}  // namespace marvolt

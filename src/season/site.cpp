@@ -8,6 +8,7 @@
 #include "frontend/console.hpp"
 #include "frontend/files.hpp"
 #include "frontend/runner.hpp"
+#include "frontend/telvo.hpp"
 #include "platform/platform.hpp"
 #include "reports/repjson.hpp"
 #include "season/seasonjson.hpp"
@@ -92,6 +93,17 @@ struct SiteFile {
   std::function<std::string()> text;
 };
 
+// Refuses, before anything is written, a site file name that is an input,
+// or that names something other than a file (a folder, a pipe, a device):
+// the site would be left half written, or wait on a pipe for ever.
+void checkSiteFile(const std::string& path) {
+  checkNotInput(path);
+  const platform::FileKind kind = platform::fileStatus(path).kind;
+  if (kind != platform::FileKind::Missing && kind != platform::FileKind::Regular) {
+    err(1, "cannot write the site file %s: it is not a regular file", path);
+  }
+}
+
 }  // namespace
 
 ReportModel siteModel(const Data& data) {
@@ -158,7 +170,7 @@ void writeSite(const std::string& dir, std::vector<SiteRound>& rounds, const Sta
   files.push_back({"season.json", [&standings] { return seasonJSON(standings); }});
   files.push_back({"index.html", [&pages] { return pages.seasonPage(); }});
 
-  for (const SiteFile& file : files) checkNotInput(pathIn(dir, file.name));
+  for (const SiteFile& file : files) checkSiteFile(pathIn(dir, file.name));
   platform::makeDirectory(dir);
   cerr.writefln("Writing site to directory %s", absolutePath(dir));
   for (const SiteFile& file : files) replaceOutputFile(pathIn(dir, file.name), file.text());

@@ -128,6 +128,7 @@ TEST(Site, WritesNothingOnFailureAndOnlyItsOwnFiles) {
   testsupport::writeText(dir.file("cut.rpy"), round1.substr(0, 1000));
   testsupport::writeText(dir.file("plain"), "a file");
   std::filesystem::create_directory(dir.file("out"));
+  std::filesystem::create_directories(dir.file("busy/index.html"));
   testsupport::writeText(dir.file("out/notes.txt"), "mine");
   testsupport::writeText(dir.file("out/index.html"), "old");
   testsupport::writeText(dir.file("out/round-01-kyalami.json"), round1);
@@ -137,6 +138,8 @@ TEST(Site, WritesNothingOnFailureAndOnlyItsOwnFiles) {
   const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
       {{"--site", "new", "a.rpy", "cut.rpy"}, 1, "", cutError},
       {{"--site", "plain", "a.rpy"}, 1, "", "Error: cannot write the site into plain: it is not a directory\n"},
+      {{"--site", "busy", "a.rpy"}, 1, "",
+       "Error: cannot write the site file busy/index.html: it is not a regular file\n"},
       {{"--site", "out", "out/round-01-kyalami.json"}, 1, "",
        "Output file out/round-01-kyalami.json is the replay file out/round-01-kyalami.json; it is not overwritten\n"},
       {{"-o", "x", "--site", "new", "a.rpy"}, 255, usage,
@@ -150,6 +153,7 @@ TEST(Site, WritesNothingOnFailureAndOnlyItsOwnFiles) {
     EXPECT_EQ(std::tie(r.status, r.out, r.err), std::tie(status, out, err)) << args[1];
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("new")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("busy")), {}), 1);
   EXPECT_EQ(testsupport::readFile(dir.file("plain")), "a file");
   EXPECT_EQ(filesIn(dir.file("out")).at("index.html"), "old");
 

@@ -158,78 +158,20 @@ TEST(BestLap, EqualTimesShareTheGapInListOrder) {
 }
 
 // Rows: car id, laps, clock, gap to the winner, interval to the car ahead, remark.
-TEST(RaceResults, ThreeCarsWithOneStopped) {
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110})});
-  EXPECT_EQ(rows(t.getRaceResults()),
-            (std::vector<Row>{{1, 2, 180, 0, 0, ""}, {2, 2, 190, 10, 10, ""}, {3, 1, 100, 10, 5, "DNF"}}));
-  EXPECT_EQ(t.getRaceResults()[0].driverid, 100u);
-}
-
-TEST(RaceResults, LateCrossingsAndLappedCars) {
-  // C crosses again at 195: it finishes second, between A and B.
-  const TimingGPL again =
-      timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110, 195})});
-  EXPECT_EQ(rows(again.getRaceResults()),
-            (std::vector<Row>{{1, 2, 180, 0, 0, ""}, {3, 2, 185, 5, 5, ""}, {2, 2, 190, 10, 5, ""}}));
-  // D is lapped but crossed after the winner finished: no DNF.
-  const TimingGPL lapped = timingOf(
-      SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}), car(4, {20, 250})});
-  EXPECT_EQ(rows(lapped.getRaceResults()).at(3), Row(4, 1, 240, 60, 140, ""));
-}
-
-TEST(RaceResults, LeaderWhoStoppedAndEmptyRaces) {
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 90}), car(2, {12, 100, 190}), car(3, {15, 105, 200})});
-  EXPECT_EQ(rows(t.getRaceResults()).at(2), Row(1, 1, 80, 0, static_cast<std::int32_t>(NOTIME), "DNF"));
-  EXPECT_TRUE(timingOf(SessT::RACE, {car(1, {}), car(2, {})}).getRaceResults().empty());
-  EXPECT_TRUE(timingOf(SessT::RACE, {}).getRaceResults().empty());
-}
-
-TEST(RaceResults, LastLapClassification) {
-  const TimingGPL t =
-      timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}), car(4, {})});
-  EXPECT_EQ(t.lastlap(t.timing[3]).remark, u"no laps");
-  EXPECT_EQ(t.lastlap(t.timing[0]).clock, 190u);
-  const std::vector<Row> r = rows(t.getRaceResults2());
-  ASSERT_EQ(r.size(), 4u);
-  EXPECT_EQ(std::get<0>(r[0]), 1u);
-  EXPECT_EQ(std::get<4>(r[1]), 10);
-  EXPECT_EQ(std::get<0>(r[2]), 3u);
-  EXPECT_EQ(std::get<4>(r[2]), 0);
-  EXPECT_EQ(std::get<5>(r[2]), "DNF");
-  EXPECT_EQ(std::get<5>(r[3]), "no lapsDNF");
+TEST(RaceResults, StoppedLateAndLappedCars) {
+  const Car a = car(1, {10, 100, 190}), b = car(2, {12, 105, 200});
+  const std::pair<std::vector<Car>, std::vector<Row>> cases[] = {
+      // C stops before the winner finishes: DNF. D is lapped but crossed after the winner finished: no DNF.
+      {{a, b, car(3, {15, 110}), car(4, {20, 250})},
+       {{1, 2, 180, 0, 0, ""}, {2, 2, 190, 10, 10, ""}, {3, 1, 100, 10, 5, "DNF"}, {4, 1, 240, 60, 140, ""}}},
+      // C crosses again at 195: it finishes second, between A and B.
+      {{a, b, car(3, {15, 110, 195})}, {{1, 2, 180, 0, 0, ""}, {3, 2, 185, 5, 5, ""}, {2, 2, 190, 10, 5, ""}}},
+      {{car(1, {}), car(2, {})}, {}},
+      {{}, {}},
+  };
+  for (const auto& [cars, expected] : cases) EXPECT_EQ(rows(timingOf(SessT::RACE, cars).getRaceResults()), expected);
+  EXPECT_EQ(timingOf(SessT::RACE, {a}).getRaceResults()[0].driverid, 100u);
   EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).getRaceResults(), "Internal error");
-}
-
-// Per car: the (position, gap) after each crossing, then the laps led.
-using History = std::vector<std::pair<std::vector<std::pair<int, int>>, std::uint32_t>>;
-History history(const TimingGPL& t, const std::vector<std::uint32_t>& carids) {
-  const RaceHistory h = t.raceHistory();
-  History out;
-  for (const std::uint32_t id : carids) {
-    std::vector<std::pair<int, int>> standings;
-    const CarHistory* car = h.car(id);
-    if (car == nullptr) {
-      out.push_back({{}, 999});
-      continue;
-    }
-    for (const Standing& s : car->standings) standings.emplace_back(s.position, s.gap);
-    out.push_back({standings, car->lapsLed});
-  }
-  return out;
-}
-
-TEST(RaceHistory, PositionsGapsAndLapsLed) {
-  // 1 leads lap 1, then stops; 2 passes on lap 2; 3 is lapped; 4 ties 2 on
-  // the first crossing and keeps its place behind it (lap-list order); 5 never crosses.
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100}), car(2, {12, 101, 190}), car(3, {30, 150}),
-                                              car(4, {12, 120, 205}), car(5, {})});
-  EXPECT_EQ(history(t, {1, 2, 3, 4, 5}),
-            (History{{{{1, 0}, {1, 0}}, 1},
-                     {{{2, 2}, {2, 1}, {1, 0}}, 1},
-                     {{{4, 20}, {4, 50}}, 0},
-                     {{{3, 2}, {3, 20}, {2, 15}}, 0},
-                     {{}, 999}}));
-  EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).raceHistory(), "Internal error");
 }
 
 TEST(LapLists, TextOfOneCarAndOfAll) {

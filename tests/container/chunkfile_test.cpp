@@ -17,12 +17,7 @@ using testsupport::outerFile;
 class ChunkFileTest : public ::testing::Test {
  protected:
   std::string openError(const Bytes& bytes) {
-    try {
-      ChunkFile(std::span<const std::uint8_t>(bytes), path).open();
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "";
+    return testsupport::errorOf([&] { ChunkFile(std::span<const std::uint8_t>(bytes), path).open(); });
   }
   testsupport::TempDir dir;
   const std::string path = dir.file("f.rpy");

@@ -15,23 +15,12 @@ namespace {
 
 using testsupport::Bytes, testsupport::chunk, testsupport::concat, testsupport::container, testsupport::rawChunk;
 using testsupport::floatBits, testsupport::kLastSlot, testsupport::kPractice, testsupport::kRace, testsupport::kTesting;
-using testsupport::outerFile;
+using testsupport::errorOf, testsupport::outerFile;
 
 /// Captured standard error without the source positions of the warnings, which must all be in rpylib.cpp.
 std::string withoutPositions(const std::string& captured) {
   static const std::regex position(R"(^Warning: \(rpylib\.cpp:[0-9]+\) )", std::regex::multiline);
   return std::regex_replace(captured, position, "Warning: ");
-}
-
-/// The message of the Error that `action` raises, "" when none.
-template <typename Action>
-std::string errorOf(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
 }
 
 /// A record viewed over bytes built by the replay builder.
@@ -129,6 +118,7 @@ TEST_F(RpyTest, ReadsRecordsDriversAndSessionsInPlaceAndInFileOrder) {
   EXPECT_EQ(warnings, "");
   const RpyGPL& r = *gpl;
   EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(r.info) - file->bytes().data(), 12 + 12);
+  EXPECT_EQ(r.info->mseclen(), 1000000);  // 36000 frames at 36 per second
   ASSERT_EQ(r.drivers.size(), 2u);
   EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(r.drivers[1]) - file->bytes().data(), 308 + 12 + 152);
   ASSERT_EQ(r.sessions.size(), 3u);
@@ -213,13 +203,6 @@ TEST_F(RpyTest, DamagedChunksGiveExactErrors) {
   EXPECT_EQ(gpl->sessions.at(0).cars.at(0).carid, 7u);
   ASSERT_EQ(readError(concat({drivers, table, rawChunk("XXXX", 0, {})})), "");
   EXPECT_EQ(gpl->sessions.size(), 1u);
-}
-
-TEST(RpyInfoTest, LengthFromFramesAndFrameRate) {
-  testsupport::RpyInfoRec rec;
-  rec.frames = 36000;
-  const Bytes bytes = rec.bytes();
-  EXPECT_EQ(view<RpyInfo>(bytes).mseclen(), 1000000);
 }
 
 /// A weekend record with the given slots.

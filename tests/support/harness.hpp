@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/error.hpp"
 #include "support/replay_builder.hpp"
 
 namespace testsupport {
@@ -27,6 +28,17 @@ class TempDir {
  private:
   std::string path_;
 };
+
+/// The message of the marvolt::Error that `action` throws; empty when it throws none.
+template <typename Action>
+std::string errorOf(Action action) {
+  try {
+    action();
+  } catch (const marvolt::Error& e) {
+    return e.message();
+  }
+  return "";
+}
 
 /// What one run of marvolt did.
 struct RunResult {

@@ -203,6 +203,19 @@ TEST(ReportEdges, SessionsWithoutTablesAndEmptyLists) {
             "table_start;table=Entry List;\ntable_end;\n\n");
 }
 
+// Lap numbers past three digits and clocks past an hour widen their columns.
+TEST(ReportEdges, LongLapDumpsWidenTheirColumns) {
+  ReplayBuilder b;
+  b.addSlot(kPractice, 0x7FFF, 604800.0f);
+  b.addDriver(3, 3, "Long", "Run");
+  std::vector<std::uint32_t> clocks(1001);
+  for (std::size_t i = 0; i < clocks.size(); ++i) clocks[i] = 14400000 + static_cast<std::uint32_t>(i) * 2000;
+  b.sessions.push_back({CarLapsRec::fromClocks(3, clocks)});
+  const std::string out = runReplay(b, {"--laps", "--no-header"}).out;
+  EXPECT_NE(out.find("Car number 3 laptimes\n  0: 4:00:00.000  \n  1:     2.000  \n"), std::string::npos);
+  EXPECT_NE(out.find("\n999:     2.000  \n1000:     2.000  \n\n"), std::string::npos);
+}
+
 TEST(ReportEdges, EqualStartNumbersAndNamelessDrivers) {
   ReplayBuilder b;
   b.addDriver(4, 1, "Second", "Listed", 1).country = -1;

@@ -174,30 +174,5 @@ TEST(RaceResults, StoppedLateAndLappedCars) {
   EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).getRaceResults(), "Internal error");
 }
 
-TEST(LapLists, TextOfOneCarAndOfAll) {
-  const TimingGPL t = timingOf(SessT::PRACTICE, {Car{1, {word(83456), word(83456 + 83456, 0x40)}}});
-  EXPECT_EQ(t.laptimesStr(1), u"Car number 11 laptimes\n  0:  1:23.456  \n  1:  1:23.456  Off Track\n\n");
-  EXPECT_EQ(t.laptimesStr(99), u"Car number 0 laptimes\n\n");
-  EXPECT_EQ(timingOf(SessT::PRACTICE, {}).dumpLaps(), u"");
-  // A car without an entry keeps driver id 0.
-  const TimingGPL orphan = timingOf(SessT::PRACTICE, {car(5, {1, 2})}, Entries());
-  EXPECT_EQ(orphan.timing[0].driverid, 0u);
-  EXPECT_EQ(orphan.laptimesStr(5).substr(0, 22), u"Car number 0 laptimes\n");
-  // Two lap lists of one car id: the dump shows the first list for both,
-  // as laptimes() finds it, and the UTF-8 form is the same text.
-  const TimingGPL twice = timingOf(SessT::PRACTICE, {car(1, {1000}), car(2, {7}), car(1, {2000, 3000})});
-  const std::u16string first = u"Car number 11 laptimes\n  0:     1.000  \n\n";
-  EXPECT_EQ(twice.dumpLaps(), first + u"Car number 12 laptimes\n  0:     0.007  \n\n" + first);
-  std::string utf8 = "before:";
-  twice.appendDumpLaps(utf8);
-  EXPECT_EQ(toUtf16(utf8), u"before:" + twice.dumpLaps());
-  // Wide lap indices and long times keep their columns growing rightwards.
-  std::vector<std::uint32_t> many(1001);
-  for (std::size_t i = 0; i < many.size(); ++i) many[i] = 14400000 + static_cast<std::uint32_t>(i) * 2000;
-  const std::u16string long_ = timingOf(SessT::PRACTICE, {car(3, many)}).laptimesStr(3);
-  EXPECT_NE(long_.find(u"\n999:     2.000  \n1000:     2.000  \n"), std::u16string::npos);
-  EXPECT_NE(long_.find(u"\n  0: 4:00:00.000  \n"), std::u16string::npos) << "hours overflow the column";
-}
-
 }  // namespace
 }  // namespace marvolt

@@ -225,17 +225,14 @@ TEST(WeekendInfoTest, SessionSlotLists) {
             (Infos{{"RACE", 10, 604800}}));
   const Bytes two = weekend({{kPractice, 0x7FFF, k1800}, {kRace, 12, kLastSlot}});
   EXPECT_EQ(infos(two), (Infos{{"PRACTICE", 0x7FFF, 1800}, {"RACE", 12, 604800}}));
-  EXPECT_EQ(view<WeekendInfo>(two).racelaps(), 12);
   // Eight slots without the terminator are all read.
   const Bytes eight = weekend(std::vector<testsupport::SessSlotRec>(8, {kTesting, 0x7FFF, k1800}), 8, false);
   EXPECT_EQ(infos(eight).size(), 8u);
-  EXPECT_EQ(view<WeekendInfo>(eight).racelaps(), 0);
 
   for (const std::int16_t type : {5, -3}) {
     const Bytes b = weekend({{type, 1, kLastSlot}});
     const std::string unknown = "Unknown session type: cast(SessT)" + std::to_string(type);
     EXPECT_EQ(errorOf([&] { view<WeekendInfo>(b).getSessInfos(); }), unknown);
-    EXPECT_EQ(errorOf([&] { view<WeekendInfo>(b).racelaps(); }), unknown);
   }
   const Bytes inconsistent = weekend({{kPractice, 0x7FFF, k1800}, {kRace, 12, kLastSlot}}, 3);
   EXPECT_EQ(errorOf([&] { view<WeekendInfo>(inconsistent).getSessInfos(); }), "Inconsistent session info");

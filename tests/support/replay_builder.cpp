@@ -213,16 +213,14 @@ ReplayBuilder raceOfFive() {
   return b;
 }
 
-void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) throw std::runtime_error("cannot write " + path);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 void writeText(const std::string& path, std::string_view text) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) throw std::runtime_error("cannot write " + path);
   f.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+  writeText(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::string readFile(const std::string& path) {

@@ -7,30 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <tuple>
 #include <vector>
 
 #include "frontend/telvo.hpp"
 #include "season/rounds.hpp"
-#include "support/replay_builder.hpp"
+#include "support/harness.hpp"
 
 namespace marvolt {
 namespace {
 
 using namespace testsupport;
-
-// A replay loaded in the test process.
-struct Loaded {
-  explicit Loaded(const ReplayBuilder& b) : bytes(b.build()), file(std::span<const std::uint8_t>(bytes), "r.rpy") {
-    file.open();
-    data = Data::create(file.game());
-    data->load(file);
-  }
-  Bytes bytes;
-  RpyFile file;
-  std::unique_ptr<Data> data;
-};
 
 // A testing session with two lap lists of car 1 and one of car 9, which has
 // no entry, before the race of five.

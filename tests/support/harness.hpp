@@ -1,13 +1,18 @@
 // Runs the built marvolt binary in a temporary directory and captures what
-// it did: standard output, standard error, exit status and the files it left.
+// it did: standard output, standard error, exit status and the files it
+// left; or loads a replay in the test process as marvolt does.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "frontend/error.hpp"
+#include "model/data.hpp"
+#include "replay/rpylib.hpp"
 #include "support/replay_builder.hpp"
 
 namespace testsupport {
@@ -39,6 +44,19 @@ std::string errorOf(Action action) {
   }
   return "";
 }
+
+/// A replay loaded in the test process, without a carset, as "r.rpy".
+struct Loaded {
+  explicit Loaded(const ReplayBuilder& replay)
+      : bytes(replay.build()), file(std::span<const std::uint8_t>(bytes), "r.rpy") {
+    file.open();
+    data = marvolt::Data::create(file.game());
+    data->load(file);
+  }
+  Bytes bytes;
+  marvolt::RpyFile file;
+  std::unique_ptr<marvolt::Data> data;
+};
 
 /// What one run of marvolt did.
 struct RunResult {

@@ -83,7 +83,6 @@ TEST_F(RpyTest, VersionWordDecidesGameFrameRateAndSupport) {
     RpyFile f(path);
     EXPECT_EQ(f.game(), c.game) << c.word;
     EXPECT_EQ(f.fps(), c.fps) << c.word;
-    EXPECT_EQ(f.ver(), c.word);  // the raw word stays available
     EXPECT_EQ(f.root().ver(), c.rootVer) << c.word;
     EXPECT_EQ(errorOf([&] { f.open(); }), c.openError);
   }

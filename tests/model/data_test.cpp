@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/error.hpp"
 #include "timing/timing.hpp"
 
 namespace marvolt {
@@ -11,13 +10,11 @@ namespace {
 Entry entry(std::uint32_t carid, std::int16_t startNum, std::u16string first, std::u16string last) {
   Entry e;
   e.carid = carid;
-  e.make = carid % 7;
   e.startNum = startNum;
   Driver d;
   d.driverid = carid;
   d.firstName = std::move(first);
   d.lastName = std::move(last);
-  d.nat = u"GBR";
   e.drivers = Drivers(std::vector<Driver>{d});
   return e;
 }
@@ -35,13 +32,6 @@ TEST(Lookups, NeverFailAndReturnPlaceholders) {
   EXPECT_EQ(entries.frontCarid(2).drivers.frontDriverid(2).lastName, u"Hill");
   // Two entries share car id 1: the first wins.
   EXPECT_EQ(entries.frontCarid(1).startNum, 5);
-}
-
-TEST(Factory, GameDecidesTheModel) {
-  const auto gpl = Data::create(Game::GPL);
-  ASSERT_NE(gpl, nullptr);
-  for (const Game unsupported : {Game::N2K2, Game::IRAC}) EXPECT_THROW(Data::create(unsupported), Error);
-  for (const Game none : {Game::UNK, Game::N4, Game::N2K3}) EXPECT_EQ(Data::create(none), nullptr);
 }
 
 }  // namespace

@@ -5,12 +5,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
-#include "frontend/globals.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "support/harness.hpp"
@@ -22,13 +20,8 @@ using namespace testsupport;
 
 TEST(Workload, FullWeekendHasItsSessionsRetirementsAndLappedCars) {
   const ReplayBuilder replay = benchsupport::fullWeekend(1);
-  TempDir dir;
-  benchsupport::writeWorkload(dir.file("w1.rpy"), replay, 4096, false);
-  marvolt::RpyFile file(dir.file("w1.rpy"));
-  file.open();
-  const std::unique_ptr<marvolt::Data> data = marvolt::Data::create(file);
-  const marvolt::Event& event = data->events.front();
-  EXPECT_EQ(event.entries.length(), 40u);
+  const Loaded loaded(replay);
+  const marvolt::Event& event = loaded.data->events.front();
   std::vector<marvolt::SessT> types;
   std::uint64_t crossings = 0;
   for (const marvolt::Session& s : event.sessions) {
@@ -37,8 +30,7 @@ TEST(Workload, FullWeekendHasItsSessionsRetirementsAndLappedCars) {
   }
   using enum marvolt::SessT;
   ASSERT_EQ(types, (std::vector<marvolt::SessT>{TESTING, PRACTICE, PRACTICE, RACE}));
-  EXPECT_EQ(crossings, benchsupport::crossings(replay));
-  for (const marvolt::TimingEntry& car : event.sessions[1].timing->timing) EXPECT_EQ(car.laps.size(), 150u);
+  EXPECT_EQ(crossings, benchsupport::crossings(replay));   // what the figures per crossing divide by
 
   const auto results = event.sessions[3].timing->getRaceResults();
   ASSERT_EQ(results.size(), 40u);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
 
@@ -17,12 +19,7 @@ using testsupport::outerFile;
 class ChunkFileTest : public ::testing::Test {
  protected:
   std::string openError(const Bytes& bytes) {
-    try {
-      ChunkFile(std::span<const std::uint8_t>(bytes), path).open();
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "";
+    return testsupport::errorOf([&] { ChunkFile(std::span<const std::uint8_t>(bytes), path).open(); });
   }
   testsupport::TempDir dir;
   const std::string path = dir.file("f.rpy");
@@ -59,24 +56,21 @@ TEST_F(ChunkFileTest, NavigationOverPaddedChunksAndContainers) {
   ChunkFile file(std::span<const std::uint8_t>(bytes), path);
   const Chunk root = file.open();
   EXPECT_EQ(file.ver(), 0x0102u);
-  const Chunk a = innerChunk(root, 0);
-  EXPECT_EQ(a.dsize(), 4u);
-  EXPECT_EQ(a.totSize(), 16u);
-  const Chunk b = innerChunk(root, 16);
-  EXPECT_EQ(b.label(), "BBBB");
-  EXPECT_EQ(b.dsize(), 8u);
-  const Chunk c = innerChunk(root, 36);
-  EXPECT_EQ(c.label(), "CCCC");
-  EXPECT_EQ(c.totSize(), 12u);
-  EXPECT_EQ(c.offset(), 12u + 16 + 20);
-  // chunkArray appends the children and returns the container's whole size.
+  // Label, padded data size, whole size and file offset of the chunk at an offset into the root's data.
+  using Seen = std::tuple<std::string_view, std::uint64_t, std::uint64_t, std::uint64_t>;
+  const auto seen = [&](std::uint64_t at) {
+    const Chunk c = innerChunk(root, at);
+    return Seen(c.label(), c.dsize(), c.totSize(), c.offset());
+  };
+  EXPECT_EQ(seen(0), Seen("AAAA", 4, 16, 12));
+  EXPECT_EQ(seen(16), Seen("BBBB", 8, 20, 28));
+  EXPECT_EQ(seen(36), Seen("CCCC", 0, 12, 48));
+  // chunkArray gives the children and returns the container's whole size.
   std::vector<Chunk> kids;
   EXPECT_EQ(chunkArray(root, ChunkLbl::make("BOXX"), ChunkLbl::make("KIDS"), kids, 48), 12u);
-  EXPECT_TRUE(kids.empty());
   EXPECT_EQ(chunkArray(root, ChunkLbl::make("BOXX"), ChunkLbl::make("KIDS"), kids, 60), 12u + 12 + 16);
-  EXPECT_EQ(chunkArray(root, ChunkLbl::make("BOXX"), ChunkLbl::make("KIDS"), kids, 60), 40u);
-  EXPECT_EQ(kids.size(), 4u);
-  EXPECT_EQ(kids[3].dsize(), 4u);
+  ASSERT_EQ(kids.size(), 2u);
+  EXPECT_EQ(kids[1].dsize(), 4u);
 }
 
 // The outer chunk claims 4 data bytes: no child header fits, and nothing is read past the mapping.

@@ -60,12 +60,8 @@ TEST(CommandLine, PathChecksAndUnreadableReplaysEndWithTheirStatus) {
   TempDir dir;
   ::mkdir(dir.file("d.rpy").c_str(), 0755);
   writeReplay(dir.file("race.rpy"));
-  testsupport::writeText(dir.file("short.rpy"), "YLP");
   testsupport::writeText(dir.file("bad%s.cst"), "garbage line\n");
   testsupport::writeText(dir.file("rply.rpy"), std::string("RPLY\2\0\0\0\0\0\0\0", 12));
-  testsupport::Bytes trailing = testsupport::outerFile(0x2402, {});
-  trailing.push_back(0);
-  testsupport::writeFile(dir.file("t.rpy"), trailing);
   const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
       {{"--laps"}, 1, "Error: need replay file as parameter\n"},
       {{"nothing.rpy"}, 1, "Error: cannot read nothing.rpy: no such file\n"},
@@ -78,9 +74,8 @@ TEST(CommandLine, PathChecksAndUnreadableReplaysEndWithTheirStatus) {
       {{"--cst", "--laps", "-weird.cst", "race.rpy"}, 2, "Error: cannot read -weird.cst: no such file\n"},
       {{"race.rpy", "-o"}, 0, ""},  // "-o" and "--cst" as the last argument leave their paths empty
       {{"race.rpy", "--cst"}, 0, ""},
-      {{"short.rpy"}, 1, "Unknown file format reading file short.rpy\n"},
+      // The container's other messages are checked in the corruption tests.
       {{"rply.rpy"}, 1, "Unknown file header 'RPLY' reading file rply.rpy\n"},
-      {{"t.rpy"}, 1, "Bad file length (12 != 13) reading file t.rpy\n"},
   };
   for (const auto& [args, status, err] : cases) {
     const auto r = runIn(dir, args);

@@ -1,7 +1,7 @@
 // Runs a replay through the pipeline of one marvolt run inside the test
-// process (open, load, reports), from a file or from memory, so that
-// thousands of damaged files can be tried quickly. A marvolt::Error is the clear answer to bad bytes; any
-// other exception escapes and fails the test, a crash ends it.
+// process (open, load, reports), from memory, so that thousands of damaged
+// files can be tried quickly. A marvolt::Error is the clear answer to bad
+// bytes; any other exception escapes and fails the test, a crash ends it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -65,16 +65,6 @@ inline Outcome runFile(marvolt::RpyFile& file, Reports reports) {
   return outcome;
 }
 
-/// Opens, loads and reports the replay file at `path` (see runFile).
-inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
-  try {
-    marvolt::RpyFile file(path);
-    return runFile(file, reports);
-  } catch (const marvolt::Error& e) {
-    return {false, e.message(), {}};
-  }
-}
-
 /// Loads and reports replay bytes held in memory under the file name `name` (see runFile).
 inline Outcome runBytes(const std::string& name, const testsupport::Bytes& bytes,
                         Reports reports = Reports::EveryWay) {
@@ -84,6 +74,11 @@ inline Outcome runBytes(const std::string& name, const testsupport::Bytes& bytes
   } catch (const marvolt::Error& e) {
     return {false, e.message(), {}};
   }
+}
+
+/// Loads and reports the bytes of the replay file at `path` (see runFile).
+inline Outcome runPipeline(const std::string& path, Reports reports = Reports::EveryWay) {
+  return runBytes(path, testsupport::bytesOf(testsupport::readFile(path)), reports);
 }
 
 /// `message` with every occurrence of `path` replaced by `name`.

@@ -13,14 +13,9 @@ namespace {
 
 using Pieces = std::vector<std::string>;
 
-// The message of the IniException that parsing `text` raises.
+// The message of the error that parsing `text` raises.
 std::string parseError(std::string_view text, bool lookups = false) {
-  try {
-    IniSection::ParseString(text, lookups);
-  } catch (const IniException& e) {
-    return e.what();
-  }
-  return "no error";
+  return testsupport::errorOf([&] { IniSection::ParseString(text, lookups); });
 }
 
 // The names of a section's children, in order.

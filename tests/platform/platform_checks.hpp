@@ -1,26 +1,14 @@
-// What the platform tables of both systems ask of the platform layer: the
-// message of a failure, and a directory's names in a fixed order.
+// What the platform tables of both systems ask of the platform layer: a
+// directory's names in a fixed order.
 #pragma once
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "frontend/error.hpp"
 #include "platform/platform.hpp"
 
 namespace platformchecks {
-
-/// The message of the Error that `action` throws; empty when it throws none.
-template <typename F>
-std::string failure(F action) {
-  try {
-    action();
-  } catch (const marvolt::Error& e) {
-    return e.message();
-  }
-  return "";
-}
 
 /// The names in `dir`, sorted.
 inline std::vector<std::string> sortedListing(const std::string& dir) {

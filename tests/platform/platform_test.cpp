@@ -18,8 +18,8 @@
 namespace {
 
 using namespace marvolt::platform;
-using platformchecks::failure, platformchecks::sortedListing;
-using testsupport::TempDir, testsupport::readFile, testsupport::writeText;
+using platformchecks::sortedListing;
+using testsupport::TempDir, testsupport::errorOf, testsupport::readFile, testsupport::writeText;
 
 TEST(Platform, StatusKindsIdentitiesThroughLinksAndListings) {
   TempDir dir;
@@ -45,17 +45,17 @@ TEST(Platform, MappingsWholeFilesAndDirectories) {
   TempDir dir;
   writeText(dir.file("a"), "abc");
   writeText(dir.file("empty"), "");
-  EXPECT_EQ(failure([&] { listDirectory(dir.file("none")); }), dir.file("none") + ": No such file or directory");
+  EXPECT_EQ(errorOf([&] { listDirectory(dir.file("none")); }), dir.file("none") + ": No such file or directory");
   EXPECT_TRUE(MappedFile(dir.file("empty")).bytes().empty());
   const MappedFile mapped(dir.file("a"));
   EXPECT_EQ(std::string(mapped.bytes().begin(), mapped.bytes().end()), "abc");
-  EXPECT_EQ(failure([&] { MappedFile m(dir.file("none")); }),
+  EXPECT_EQ(errorOf([&] { MappedFile m(dir.file("none")); }),
             "Could not open file " + dir.file("none") + " (No such file or directory)");
   EXPECT_EQ(marvolt::platform::readFile(dir.file("a")), "abc");
-  EXPECT_EQ(failure([&] { marvolt::platform::readFile(dir.path()); }), "Is a directory");
+  EXPECT_EQ(errorOf([&] { marvolt::platform::readFile(dir.path()); }), "Is a directory");
   for (int again = 0; again < 2; ++again) makeDirectory(dir.file("made"));
   EXPECT_EQ(fileStatus(dir.file("made")).kind, FileKind::Directory);
-  EXPECT_EQ(failure([&] { makeDirectory(dir.file("a")); }), dir.file("a") + ": Not a directory");
+  EXPECT_EQ(errorOf([&] { makeDirectory(dir.file("a")); }), dir.file("a") + ": Not a directory");
 }
 
 TEST(Platform, PathsAndProgramNames) {
@@ -83,7 +83,7 @@ TEST(Platform, ReplaceFileKeepsModeAndLinks) {
   ::umask(umask);
   replaceFile("/dev/null", "x", record);
   EXPECT_EQ(seen, (std::vector<std::optional<FileId>>{old, std::nullopt, fileStatus("/dev/null").id}));
-  EXPECT_EQ(failure([&] { replaceFile(dir.file("out"), "lost", [](const FileId*) { throw marvolt::Error("no"); }); }),
+  EXPECT_EQ(errorOf([&] { replaceFile(dir.file("out"), "lost", [](const FileId*) { throw marvolt::Error("no"); }); }),
             "no");
   EXPECT_EQ(readFile(dir.file("out")), "new");
   EXPECT_EQ(readFile(dir.file("fresh")), "");

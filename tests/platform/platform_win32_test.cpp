@@ -16,8 +16,8 @@
 namespace {
 
 using namespace marvolt::platform;
-using platformchecks::failure, platformchecks::sortedListing;
-using testsupport::TempDir;
+using platformchecks::sortedListing;
+using testsupport::TempDir, testsupport::errorOf;
 
 const ReplaceCheck kAnyFile = [](const FileId*) {};
 
@@ -61,9 +61,9 @@ TEST(PlatformWin32, NamesSpellingsIdentitiesAndReasons) {
   const std::pair<std::string, std::string> reasons[] = {
       {"missing/x", "No such file or directory"}, {"Sample.RPY/x", "Not a directory"}, {"Sample.RPY\\", "Not a directory"}};
   for (const auto& [name, reason] : reasons) EXPECT_EQ(fileStatus(dir.file(name)).error, reason) << name;
-  EXPECT_EQ(failure([&] { readFile(dir.path()); }), "Is a directory");
-  EXPECT_EQ(failure([&] { listDirectory(dir.file("Sample.RPY")); }), dir.file("Sample.RPY") + ": Not a directory");
-  EXPECT_EQ(failure([&] { makeDirectory(dir.file("Sample.RPY")); }), dir.file("Sample.RPY") + ": Not a directory");
+  EXPECT_EQ(errorOf([&] { readFile(dir.path()); }), "Is a directory");
+  EXPECT_EQ(errorOf([&] { listDirectory(dir.file("Sample.RPY")); }), dir.file("Sample.RPY") + ": Not a directory");
+  EXPECT_EQ(errorOf([&] { makeDirectory(dir.file("Sample.RPY")); }), dir.file("Sample.RPY") + ": Not a directory");
 }
 
 // The old file is replaced whole, after the check saw its identity; a
@@ -74,16 +74,16 @@ TEST(PlatformWin32, ReplaceFileRenamesOverTheOldFile) {
   const FileId old = fileStatus(dir.file("out.txt")).id;
   std::vector<std::optional<FileId>> seen;
   const ReplaceCheck record = [&seen](const FileId* id) { seen.push_back(id ? std::optional(*id) : std::nullopt); };
-  EXPECT_EQ(failure([&] { replaceFile(dir.file("OUT.TXT"), "lost", [](const FileId*) { throw marvolt::Error("no"); }); }),
+  EXPECT_EQ(errorOf([&] { replaceFile(dir.file("OUT.TXT"), "lost", [](const FileId*) { throw marvolt::Error("no"); }); }),
             "no");
   EXPECT_EQ(readFile(dir.file("out.txt")), "old");
   replaceFile(backslashed(dir.file("out.txt")), "new\n", record);
   replaceFile("NUL", "gone", record);
   EXPECT_EQ(seen, (std::vector<std::optional<FileId>>{old, std::nullopt}));
   EXPECT_EQ(readFile(dir.file("out.txt")), "new\n");
-  EXPECT_EQ(failure([&] { replaceFile(dir.file("none/out.txt"), "x", kAnyFile); }),
+  EXPECT_EQ(errorOf([&] { replaceFile(dir.file("none/out.txt"), "x", kAnyFile); }),
             dir.file("none/out.txt") + ": No such file or directory");
-  EXPECT_EQ(failure([&] { replaceFile(dir.path(), "x", kAnyFile); }), dir.path() + ": Is a directory");
+  EXPECT_EQ(errorOf([&] { replaceFile(dir.path(), "x", kAnyFile); }), dir.path() + ": Is a directory");
   EXPECT_EQ(sortedListing(dir.path()), (std::vector<std::string>{"out.txt"}));
 }
 

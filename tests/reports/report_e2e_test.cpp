@@ -1,4 +1,5 @@
-// Whole reports through the built binary, in both formats.
+// Whole reports through the built binary, in both formats, and their edge
+// cases: empty tables, long names, carsets, protected semicolons.
 #include <gtest/gtest.h>
 
 #include "support/harness.hpp"
@@ -7,6 +8,18 @@
 namespace {
 
 using namespace testsupport;
+
+const std::string kHeader =
+    "Replay Info\n"
+    "saver     : Saver Person\n"
+    "Event Info\n"
+    "track     : monza\n"
+    "carset    : gpl67\n\n";
+
+const std::string kEntryListTitle =
+    "Entry List\n\n"
+    "Num Team                          Chassis                Engine                  Year\n"
+    "      Driver                 NAT    Remark\n";
 
 // Three entries (one with GEM+ data, one without names or known make), a
 // testing session, a practice with flagged laps and a race with a car that
@@ -36,22 +49,8 @@ ReplayBuilder weekend() {
   return b;
 }
 
-RunResult report(std::vector<std::string> args) {
-  TempDir dir;
-  writeFile(dir.file("race.rpy"), weekend().build());
-  args.push_back("race.rpy");
-  return runIn(dir, args);
-}
-
 const std::string kTextReport =
-    "Replay Info\n"
-    "saver     : Saver Person\n"
-    "Event Info\n"
-    "track     : monza\n"
-    "carset    : gpl67\n\n"
-    "Entry List\n\n"
-    "Num Team                          Chassis                Engine                  Year\n"
-    "      Driver                 NAT    Remark\n"
+    kHeader + kEntryListTitle +
     "  3 Anglo American Racers         Gurney Eagle           Weslake V12             1967\n"
     "      Dan Gurney             USA    GEM+ 2.4.2\n"
     "  7 Team Lotus                    Lotus 49               Ford DFV V8             1967\n"
@@ -93,63 +92,163 @@ const std::string kSemiKVReport =
     "pos=1;startnum=7;drivername=Jim Clark;laptime=0.090;gap=0.000;lap=2;clock=0.190;remark=;\n"
     "pos=2;startnum=3;drivername=Dan Gurney;laptime=0.093;gap=0.003;lap=1;clock=0.105;remark=;\n"
     "pos=3;startnum=12;drivername= ;laptime=0.095;gap=0.005;lap=1;clock=0.110;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 1 (TESTING) Car 7 laptimes;session=1;startnum=7;\n"
-    "lap=0;laptime=1.000;clock=1.000;remark=;\nlap=1;laptime=1:30.000;clock=1:31.000;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 2 (PRACTICE) Car 7 laptimes;session=2;startnum=7;\n"
-    "lap=0;laptime=0.000;clock=0.000;remark=;\nlap=1;laptime=1:30.000;clock=1:30.000;remark=;\n"
-    "lap=2;laptime=1:29.000;clock=2:59.000;remark=Invalid;\nlap=3;laptime=1:29.600;clock=4:28.600;remark=Off Track;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 2 (PRACTICE) Car 3 laptimes;session=2;startnum=3;\n"
-    "lap=0;laptime=0.500;clock=0.500;remark=;\nlap=1;laptime=1:30.500;clock=1:31.000;remark=;\n"
-    "lap=2;laptime=1:30.000;clock=3:01.000;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 2 (PRACTICE) Car 12 laptimes;session=2;startnum=12;\n"
-    "lap=0;laptime=0.100;clock=0.100;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 3 (RACE) Car 7 laptimes;session=3;startnum=7;\n"
-    "lap=0;laptime=0.010;clock=0.010;remark=;\nlap=1;laptime=0.090;clock=0.100;remark=;\n"
-    "lap=2;laptime=0.090;clock=0.190;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 3 (RACE) Car 3 laptimes;session=3;startnum=3;\n"
-    "lap=0;laptime=0.012;clock=0.012;remark=;\nlap=1;laptime=0.093;clock=0.105;remark=;\n"
-    "lap=2;laptime=0.095;clock=0.200;remark=;\n"
-    "table_end;\n\ntable_start;table_type=laptimes;table=Session 3 (RACE) Car 12 laptimes;session=3;startnum=12;\n"
-    "lap=0;laptime=0.015;clock=0.015;remark=;\nlap=1;laptime=0.095;clock=0.110;remark=;\n"
     "table_end;\n\n";
 
-TEST(TextReport, WholeWeekend) {
-  const RunResult r = report({});
+TEST(Reports, WholeWeekendInBothFormats) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, kTextReport},
+      {{"--format=txt", "--format=semikv"}, kSemiKVReport},   // the last format option decides
+      {{"--format=semikv", "--format=txt"}, kTextReport},
+      {{"--no-header"}, kTextReport.substr(kTextReport.find("Entry List\n"))},
+      {{"--no-header", "--format=semikv"}, kSemiKVReport.substr(kSemiKVReport.find("table_start;table=Entry List;"))},
+  };
+  for (const auto& [args, out] : cases) {
+    const RunResult r = runReplay(weekend(), args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, out) << ::testing::PrintToString(args);
+  }
+}
+
+ReplayBuilder twoCars() {
+  ReplayBuilder b;
+  b.addDriver(5, 1, "Ann", "Aa", 0).country = 0;
+  b.addDriver(9, 2, "Cy", "Cc", 4).country = 28;
+  return b;
+}
+
+const std::string kTwoCarsList = kEntryListTitle +
+    "  5 Brabham Racing Organisation   Brabham BT24           Repco V8                1967\n"
+    "      Ann Aa                 ARG    \n"
+    "  9 Scuderia Ferrari SpA SEFAC    Ferrari 312            Ferrari V12             1967\n"
+    "      Cy Cc                  VEN    \n";
+
+TEST(ReportEdges, TablesWithoutValidLapsAreLeftOut) {
+  ReplayBuilder b = twoCars();
+  b.addSlot(kPractice, 0x7FFF, 1800.0f);
+  b.addSlot(kRace, 3, 604800.0f);
+  b.info.savedLast = 1;
+  // Practice: nobody completes a valid lap. Race: laps exist, all invalid.
+  b.sessions.push_back({CarLapsRec::fromClocks(1, {100}), CarLapsRec{2, {lapWord(50), lapWord(90050, 0x10)}}});
+  b.sessions.push_back({CarLapsRec{1, {lapWord(10), lapWord(100, 0x10)}}, CarLapsRec::fromClocks(2, {20})});
+  const RunResult r = runReplay(b, {});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, kTextReport);
+  EXPECT_EQ(r.out, kHeader + kTwoCarsList + "\n" +
+                       "Race Results\n\n"
+                       "Pos Num Driver                  Laps     Clock        Gap       Diff   Remark\n"
+                       " 1.   5 Ann Aa                    1        0.090     0.000     -0.000  \n"
+                       " 2.   9 Cy Cc                     0        0.010     0.010     -0.010  DNF\n"
+                       "\n");
+  const RunResult kv = runReplay(b, {"--format=semikv", "--no-header"});
+  EXPECT_EQ(kv.out.find("Practice Results"), std::string::npos);
+  EXPECT_EQ(kv.out.find("Race Fastest Laps"), std::string::npos);
+  EXPECT_NE(kv.out.find("diff=0.010;remark=DNF;\n"), std::string::npos);
 }
 
-TEST(SemiKVReport, WholeWeekendWithLapTables) {
-  const RunResult r = report({"--format=txt", "--laps", "--format=semikv"});
+// A race without crossings, a testing session (which has no table) and a
+// weekend record without sessions (a warning) give the entry list alone.
+TEST(ReportEdges, SessionsWithoutTablesAndEmptyLists) {
+  ReplayBuilder race = twoCars(), testing = twoCars(), none = twoCars();
+  race.addSlot(kRace, 3, 604800.0f);
+  race.sessions.push_back({CarLapsRec{1, {}}, CarLapsRec{2, {}}});
+  testing.addSlot(kTesting, 0x7FFF, 604800.0f);
+  testing.sessions.push_back({CarLapsRec::fromClocks(1, {100, 90100})});
+  none.weekend.slots = {{0, 0, 0}};
+  none.weekend.terminate = false;
+  none.sessions = testing.sessions;
+  for (const ReplayBuilder& b : {race, testing, none}) {
+    const RunResult r = runReplay(b, {});
+    EXPECT_EQ(std::make_pair(r.status, r.out), std::make_pair(0, kHeader + kTwoCarsList + "\n"));
+  }
+  EXPECT_NE(runReplay(testing, {"--laps"}).out.find("Session 1 (TESTING) Laptimes\n\nCar number 5 laptimes\n"),
+            std::string::npos);
+  const RunResult kv = runReplay(none, {"--format=semikv", "--no-header", "--laps"});
+  EXPECT_NE(kv.err.find("No session data found\n"), std::string::npos);
+  EXPECT_EQ(kv.out.find("laptimes"), std::string::npos);
+  EXPECT_EQ(runReplay(ReplayBuilder(), {"--format=semikv", "--no-header"}).out,
+            "table_start;table=Entry List;\ntable_end;\n\n");
+}
+
+// The lap dumps of both formats: every session, every lap list (a car
+// without an entry has number 0), the flags; in the text, lap numbers past
+// 999 and clocks past an hour widen their columns.
+TEST(ReportEdges, LapDumpsOfEverySession) {
+  ReplayBuilder b;
+  b.addSlot(kPractice, 0x7FFF, 1800.0f);
+  b.addSlot(kRace, 2, 604800.0f);
+  b.addDriver(3, 3, "Long", "Run");
+  CarLapsRec long_{3, {}};
+  for (std::uint32_t i = 0; i <= 1000; ++i) long_.words.push_back(lapWord(14400000 + i * 2000, i == 1 ? 0x50 : 0));
+  b.sessions = {{long_}, {CarLapsRec::fromClocks(3, {10, 100}), CarLapsRec::fromClocks(8, {12})}};
+  const RunResult r = runReplay(b, {"--laps"});
+  const std::string head = "Session 1 (PRACTICE) Laptimes\n\nCar number 3 laptimes\n  0: 4:00:00.000  \n"
+                           "  1:     2.000  Off Track Invalid\n  2:     2.000  \n";
+  EXPECT_EQ(r.out.substr(r.out.find("Session 1 "), head.size()), head);
+  EXPECT_EQ(r.out.substr(r.out.find("\n999: ")),
+            "\n999:     2.000  \n1000:     2.000  \n\nSession 2 (RACE) Laptimes\n\n"
+            "Car number 3 laptimes\n  0:     0.010  \n  1:     0.090  \n\nCar number 0 laptimes\n  0:     0.012  \n\n");
+  const std::string kv = runReplay(b, {"--laps", "--format=semikv"}).out;
+  EXPECT_NE(kv.find("table_start;table_type=laptimes;table=Session 1 (PRACTICE) Car 3 laptimes;session=1;startnum=3;\n"
+                    "lap=0;laptime=4:00:00.000;clock=4:00:00.000;remark=;\n"
+                    "lap=1;laptime=2.000;clock=4:00:02.000;remark=Off Track Invalid;\n"),
+            std::string::npos);
+  EXPECT_EQ(kv.substr(kv.find("table_start;table_type=laptimes;table=Session 2")),
+            "table_start;table_type=laptimes;table=Session 2 (RACE) Car 3 laptimes;session=2;startnum=3;\n"
+            "lap=0;laptime=0.010;clock=0.010;remark=;\nlap=1;laptime=0.090;clock=0.100;remark=;\ntable_end;\n\n"
+            "table_start;table_type=laptimes;table=Session 2 (RACE) Car 0 laptimes;session=2;startnum=0;\n"
+            "lap=0;laptime=0.012;clock=0.012;remark=;\ntable_end;\n\n");
+}
+
+TEST(ReportEdges, EqualStartNumbersAndNamelessDrivers) {
+  ReplayBuilder b;
+  b.addDriver(4, 1, "Second", "Listed", 1).country = -1;
+  b.addDriver(4, 2, "", "", 2).country = 29;
+  b.addDriver(1, 3, "First", "", 3).country = 3;
+  const RunResult r = runReplay(b, {"--no-header"});
+  EXPECT_EQ(r.out, kEntryListTitle +
+                       "  1 Anglo American Racers         Gurney Eagle           Weslake V12             1967\n"
+                       "      First                  BEL    \n"
+                       "  4 Owen Racing Organisation      BRM P115               BRM H16                 1967\n"
+                       "      Second Listed                 \n"
+                       "  4 Cooper Car Company            Cooper T81b            Maserati V12            1967\n"
+                       "                                    \n"
+                       "\n");
+}
+
+TEST(ReportEdges, CarsetNamesLongValuesAndProtectedSemicolons) {
+  ReplayBuilder b = twoCars();
+  b.addDriver(11, 3, "Dee", "Dd", 7);
+  const std::string carset =
+      "[Carset]\nCarDir = gpl67\nYear = 1967\n"
+      "[Car0]\nTeam = A Team Whose Name Is Longer Than Its Column\nName = X;Y\nEngine = V=8\n"
+      "[Car4]\nTeam =\n";
+  const RunResult r = runReplay(b, {"--no-header"}, carset);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, kSemiKVReport);
+  EXPECT_EQ(r.out, kEntryListTitle +
+                       "  5 A Team Whose Name Is Longer Than Its ColumnX;Y                    V=8                     1967\n"
+                       "      Ann Aa                 ARG    \n"
+                       "  9 Scuderia Ferrari SpA SEFAC    Ferrari 312            Ferrari V12             1967\n"
+                       "      Cy Cc                  VEN    \n"
+                       " 11 unkTeam7                      unkMake7               unkEngine7              1967\n"
+                       "      Dee Dd                 GBR    \n"
+                       "\n");
+  const RunResult kv = runReplay(b, {"--no-header", "--format=semikv"}, carset);
+  EXPECT_NE(kv.out.find("startnum=5;team=A Team Whose Name Is Longer Than Its Column;chassis=X\xCD\xBEY;engine=V=8;"),
+            std::string::npos);
 }
 
-TEST(TextReport, NoHeaderStartsWithTheEntryList) {
-  const RunResult txt = report({"--no-header"});
-  EXPECT_EQ(txt.out, kTextReport.substr(kTextReport.find("Entry List\n")));
-  const RunResult kv = report({"--no-header", "--format=semikv"});
-  EXPECT_EQ(kv.out.rfind("table_start;table=Entry List;\n", 0), 0u);
-  // The last format option decides.
-  EXPECT_EQ(report({"--format=semikv", "--format=txt"}).out, kTextReport);
-}
-
-TEST(TextReport, LapDumpOfEverySession) {
-  EXPECT_EQ(report({"--laps"}).out,
-            kTextReport +
-            "Session 1 (TESTING) Laptimes\n\n"
-            "Car number 7 laptimes\n  0:     1.000  \n  1:  1:30.000  \n\n"
-            "Session 2 (PRACTICE) Laptimes\n\n"
-            "Car number 7 laptimes\n  0:     0.000  \n  1:  1:30.000  \n  2:  1:29.000  Invalid\n"
-            "  3:  1:29.600  Off Track\n\n"
-            "Car number 3 laptimes\n  0:     0.500  \n  1:  1:30.500  \n  2:  1:30.000  \n\n"
-            "Car number 12 laptimes\n  0:     0.100  \n\n"
-            "Session 3 (RACE) Laptimes\n\n"
-            "Car number 7 laptimes\n  0:     0.010  \n  1:     0.090  \n  2:     0.090  \n\n"
-            "Car number 3 laptimes\n  0:     0.012  \n  1:     0.093  \n  2:     0.095  \n\n"
-            "Car number 12 laptimes\n  0:     0.015  \n  1:     0.095  \n\n");
+TEST(ReportEdges, YearMismatchWarningAndCarsetYear) {
+  ReplayBuilder b;
+  b.addDriver(12, 1, "Jo", "Year", 5).textflag = 0;
+  b.addDriver(14, 2, "Ty", "Text", 5).withGem(1990, 5, 1).textflag = 1;  // the remark needs only the marker byte
+  b.addDriver(16, 3, "Tw", "Two", 5).textflag = 2;
+  const RunResult r = runReplay(b, {"--no-header"}, "[Carset]\nCarDir = x\nYear = 1969\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Warning: entry #12 year 1967 doesn't match carset year 1969\n");
+  EXPECT_NE(r.out.find("Ford DFV V8             1967\n      Jo Year"), std::string::npos);
+  EXPECT_NE(r.out.find("Ford DFV V8             1969\n      Ty Text                GBR    GEM+ 2.5.1\n"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("Ford DFV V8             1969\n      Tw Two"), std::string::npos);
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
 // Runs the built marvolt binary in a temporary directory and captures what
-// it did: standard output, standard error, exit status and the files it left.
+// it did: standard output, standard error, exit status and the files it
+// left; or loads a replay in the test process as marvolt does.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "frontend/error.hpp"
+#include "model/data.hpp"
+#include "replay/rpylib.hpp"
 #include "support/replay_builder.hpp"
 
 namespace testsupport {
@@ -26,6 +32,30 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+/// The message of the marvolt::Error that `action` throws; empty when it throws none.
+template <typename Action>
+std::string errorOf(Action action) {
+  try {
+    action();
+  } catch (const marvolt::Error& e) {
+    return e.message();
+  }
+  return "";
+}
+
+/// A replay loaded in the test process, without a carset, as "r.rpy".
+struct Loaded {
+  explicit Loaded(const ReplayBuilder& replay)
+      : bytes(replay.build()), file(std::span<const std::uint8_t>(bytes), "r.rpy") {
+    file.open();
+    data = marvolt::Data::create(file.game());
+    data->load(file);
+  }
+  Bytes bytes;
+  marvolt::RpyFile file;
+  std::unique_ptr<marvolt::Data> data;
 };
 
 /// What one run of marvolt did.

@@ -7,20 +7,27 @@
 
 namespace testsupport {
 
+namespace {
+
+// Appends a little-endian 16-bit value.
 void putLe16(Bytes& out, std::uint16_t value) {
   out.push_back(static_cast<std::uint8_t>(value));
   out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
+// Appends a little-endian 32-bit value.
 void putLe32(Bytes& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// Appends `text` as a fixed-width field, NUL-padded (cut when longer).
 void putText(Bytes& out, std::string_view text, std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) out.push_back(i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0);
 }
 
 void putBytes(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+
+}  // namespace
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
@@ -213,16 +220,14 @@ ReplayBuilder raceOfFive() {
   return b;
 }
 
-void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) throw std::runtime_error("cannot write " + path);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 void writeText(const std::string& path, std::string_view text) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) throw std::runtime_error("cannot write " + path);
   f.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+  writeText(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::string readFile(const std::string& path) {

@@ -14,14 +14,6 @@ namespace testsupport {
 
 using Bytes = std::vector<std::uint8_t>;
 
-/// Appends a little-endian 16-bit value.
-void putLe16(Bytes& out, std::uint16_t value);
-/// Appends a little-endian 32-bit value.
-void putLe32(Bytes& out, std::uint32_t value);
-/// Appends `text` as a fixed-width field, NUL-padded (cut when longer).
-void putText(Bytes& out, std::string_view text, std::size_t width);
-/// Appends raw bytes.
-void putBytes(Bytes& out, const Bytes& bytes);
 /// The bytes of a text, without terminator.
 Bytes bytesOf(std::string_view text);
 /// The concatenation of byte blocks.

@@ -3,53 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 #include "frontend/telvo.hpp"
-#include "support/replay_builder.hpp"
+#include "support/harness.hpp"
 
 namespace marvolt {
 namespace {
 
-// Lap words of one car, kept alive for the spans of CarLaps.
-struct Car {
-  std::uint32_t carid;
-  std::vector<LapTime> words;
-};
+using testsupport::CarLapsRec, testsupport::lapWord;
 
-LapTime word(std::uint32_t clock, std::uint8_t flags = 0) {
-  LapTime lt{};
-  const std::uint32_t w = testsupport::lapWord(clock, flags);
-  for (int i = 0; i < 4; ++i) lt.word.bytes[i] = static_cast<std::uint8_t>(w >> (8 * i));
-  return lt;
+CarLapsRec car(std::uint32_t carid, const std::vector<std::uint32_t>& clocks) {
+  return CarLapsRec::fromClocks(carid, clocks);
 }
 
-Car car(std::uint32_t carid, const std::vector<std::uint32_t>& clocks) {
-  Car c{carid, {}};
-  for (const std::uint32_t clock : clocks) c.words.push_back(word(clock));
-  return c;
-}
-
-/// Each car gets an entry with start number carid + 10 and driver id carid * 100, unless `entries` are given.
-TimingGPL timingOf(SessT type, const std::vector<Car>& cars, std::optional<Entries> entries = std::nullopt) {
-  if (!entries) {
-    std::vector<Entry> list;
-    for (const Car& c : cars) {
-      Entry e;
-      e.carid = c.carid;
-      e.startNum = static_cast<std::int16_t>(c.carid + 10);
-      Driver d;
-      d.driverid = c.carid * 100;
-      e.drivers = Drivers(std::vector<Driver>{d});
-      list.push_back(e);
-    }
-    entries = Entries(std::move(list));
-  }
-  RpySession rs;
-  for (const Car& c : cars) rs.cars.push_back({c.carid, c.words});
-  Session s;
-  s.type = type;
-  return TimingGPL(s, rs, *entries);
+/// The timing of a replay of one session of `cars`, loaded as marvolt loads
+/// it; each car has an entry with start number carid + 10 and driver id carid * 100.
+std::shared_ptr<Timing> timingOf(SessT type, const std::vector<CarLapsRec>& cars) {
+  testsupport::ReplayBuilder b;
+  b.addSlot(static_cast<std::int16_t>(type), 10, 604800.0f);
+  for (const CarLapsRec& c : cars) b.addDriver(c.carid + 10, c.carid, "", "").driverid = c.carid * 100;
+  b.sessions = {cars};
+  return testsupport::Loaded(b).data->events.front().sessions.front().timing;
 }
 
 // Classification rows as comparable values: car id, laps or lap, time or clock, gap, diff or clock, remark.
@@ -76,9 +52,9 @@ TEST(LapFlags, RawBytesAndTheirTexts) {
       {0x50, u"Off Track Invalid"}, {0x80, u"Unknown"}, {0x41, u"Off Track Unknown"},
       {0xFF, u"Off Track Invalid Unknown"}};
   for (const auto& [raw, text] : cases) EXPECT_EQ(lapFlagStr(TimingGPL::toLF(raw)), text) << int(raw);
-  const TimingGPL t = timingOf(SessT::PRACTICE, {Car{1, {word(0x01ABCD, 0x50)}}});
-  EXPECT_EQ(t.timing[0].laps[0].clock, 109517u);
-  EXPECT_EQ(t.timing[0].laps[0].flags, LapFlag::OFFTRACK | LapFlag::INVALID);
+  const auto t = timingOf(SessT::PRACTICE, {CarLapsRec{1, {lapWord(0x01ABCD, 0x50)}}});
+  EXPECT_EQ(t->timing[0].laps[0].clock, 109517u);
+  EXPECT_EQ(t->timing[0].laps[0].flags, LapFlag::OFFTRACK | LapFlag::INVALID);
 }
 
 // The cells of a lap table row: car id, lap, clock, flags.
@@ -87,16 +63,6 @@ std::vector<Cell> cells(const std::vector<TimingCell>& row) {
   std::vector<Cell> out;
   for (const TimingCell& c : row) out.emplace_back(c.carid, c.lap, c.lapData.clock, static_cast<int>(c.lapData.flags));
   return out;
-}
-
-TEST(RaceLapTable, RowsFollowTheCrossings) {
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 20, 30, 40, 50}), car(2, {5, 25, 35}), car(3, {})});
-  ASSERT_EQ(t.raceLapTable.size(), 5u);
-  EXPECT_EQ(cells(t.raceLapTable[0]), (std::vector<Cell>{{2, 0, 5, 0}, {1, 0, 10, 0}}));  // by clock
-  EXPECT_EQ(cells(t.raceLapTable[2]), (std::vector<Cell>{{1, 2, 30, 0}, {2, 2, 35, 0}}));
-  EXPECT_EQ(cells(t.raceLapTable[4]), (std::vector<Cell>{{1, 4, 50, 0}}));
-  // Equal clocks keep the order of the lap lists.
-  EXPECT_EQ(timingOf(SessT::RACE, {car(7, {5, 9}), car(8, {5, 9})}).raceLapTable[1][0].carid, 7u);
 }
 
 TEST(RaceLapTable, LargeFieldsKeepTheOrderOfAStableSort) {
@@ -119,7 +85,7 @@ TEST(RaceLapTable, LargeFieldsKeepTheOrderOfAStableSort) {
     }
     cars.push_back(e);
   }
-  const RaceLapTable rows = timingOf(SessT::RACE, {}).createRaceLapTable(cars);
+  const RaceLapTable rows = timingOf(SessT::RACE, {})->createRaceLapTable(cars);
   ASSERT_EQ(rows.size(), 4u);
   for (std::size_t j = 0; j < rows.size(); ++j) {
     std::vector<TimingCell> expected;
@@ -131,130 +97,47 @@ TEST(RaceLapTable, LargeFieldsKeepTheOrderOfAStableSort) {
   }
 }
 
-TEST(BestLap, CandidatesExcludeTheFirstCrossingAndInvalidLaps) {
-  Car flagged{1, {word(0), word(90000), word(179000, 0x10), word(268600, 0x40)}};
-  const TimingGPL t = timingOf(SessT::PRACTICE, {flagged, car(2, {0, 90000, 180000}), car(3, {5000}),
-                                                 Car{4, {word(0), word(95000, 0x10)}}});
-  EXPECT_EQ(row(t.bestlap(t.timing[0])), Row(1, 3, 89600, -1, 268600, "Off Track"));
-  EXPECT_EQ(t.bestlap(t.timing[1]).lap, 2);  // equal laps: the later one
-  for (const std::size_t none : {2, 3}) {
-    EXPECT_EQ(t.bestlap(t.timing[none]).laptime, 0u);
-    EXPECT_EQ(t.bestlap(t.timing[none]).remark, u"no time");
+// Of equal laps the later one is the best; a car with one crossing, or with
+// invalid laps only, has no time and no row. (A flagged car's best lap, the
+// first crossing and invalid laps left out, is in the whole-weekend report.)
+TEST(BestLap, TiesAndCarsWithoutATime) {
+  const auto t = timingOf(SessT::PRACTICE, {car(2, {0, 90000, 180000}), car(3, {5000}),
+                                            CarLapsRec{4, {lapWord(0), lapWord(95000, 0x10)}}});
+  EXPECT_EQ(row(t->bestlap(t->timing[0])), Row(2, 2, 90000, -1, 180000, ""));
+  for (const std::size_t none : {1, 2}) {
+    EXPECT_EQ(t->bestlap(t->timing[none]).laptime, 0u);
+    EXPECT_EQ(t->bestlap(t->timing[none]).remark, u"no time");
   }
-  EXPECT_EQ(t.bestlap(t.timing[0].laps), 89600u);
-  EXPECT_EQ(t.bestlap(t.timing[2].laps), 0u);
-  const auto results = t.getBestLapResults();
-  ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(row(results[0]), Row(1, 3, 89600, 0, 268600, "Off Track"));
-  EXPECT_EQ(row(results[1]), Row(2, 2, 90000, 400, 180000, ""));
-  EXPECT_EQ(results[1].driverid, 200u);
+  EXPECT_EQ(t->bestlap(t->timing[0].laps), 90000u);
+  EXPECT_EQ(t->bestlap(t->timing[2].laps), 0u);
+  const auto results = t->getBestLapResults();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(row(results[0]), Row(2, 2, 90000, 0, 180000, ""));
+  EXPECT_EQ(results[0].driverid, 200u);
 }
 
 TEST(BestLap, EqualTimesShareTheGapInListOrder) {
-  const TimingGPL t = timingOf(SessT::PRACTICE, {car(1, {0, 1000, 2500}), car(2, {0, 1500}), car(3, {0, 1500})});
+  const auto t = timingOf(SessT::PRACTICE, {car(1, {0, 1000, 2500}), car(2, {0, 1500}), car(3, {0, 1500})});
   std::vector<std::pair<std::uint32_t, std::int32_t>> order;
-  for (const BestLapResult& r : t.getBestLapResults()) order.emplace_back(r.carid, r.gap);
+  for (const BestLapResult& r : t->getBestLapResults()) order.emplace_back(r.carid, r.gap);
   EXPECT_EQ(order, (std::vector<std::pair<std::uint32_t, std::int32_t>>{{1, 0}, {2, 500}, {3, 500}}));
 }
 
 // Rows: car id, laps, clock, gap to the winner, interval to the car ahead, remark.
-TEST(RaceResults, ThreeCarsWithOneStopped) {
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110})});
-  EXPECT_EQ(rows(t.getRaceResults()),
-            (std::vector<Row>{{1, 2, 180, 0, 0, ""}, {2, 2, 190, 10, 10, ""}, {3, 1, 100, 10, 5, "DNF"}}));
-  EXPECT_EQ(t.getRaceResults()[0].driverid, 100u);
-}
-
-TEST(RaceResults, LateCrossingsAndLappedCars) {
-  // C crosses again at 195: it finishes second, between A and B.
-  const TimingGPL again =
-      timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110, 195})});
-  EXPECT_EQ(rows(again.getRaceResults()),
-            (std::vector<Row>{{1, 2, 180, 0, 0, ""}, {3, 2, 185, 5, 5, ""}, {2, 2, 190, 10, 5, ""}}));
-  // D is lapped but crossed after the winner finished: no DNF.
-  const TimingGPL lapped = timingOf(
-      SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}), car(4, {20, 250})});
-  EXPECT_EQ(rows(lapped.getRaceResults()).at(3), Row(4, 1, 240, 60, 140, ""));
-}
-
-TEST(RaceResults, LeaderWhoStoppedAndEmptyRaces) {
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 90}), car(2, {12, 100, 190}), car(3, {15, 105, 200})});
-  EXPECT_EQ(rows(t.getRaceResults()).at(2), Row(1, 1, 80, 0, static_cast<std::int32_t>(NOTIME), "DNF"));
-  EXPECT_TRUE(timingOf(SessT::RACE, {car(1, {}), car(2, {})}).getRaceResults().empty());
-  EXPECT_TRUE(timingOf(SessT::RACE, {}).getRaceResults().empty());
-}
-
-TEST(RaceResults, LastLapClassification) {
-  const TimingGPL t =
-      timingOf(SessT::RACE, {car(1, {10, 100, 190}), car(2, {12, 105, 200}), car(3, {15, 110}), car(4, {})});
-  EXPECT_EQ(t.lastlap(t.timing[3]).remark, u"no laps");
-  EXPECT_EQ(t.lastlap(t.timing[0]).clock, 190u);
-  const std::vector<Row> r = rows(t.getRaceResults2());
-  ASSERT_EQ(r.size(), 4u);
-  EXPECT_EQ(std::get<0>(r[0]), 1u);
-  EXPECT_EQ(std::get<4>(r[1]), 10);
-  EXPECT_EQ(std::get<0>(r[2]), 3u);
-  EXPECT_EQ(std::get<4>(r[2]), 0);
-  EXPECT_EQ(std::get<5>(r[2]), "DNF");
-  EXPECT_EQ(std::get<5>(r[3]), "no lapsDNF");
-  EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).getRaceResults(), "Internal error");
-}
-
-// Per car: the (position, gap) after each crossing, then the laps led.
-using History = std::vector<std::pair<std::vector<std::pair<int, int>>, std::uint32_t>>;
-History history(const TimingGPL& t, const std::vector<std::uint32_t>& carids) {
-  const RaceHistory h = t.raceHistory();
-  History out;
-  for (const std::uint32_t id : carids) {
-    std::vector<std::pair<int, int>> standings;
-    const CarHistory* car = h.car(id);
-    if (car == nullptr) {
-      out.push_back({{}, 999});
-      continue;
-    }
-    for (const Standing& s : car->standings) standings.emplace_back(s.position, s.gap);
-    out.push_back({standings, car->lapsLed});
-  }
-  return out;
-}
-
-TEST(RaceHistory, PositionsGapsAndLapsLed) {
-  // 1 leads lap 1, then stops; 2 passes on lap 2; 3 is lapped; 4 ties 2 on
-  // the first crossing and keeps its place behind it (lap-list order); 5 never crosses.
-  const TimingGPL t = timingOf(SessT::RACE, {car(1, {10, 100}), car(2, {12, 101, 190}), car(3, {30, 150}),
-                                              car(4, {12, 120, 205}), car(5, {})});
-  EXPECT_EQ(history(t, {1, 2, 3, 4, 5}),
-            (History{{{{1, 0}, {1, 0}}, 1},
-                     {{{2, 2}, {2, 1}, {1, 0}}, 1},
-                     {{{4, 20}, {4, 50}}, 0},
-                     {{{3, 2}, {3, 20}, {2, 15}}, 0},
-                     {{}, 999}}));
-  EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})}).raceHistory(), "Internal error");
-}
-
-TEST(LapLists, TextOfOneCarAndOfAll) {
-  const TimingGPL t = timingOf(SessT::PRACTICE, {Car{1, {word(83456), word(83456 + 83456, 0x40)}}});
-  EXPECT_EQ(t.laptimesStr(1), u"Car number 11 laptimes\n  0:  1:23.456  \n  1:  1:23.456  Off Track\n\n");
-  EXPECT_EQ(t.laptimesStr(99), u"Car number 0 laptimes\n\n");
-  EXPECT_EQ(timingOf(SessT::PRACTICE, {}).dumpLaps(), u"");
-  // A car without an entry keeps driver id 0.
-  const TimingGPL orphan = timingOf(SessT::PRACTICE, {car(5, {1, 2})}, Entries());
-  EXPECT_EQ(orphan.timing[0].driverid, 0u);
-  EXPECT_EQ(orphan.laptimesStr(5).substr(0, 22), u"Car number 0 laptimes\n");
-  // Two lap lists of one car id: the dump shows the first list for both,
-  // as laptimes() finds it, and the UTF-8 form is the same text.
-  const TimingGPL twice = timingOf(SessT::PRACTICE, {car(1, {1000}), car(2, {7}), car(1, {2000, 3000})});
-  const std::u16string first = u"Car number 11 laptimes\n  0:     1.000  \n\n";
-  EXPECT_EQ(twice.dumpLaps(), first + u"Car number 12 laptimes\n  0:     0.007  \n\n" + first);
-  std::string utf8 = "before:";
-  twice.appendDumpLaps(utf8);
-  EXPECT_EQ(toUtf16(utf8), u"before:" + twice.dumpLaps());
-  // Wide lap indices and long times keep their columns growing rightwards.
-  std::vector<std::uint32_t> many(1001);
-  for (std::size_t i = 0; i < many.size(); ++i) many[i] = 14400000 + static_cast<std::uint32_t>(i) * 2000;
-  const std::u16string long_ = timingOf(SessT::PRACTICE, {car(3, many)}).laptimesStr(3);
-  EXPECT_NE(long_.find(u"\n999:     2.000  \n1000:     2.000  \n"), std::u16string::npos);
-  EXPECT_NE(long_.find(u"\n  0: 4:00:00.000  \n"), std::u16string::npos) << "hours overflow the column";
+TEST(RaceResults, StoppedLateAndLappedCars) {
+  const CarLapsRec a = car(1, {10, 100, 190}), b = car(2, {12, 105, 200});
+  const std::pair<std::vector<CarLapsRec>, std::vector<Row>> cases[] = {
+      // C stops before the winner finishes: DNF. D is lapped but crossed after the winner finished: no DNF.
+      {{a, b, car(3, {15, 110}), car(4, {20, 250})},
+       {{1, 2, 180, 0, 0, ""}, {2, 2, 190, 10, 10, ""}, {3, 1, 100, 10, 5, "DNF"}, {4, 1, 240, 60, 140, ""}}},
+      // C crosses again at 195: it finishes second, between A and B.
+      {{a, b, car(3, {15, 110, 195})}, {{1, 2, 180, 0, 0, ""}, {3, 2, 185, 5, 5, ""}, {2, 2, 190, 10, 5, ""}}},
+      {{car(1, {}), car(2, {})}, {}},
+      {{}, {}},
+  };
+  for (const auto& [cars, expected] : cases) EXPECT_EQ(rows(timingOf(SessT::RACE, cars)->getRaceResults()), expected);
+  EXPECT_EQ(timingOf(SessT::RACE, {a})->getRaceResults()[0].driverid, 100u);
+  EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})})->getRaceResults(), "Internal error");
 }
 
 }  // namespace

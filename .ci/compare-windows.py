@@ -21,6 +21,12 @@ from pathlib import Path
 
 FORMATS = {"txt": "txt", "semikv": "txt", "json": "json", "html": "html"}
 SEASON_FORMATS = ["txt", "json", "html"]
+# Wine without address space randomisation: with it, a program now and then
+# fails to start ("failed to map the shared user data") when a library lands
+# where Windows keeps a fixed page. Plain wine where the personality cannot be set.
+WINE = (["setarch", os.uname().machine, "-R", "wine"]
+        if subprocess.run(["setarch", os.uname().machine, "-R", "true"], capture_output=True).returncode == 0
+        else ["wine"])
 CARSETS = [[], ["--cst", "gpl67.cst"], ["--cst", "crlf.cst"], ["--cst-auto"]]
 NON_ASCII = "Gro\u00dfer Preis \u2013 \u65e5\u672c \U0001f3c1.rpy"
 
@@ -47,7 +53,7 @@ class Sides:
         if side == "linux":
             command, folder = [str(self.linux_bin / program)], self.linux
         else:
-            command, folder = ["wine", str(self.windows_bin / (program + ".exe"))], self.windows
+            command, folder = WINE + [str(self.windows_bin / (program + ".exe"))], self.windows
         done = subprocess.run(command + args, cwd=folder / cwd, input=b"", capture_output=True, timeout=300)
         return done.stdout, done.stderr, done.returncode
 
@@ -147,7 +153,7 @@ def command_line_cases(sides):
 
 def console_text(sides, args):
     """What marvolt.exe shows on a console: Wine's console on a pseudo-terminal (script)."""
-    command = " ".join(shlex.quote(a) for a in ["wine", str(sides.windows_bin / "marvolt.exe")] + args)
+    command = " ".join(shlex.quote(a) for a in WINE + [str(sides.windows_bin / "marvolt.exe")] + args)
     done = subprocess.run(["script", "-qec", command, "/dev/null"], cwd=sides.windows, stdin=subprocess.DEVNULL,
                           capture_output=True, timeout=300)
     return done.stdout.decode("utf-8", "replace").replace("\r", "")

@@ -75,12 +75,14 @@ struct RaceRow {
   std::uint32_t course = kNotListed;    ///< the course of the car's first lap list, when built
 };
 
-/// One crossing of the line and the lap it ended.
+/// One crossing of the line and the lap it ended, in 8 bytes: a session's
+/// clock has 24 bits in the replay, and the lap dump holds every crossing.
 struct Crossing {
   std::uint32_t lapTime = 0;   ///< since the previous crossing; for the first, its clock
-  std::uint32_t clock = 0;
+  std::uint32_t clock : 24 = 0;
   LapFlag flags = LapFlag::NONE;
 };
+static_assert(sizeof(Crossing) == 8);
 
 /// Where a car stood in a race after one crossing number.
 struct RaceStanding {

@@ -53,7 +53,7 @@ std::size_t pageRoom(const ReportModel& model) {
       room += session.lists * (260 + name) + session.crossings * 22;
       for (const LapListRow& list : session.lapLists) {
         for (const Crossing& crossing : session.courses[list.first].crossings) {
-          room += crossing.flags != LapFlag::NONE ? 48 : 0;
+          room += crossing.flags() != LapFlag::NONE ? 48 : 0;
         }
       }
     }
@@ -234,7 +234,7 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
     series.points.reserve(laps.size());
     for (std::size_t j = 1; j < laps.size(); ++j) {
       const double seconds = laps[j].lapTime / 1000.0;
-      series.points.push_back({static_cast<double>(j), seconds, lapMarker(laps[j].flags)});
+      series.points.push_back({static_cast<double>(j), seconds, lapMarker(laps[j].flags())});
       times.push_back(seconds);
     }
   }
@@ -252,7 +252,7 @@ svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string
     if (j < course.standings.size()) appendPosition(title, course.standings[j].position);
     title += ", "sv;
     appendMsecToTime(title, course.crossings[j].lapTime);
-    const LapFlag flags = course.crossings[j].flags;
+    const LapFlag flags = course.crossings[j].flags();
     if (flags != LapFlag::NONE) {
       title += ", "sv;
       appendLapFlagStr(title, flags);
@@ -539,7 +539,7 @@ class HtmlWriter {
         rep_ += "</th>"sv;
       }
       rep_ += "<td"sv;
-      if (laps[j].flags != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags);
+      if (laps[j].flags() != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags());
       rep_ += '>';
       appendMsecToTime(rep_, laps[j].lapTime);
       rep_ += "</td>"sv;

@@ -255,11 +255,11 @@ class JsonRenderer {
         json_.StartObject();
         json_.field("lap", std::uint64_t{j});
         json_.field("lap_time_ms", crossing.lapTime);
-        json_.field("clock_ms", crossing.clock);
+        json_.field("clock_ms", crossing.clock());
         json_.key("flags");
         json_.StartArray();
         for (const LapFlagName& named : kLapFlagNames) {
-          if (hasFlag(crossing.flags, named.flag)) json_.utf8(named.name);
+          if (hasFlag(crossing.flags(), named.flag)) json_.utf8(named.name);
         }
         json_.EndArray();
         if (j < course.standings.size()) {

@@ -75,12 +75,27 @@ struct RaceRow {
   std::uint32_t course = kNotListed;    ///< the course of the car's first lap list, when built
 };
 
-/// One crossing of the line and the lap it ended, in 8 bytes: a session's
-/// clock has 24 bits in the replay, and the lap dump holds every crossing.
-struct Crossing {
+/// One crossing of the line and the lap it ended, in 8 bytes: the lap dump
+/// holds every crossing, and a session's clock has 24 bits in the replay,
+/// so the clock and the flags share a word.
+class Crossing {
+ public:
+  constexpr Crossing() = default;
+  /// A crossing at `clock` (its low 24 bits) ending a lap of `lapTime`.
+  constexpr Crossing(std::uint32_t lapTime, std::uint32_t clock, LapFlag flags)
+      : lapTime(lapTime),
+        clockAndFlags_((clock & kClockMask) | static_cast<std::uint32_t>(flags) << 24) {}
+
   std::uint32_t lapTime = 0;   ///< since the previous crossing; for the first, its clock
-  std::uint32_t clock : 24 = 0;
-  LapFlag flags = LapFlag::NONE;
+
+  /// The session clock at the crossing.
+  constexpr std::uint32_t clock() const { return clockAndFlags_ & kClockMask; }
+  /// The lap's flags.
+  constexpr LapFlag flags() const { return static_cast<LapFlag>(clockAndFlags_ >> 24); }
+
+ private:
+  static constexpr std::uint32_t kClockMask = 0xFFFFFFu;
+  std::uint32_t clockAndFlags_ = 0;
 };
 static_assert(sizeof(Crossing) == 8);
 

@@ -155,9 +155,9 @@ class SemiKVWriter {
           rep_ += ";laptime=";
           appendMsecToTime(rep_, crossing.lapTime);
           rep_ += ";clock=";
-          appendMsecToTime(rep_, crossing.clock);
+          appendMsecToTime(rep_, crossing.clock());
           rep_ += ";remark=";
-          appendLapFlagStr(rep_, crossing.flags);
+          appendLapFlagStr(rep_, crossing.flags());
           rep_ += ";\n";
         }
         rep_ += "table_end;\n\n";

@@ -117,7 +117,7 @@ class TxtWriter {
       rep_ += ": ";
       appendRight(rep_, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
       rep_ += "  ";
-      appendLapFlagStr(rep_, crossing.flags);
+      appendLapFlagStr(rep_, crossing.flags());
       rep_ += '\n';
     }
     rep_ += '\n';

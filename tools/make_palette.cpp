@@ -4,8 +4,9 @@
 // farthest, in CIEDE2000, from every colour taken before it; the first is
 // the one whose twentieth pick stays farthest from the others. Each colour
 // also gets a darker twin of the same chromaticity for text, 4.5:1 on white.
+// What it prints is the body of the table kPalette in src/reports/palette.cpp:
 //
-//     build/test/tests/make_palette > src/reports/palette.inc
+//     build/test/tests/make_palette
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -81,7 +82,7 @@ int main() {
   }
   double least = 0;
   const std::vector<std::size_t> picks = greedy(all, bestFirst, kColours, least);
-  std::printf("// %zu candidates; the first %zu colours at least %.2f apart in CIEDE2000.\n", all.size(), kDistinct,
+  std::printf("    // %zu candidates; the first %zu colours at least %.2f apart in CIEDE2000.\n", all.size(), kDistinct,
               least);
   for (std::size_t k = 0; k < picks.size(); ++k) {
     const Rgb rgb = all[picks[k]].rgb;

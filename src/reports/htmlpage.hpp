@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -45,8 +46,8 @@ struct SiteLinks {
 
 /// Appends the document up to and including `<body><main>`: doctype, the
 /// html element in the XHTML namespace, UTF-8 declaration, the page title
-/// and the inline style sheet of reports and charts, with the hover rules
-/// of `cars` cars (classes svg::appendCarClass; 0 for none).
+/// and the inline style sheet of reports and charts (reports/pagestyle),
+/// with the hover rules of `cars` cars (classes svg::appendCarClass; 0 for none).
 void beginPage(std::string& out, std::u16string_view title, std::size_t cars = 0);
 /// As above, with the hover rules of the car classes `cars`; a page of a
 /// site (`site` not null) gets the site's style rules and its navigation bar.
@@ -70,6 +71,11 @@ void appendTail(std::string& out);
 void appendIntCell(std::string& out, std::int64_t value);
 /// Appends a cell holding escaped text.
 void appendTextCell(std::string& out, std::u16string_view text);
+/// Appends a right-aligned cell holding milliseconds as time text.
+void appendTimeCell(std::string& out, std::uint32_t ms);
+
+/// Appends a figure: its caption as escaped text, then what `content` appends.
+void appendFigure(std::string& out, std::string_view caption, const std::function<void(std::string&)>& content);
 
 /// Appends `count` and `one` or `many` after a space: "1 lap", "2 laps".
 void appendCount(std::string& out, std::int64_t count, std::string_view one, std::string_view many);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "frontend/telvo.hpp"
@@ -21,6 +22,7 @@ using html::appendIntCell;
 using html::appendTail;
 using html::appendText;
 using html::appendTextCell;
+using html::appendTimeCell;
 
 constexpr std::size_t kLapsPerRow = 10;        // columns of a lap table
 constexpr double kSlowLapFactor = 1.25;        // lap times beyond the median times this sit on the edge
@@ -60,12 +62,6 @@ std::size_t pageRoom(const ReportModel& model) {
     room += charts ? 3 * 8192 : 1024;
   }
   return room;
-}
-
-void appendTimeCell(std::string& out, std::uint32_t ms) {
-  out += "<td class=\"r\">"sv;
-  appendMsecToTime(out, ms);
-  out += "</td>"sv;
 }
 
 // The classes of a lap cell with flags, and their meaning.
@@ -140,13 +136,6 @@ struct ChartCar {
   std::string colour;
 };
 
-// Starts the hover title of a car's point: "<label>, lap <n>".
-void startTitle(std::string& title, const ChartCar& car, std::size_t lap) {
-  title += car.prefix;
-  title += ", lap "sv;
-  appendInt(title, static_cast<std::int64_t>(lap));
-}
-
 void appendPosition(std::string& title, std::int32_t position) {
   title += ": P"sv;
   appendInt(title, position);
@@ -161,112 +150,145 @@ double lastLapOf(const std::vector<ChartCar>& cars) {
   return static_cast<double>(crossings - 1);
 }
 
-svg::LineChart chartFor(const std::vector<ChartCar>& cars, std::string id, std::string title) {
-  svg::LineChart chart;
-  chart.id = std::move(id);
-  chart.title = std::move(title);
-  chart.x = {"Lap", 0, lastLapOf(cars), false, svg::TickFormat::Integer};
-  chart.series.reserve(cars.size());
-  return chart;
-}
+// What tells the race charts apart: the laps a car has a point at (from
+// `firstLap` to the end of what `lapsOf` counts), the point's value and
+// marker, the y axis of all the values, and what a point's hover title says
+// after "<car>, lap <n>".
+struct RaceChartKind {
+  std::string_view id;      // the start of the chart's id, before the session's number
+  std::string_view title;
+  std::string_view caption;
+  std::size_t firstLap;
+  std::size_t (*lapsOf)(const CarCourse& course);
+  svg::Point (*pointAt)(const CarCourse& course, std::size_t lap);
+  svg::Axis (*axisOf)(std::vector<double> values);
+  void (*appendTitle)(std::string& title, const CarCourse& course, std::size_t lap);
+  bool startLabels;
+  std::span<const svg::LegendItem> legend;
+};
+
+std::size_t standingsOf(const CarCourse& course) { return course.standings.size(); }
+std::size_t crossingsOf(const CarCourse& course) { return course.crossings.size(); }
 
 // Position after every crossing, 1 at the top.
-svg::LineChart lapChart(const std::vector<ChartCar>& cars, const std::string& id) {
-  svg::LineChart chart = chartFor(cars, "lapchart-" + id, "Lap chart: position after each lap");
-  std::int32_t last = 1;
-  for (const ChartCar& car : cars) {
-    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
-    series.points.reserve(car.course->standings.size());
-    for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
-      const std::int32_t position = car.course->standings[j].position;
-      last = std::max(last, position);
-      series.points.push_back({static_cast<double>(j), static_cast<double>(position)});
-    }
-  }
-  chart.y = {"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
-  chart.startLabels = true;
-  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t j) {
-    const ChartCar& car = cars[series];
-    const RaceStanding& standing = car.course->standings[j];
-    startTitle(title, car, j);
-    appendPosition(title, standing.position);
-    if (standing.raceTime != NOTIME) {
-      title += ", "sv;
-      appendMsecToTime(title, standing.raceTime);
-    }
-  };
-  return chart;
-}
+const RaceChartKind kLapChart = {
+    "lapchart-", "Lap chart: position after each lap", "Lap chart: position after each lap (start order on the left)",
+    0, standingsOf,
+    [](const CarCourse& course, std::size_t lap) {
+      return svg::Point{static_cast<double>(lap), static_cast<double>(course.standings[lap].position)};
+    },
+    [](std::vector<double> positions) {
+      const double last = std::max(1.0, positions.empty() ? 1.0 : *std::max_element(positions.begin(), positions.end()));
+      return svg::Axis{"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
+    },
+    [](std::string& title, const CarCourse& course, std::size_t lap) {
+      const RaceStanding& standing = course.standings[lap];
+      appendPosition(title, standing.position);
+      if (standing.raceTime != NOTIME) {
+        title += ", "sv;
+        appendMsecToTime(title, standing.raceTime);
+      }
+    },
+    true, {}};
 
 // Gap to the first car over the line after every crossing.
-svg::LineChart gapChart(const std::vector<ChartCar>& cars, const std::string& id) {
-  svg::LineChart chart = chartFor(cars, "gapchart-" + id, "Gap to the leader after each lap");
-  std::vector<double> gaps;
+const RaceChartKind kGapChart = {
+    "gapchart-", "Gap to the leader after each lap", "Gap to the leader after each lap (the leader on the zero line)",
+    0, standingsOf,
+    [](const CarCourse& course, std::size_t lap) {
+      return svg::Point{static_cast<double>(lap), course.standings[lap].gap / 1000.0};
+    },
+    gapAxis,
+    [](std::string& title, const CarCourse& course, std::size_t lap) {
+      const RaceStanding& standing = course.standings[lap];
+      appendPosition(title, standing.position);
+      title += ", +"sv;
+      appendMsecToTime(title, standing.gap);
+    },
+    false, {}};
+
+// The markers of the lap-time chart: a lap's flags.
+const svg::LegendItem kLapMarkers[] = {{svg::Marker::Dot, "valid lap"},
+                                       {svg::Marker::Ring, "off track"},
+                                       {svg::Marker::Cross, "invalid"},
+                                       {svg::Marker::Square, "unknown flag"}};
+
+// The time of every lap after the first crossing, marked by its flags.
+const RaceChartKind kLapTimeChart = {
+    "laptimechart-", "Lap time of every lap", "Lap time of every lap",
+    1, crossingsOf,
+    [](const CarCourse& course, std::size_t lap) {
+      const Crossing& crossing = course.crossings[lap];
+      return svg::Point{static_cast<double>(lap), crossing.lapTime / 1000.0, lapMarker(crossing.flags())};
+    },
+    lapTimeAxis,
+    [](std::string& title, const CarCourse& course, std::size_t lap) {
+      if (lap < course.standings.size()) appendPosition(title, course.standings[lap].position);
+      title += ", "sv;
+      appendMsecToTime(title, course.crossings[lap].lapTime);
+      const LapFlag flags = course.crossings[lap].flags();
+      if (flags != LapFlag::NONE) {
+        title += ", "sv;
+        appendLapFlagStr(title, flags);
+      }
+    },
+    false, kLapMarkers};
+
+// A race chart of `kind` over the cars, in session `id`: a line per car,
+// labelled and coloured as the car.
+svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>& cars, const std::string& id) {
+  svg::LineChart chart;
+  chart.id = std::string(kind.id) + id;
+  chart.title = kind.title;
+  chart.x = {"Lap", 0, lastLapOf(cars), false, svg::TickFormat::Integer};
+  chart.series.reserve(cars.size());
+  std::vector<double> values;
   for (const ChartCar& car : cars) {
     svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
-    series.points.reserve(car.course->standings.size());
-    for (std::size_t j = 0; j < car.course->standings.size(); ++j) {
-      const double gap = car.course->standings[j].gap / 1000.0;
-      series.points.push_back({static_cast<double>(j), gap});
-      gaps.push_back(gap);
+    const std::size_t laps = kind.lapsOf(*car.course);
+    series.points.reserve(laps);
+    for (std::size_t lap = kind.firstLap; lap < laps; ++lap) {
+      series.points.push_back(kind.pointAt(*car.course, lap));
+      values.push_back(series.points.back().y);
     }
   }
-  chart.y = gapAxis(std::move(gaps));
-  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t j) {
+  chart.y = kind.axisOf(std::move(values));
+  chart.startLabels = kind.startLabels;
+  chart.legend.assign(kind.legend.begin(), kind.legend.end());
+  chart.pointTitle = [&cars, &kind](std::string& title, std::size_t series, std::size_t point) {
     const ChartCar& car = cars[series];
-    const RaceStanding& standing = car.course->standings[j];
-    startTitle(title, car, j);
-    appendPosition(title, standing.position);
-    title += ", +"sv;
-    appendMsecToTime(title, standing.gap);
+    const std::size_t lap = point + kind.firstLap;
+    title += car.prefix;
+    title += ", lap "sv;
+    appendInt(title, static_cast<std::int64_t>(lap));
+    kind.appendTitle(title, *car.course, lap);
   };
   return chart;
 }
 
-// The time of every lap after the first crossing, marked by its flags; no
-// point at all when no car completed a lap.
-svg::LineChart lapTimeChart(const std::vector<ChartCar>& cars, const std::string& id) {
-  svg::LineChart chart = chartFor(cars, "laptimechart-" + id, "Lap time of every lap");
-  std::vector<double> times;
-  for (const ChartCar& car : cars) {
+// The caption of the lap-time chart: it says where laps beyond the scale are.
+std::string lapTimeCaption(const std::vector<ChartCar>& cars, const svg::Axis& axis) {
+  std::string caption(kLapTimeChart.caption);
+  const bool clipped = std::any_of(cars.begin(), cars.end(), [&axis](const ChartCar& car) {
     const std::vector<Crossing>& laps = car.course->crossings;
-    svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
-    series.points.reserve(laps.size());
-    for (std::size_t j = 1; j < laps.size(); ++j) {
-      const double seconds = laps[j].lapTime / 1000.0;
-      series.points.push_back({static_cast<double>(j), seconds, lapMarker(laps[j].flags())});
-      times.push_back(seconds);
-    }
+    return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
+                       [&axis](const Crossing& lap) { return lap.lapTime / 1000.0 > axis.max; });
+  });
+  if (clipped) {
+    caption += " (laps slower than "sv;
+    appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(axis.max * 1000)));
+    caption += " sit on the top edge, \u25B2)"sv;
   }
-  if (times.empty()) return chart;
-  chart.y = lapTimeAxis(std::move(times));
-  chart.legend = {{svg::Marker::Dot, "valid lap"},
-                  {svg::Marker::Ring, "off track"},
-                  {svg::Marker::Cross, "invalid"},
-                  {svg::Marker::Square, "unknown flag"}};
-  chart.pointTitle = [&cars](std::string& title, std::size_t series, std::size_t point) {
-    const ChartCar& car = cars[series];
-    const std::size_t j = point + 1;
-    const CarCourse& course = *car.course;
-    startTitle(title, car, j);
-    if (j < course.standings.size()) appendPosition(title, course.standings[j].position);
-    title += ", "sv;
-    appendMsecToTime(title, course.crossings[j].lapTime);
-    const LapFlag flags = course.crossings[j].flags();
-    if (flags != LapFlag::NONE) {
-      title += ", "sv;
-      appendLapFlagStr(title, flags);
-    }
-  };
-  return chart;
+  return caption;
+}
+
+// Whether any car completed a lap: the lap-time chart has a point.
+bool anyLapCompleted(const std::vector<ChartCar>& cars) {
+  return std::any_of(cars.begin(), cars.end(), [](const ChartCar& car) { return car.course->crossings.size() > 1; });
 }
 
 void appendFigure(std::string& out, const svg::LineChart& chart, std::string_view caption) {
-  out += "<figure><figcaption>"sv;
-  appendText(out, caption);
-  out += "</figcaption>\n"sv;
-  svg::appendLineChart(out, chart);
-  out += "</figure>\n"sv;
+  html::appendFigure(out, caption, [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
 }
 
 // Renders the HTML page of a model.
@@ -492,25 +514,15 @@ class HtmlWriter {
     }
     const std::string id = std::to_string(session.number);
     // One chart at a time: each reuses the memory of the one before.
-    appendFigure(rep_, lapChart(cars, id), "Lap chart: position after each lap (start order on the left)");
-    appendFigure(rep_, gapChart(cars, id), "Gap to the leader after each lap (the leader on the zero line)");
-    const svg::LineChart times = lapTimeChart(cars, id);
-    if (!times.pointTitle) {
+    for (const RaceChartKind* kind : {&kLapChart, &kGapChart}) {
+      appendFigure(rep_, raceChart(*kind, cars, id), kind->caption);
+    }
+    if (!anyLapCompleted(cars)) {
       rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
       return;
     }
-    std::string caption = "Lap time of every lap";
-    const bool clipped = std::any_of(cars.begin(), cars.end(), [&times](const ChartCar& car) {
-      const std::vector<Crossing>& laps = car.course->crossings;
-      return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
-                         [&times](const Crossing& lap) { return lap.lapTime / 1000.0 > times.y.max; });
-    });
-    if (clipped) {
-      caption += " (laps slower than "sv;
-      appendMsecToTime(caption, static_cast<std::uint32_t>(std::llround(times.y.max * 1000)));
-      caption += " sit on the top edge, \u25B2)"sv;
-    }
-    appendFigure(rep_, times, caption);
+    const svg::LineChart times = raceChart(kLapTimeChart, cars, id);
+    appendFigure(rep_, times, lapTimeCaption(cars, times.y));
   }
 
   void lapTable(const LapListRow& list, const std::vector<Crossing>& laps) {

@@ -22,12 +22,6 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   appendPadded(out, std::string_view(time), width, false);
 }
 
-// Appends `text` right-aligned in `width` columns (ASCII only).
-void appendRight(std::string& out, std::string_view text, std::size_t width) {
-  if (text.size() < width) out.append(width - text.size(), ' ');
-  out += text;
-}
-
 // Renders the text report of a model into one UTF-8 text.
 class TxtWriter {
  public:

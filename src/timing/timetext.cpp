@@ -42,6 +42,11 @@ void appendMsecToTime(std::string& out, std::uint32_t ms) {
   out.append(text, writeMsecToTime(text, ms));
 }
 
+void appendRight(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
 std::u16string msecToTime(std::uint32_t ms) {
   std::string text;
   appendMsecToTime(text, ms);

@@ -1,6 +1,6 @@
 // The texts of times and lap flags, shared by the timing and every report:
-// milliseconds as "[h:]mm:ss.mmm", the "no time" value, and the flags of a
-// lap with their names.
+// milliseconds as "[h:]mm:ss.mmm", the "no time" value, the flags of a lap
+// with their names, and the right-aligned columns they stand in.
 #pragma once
 
 #include <array>
@@ -42,6 +42,9 @@ char* writeMsecToTime(char* out, std::uint32_t ms);
 std::u16string msecToTime(std::uint32_t ms);
 /// Appends the time text of milliseconds as UTF-8.
 void appendMsecToTime(std::string& out, std::uint32_t ms);
+/// Appends `text` right-aligned in `width` columns (ASCII only): a column
+/// of numbers or times in the fixed-column reports.
+void appendRight(std::string& out, std::string_view text, std::size_t width);
 /// The names of the set flags, joined by spaces.
 std::u16string lapFlagStr(LapFlag flags);
 /// Appends the names of the set flags, joined by spaces.

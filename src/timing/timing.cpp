@@ -50,12 +50,6 @@ void sortRowByClock(std::vector<TimingCell>& row, std::vector<TimingCell>& scrat
   }
 }
 
-// Appends `text` right-aligned in `width` columns (ASCII only).
-void appendRight(std::string& out, std::string_view text, std::size_t width) {
-  if (text.size() < width) out.append(width - text.size(), ' ');
-  out += text;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- texts

@@ -52,7 +52,7 @@ struct Series {
   std::string colour;     ///< a CSS colour
   std::vector<Point> points;
   /// The car's place in the palette: the line's dash pattern, the label's
-  /// colour and the car's class (carClass); kNoCar: solid, labelled in `colour`.
+  /// colour and the car's class (appendCarClass); kNoCar: solid, labelled in `colour`.
   std::size_t car = kNoCar;
 };
 

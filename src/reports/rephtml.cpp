@@ -7,6 +7,7 @@
 
 #include "frontend/telvo.hpp"
 #include "reports/htmlpage.hpp"
+#include "reports/pagestyle.hpp"
 #include "reports/report.hpp"
 #include "reports/svgchart.hpp"
 
@@ -96,6 +97,13 @@ double quantile(std::vector<double>& values, double share) {
   return *at;
 }
 
+// The y axis of the lap chart: a row for every position, 1 at the top.
+svg::Axis positionAxis(std::vector<double> positions) {
+  double last = 1;
+  for (const double position : positions) last = std::max(last, position);
+  return {"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
+}
+
 // The y axis of the gap chart: from 0 to the largest gap, unless a few cars
 // fell so far behind that the rest would be squeezed flat.
 svg::Axis gapAxis(std::vector<double> gaps) {
@@ -177,10 +185,7 @@ const RaceChartKind kLapChart = {
     [](const CarCourse& course, std::size_t lap) {
       return svg::Point{static_cast<double>(lap), static_cast<double>(course.standings[lap].position)};
     },
-    [](std::vector<double> positions) {
-      const double last = std::max(1.0, positions.empty() ? 1.0 : *std::max_element(positions.begin(), positions.end()));
-      return svg::Axis{"Position", 0.5, last + 0.5, true, svg::TickFormat::Integer};
-    },
+    positionAxis,
     [](std::string& title, const CarCourse& course, std::size_t lap) {
       const RaceStanding& standing = course.standings[lap];
       appendPosition(title, standing.position);
@@ -331,7 +336,9 @@ class HtmlWriter {
       rep_ += "</p>\n</header>\n"sv;
     }
     // Hovering a car anywhere below brings it forward in every chart.
-    rep_ += "<div class=\"cars\">\n"sv;
+    rep_ += "<div class=\""sv;
+    rep_ += style::kCars;
+    rep_ += "\">\n"sv;
     if (sections.has(Flag::ENTRYLIST)) entryList();
     renderSessions(*this, model_);
     rep_ += "</div>\n"sv;

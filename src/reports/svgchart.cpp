@@ -44,28 +44,35 @@ void appendPoint(std::string& out, double x, double y) {
   appendDecimal(out, y);
 }
 
+// The shape of a marker: its class (none for the dot), the offset of the
+// path's start from the point, and the path from there.
+struct Shape {
+  std::string_view name;
+  double dx, dy;
+  std::string_view path;
+};
+
+Shape shapeOf(Marker marker) {
+  switch (marker) {
+    case Marker::Ring: return {style::kRing, -3, 0, "a3 3 0 1 0 6 0a3 3 0 1 0-6 0"};
+    case Marker::Cross: return {style::kCross, -3, -3, "l6 6m0-6l-6 6"};
+    case Marker::Square: return {style::kSquare, -2.5, -2.5, "h5v5h-5z"};
+    case Marker::Dot: break;
+  }
+  return {{}, 0, 0, "h0"};
+}
+
 // Appends the opening tag of a point's marker (the element its title goes
 // in): a triangle on the frame's edge for a point beyond it.
 void appendMarkerTag(std::string& out, const PlacedPoint& point, Marker marker, const Frame& frame) {
-  struct Shape {
-    std::string_view name;
-    double dx, dy;
-    std::string_view path;
-  };
-  Shape shape;
+  Shape shape = shapeOf(marker);
   double y = point.y;
   if (point.edge == Edge::Top) {
-    shape = {style::kAbove, 0, 0, "l3.5 6h-7z"}, y = frame.top;
+    shape = {style::kAbove, 0, 0, "l3.5 6h-7z"};
+    y = frame.top;
   } else if (point.edge == Edge::Bottom) {
-    shape = {style::kBelow, 0, 0, "l3.5-6h-7z"}, y = frame.bottom;
-  } else if (marker == Marker::Ring) {
-    shape = {style::kRing, -3, 0, "a3 3 0 1 0 6 0a3 3 0 1 0-6 0"};
-  } else if (marker == Marker::Cross) {
-    shape = {style::kCross, -3, -3, "l6 6m0-6l-6 6"};
-  } else if (marker == Marker::Square) {
-    shape = {style::kSquare, -2.5, -2.5, "h5v5h-5z"};
-  } else {
-    shape = {{}, 0, 0, "h0"};
+    shape = {style::kBelow, 0, 0, "l3.5-6h-7z"};
+    y = frame.bottom;
   }
   out += "<path"sv;
   if (!shape.name.empty()) appendClasses(out, {shape.name});

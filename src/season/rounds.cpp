@@ -9,15 +9,33 @@ namespace marvolt {
 
 namespace {
 
-// The car of the race's fastest lap: of equal lap times, the one set first.
-std::optional<std::uint32_t> fastestCar(const ReportSession& race) {
-  if (race.bestLaps.empty()) return std::nullopt;
-  const BestLapRow* first = &race.bestLaps.front();
-  for (const BestLapRow& row : race.bestLaps) {
-    if (row.lapTime != first->lapTime) break;
-    if (row.firstClock < first->firstClock) first = &row;
+RoundCar carOf(const ReportModel& model, const RaceRow& row) {
+  const DriverRow& driver = model.driverOf(row.car);
+  return {row.car.carid, driver.firstName, driver.lastName, driver.name, model.entryAt(row.car.listed).team,
+          row.laps,      row.raceTime,     row.retired,      row.lapsLed, row.bestLap};
+}
+
+// The driver each car of the entry list raced with: the one its race row
+// names, else its first.
+std::vector<CompetitorId> entryDrivers(const ReportModel& model, const ReportSession& race) {
+  std::vector<CarRef> raced(model.entries.size());
+  for (std::size_t listed = 0; listed < raced.size(); ++listed) {
+    raced[listed].listed = static_cast<std::uint32_t>(listed);
+    raced[listed].driver = 0;
   }
-  return first->car.carid;
+  std::vector<bool> named(model.entries.size(), false);
+  for (const RaceRow& row : race.results) {
+    if (row.car.listed >= raced.size() || named[row.car.listed]) continue;
+    named[row.car.listed] = true;
+    raced[row.car.listed].driver = row.car.driver;
+  }
+  std::vector<CompetitorId> drivers;
+  drivers.reserve(raced.size());
+  for (const CarRef& car : raced) {
+    const DriverRow& driver = model.driverOf(car);
+    drivers.emplace_back(driver.firstName, driver.lastName);
+  }
+  return drivers;
 }
 
 }  // namespace
@@ -41,17 +59,17 @@ Round roundOf(const Data& data, const std::string& file) {
 Round roundOf(const ReportModel& model, const std::string& file) {
   const ReportSession* race = firstRace(model);
   if (race == nullptr) throw Error("the replay holds no race session");
-  Round round{file, model.track, {}, std::nullopt};
+  Round round{file, model.track, {}, {}, entryDrivers(model, *race)};
   round.classification.reserve(race->results.size());
   std::unordered_map<std::uint32_t, std::size_t> rowOfCar;
   for (const RaceRow& row : race->results) {
-    const DriverRow& driver = model.driverOf(row.car);
     rowOfCar.try_emplace(row.car.carid, round.classification.size());
-    round.classification.push_back({driver.firstName, driver.lastName, model.entryAt(row.car.listed).team,
-                                     row.remark == u"DNF", row.lapsLed, row.bestLap});
+    round.classification.push_back(carOf(model, row));
   }
-  if (const std::optional<std::uint32_t> car = fastestCar(*race)) {
-    if (const auto it = rowOfCar.find(*car); it != rowOfCar.end()) round.fastestLap = it->second;
+  round.fastestLaps.reserve(race->fastestLaps.size());
+  for (const std::uint32_t best : race->fastestLaps) {
+    const auto it = rowOfCar.find(race->bestLaps[best].car.carid);
+    if (it != rowOfCar.end()) round.fastestLaps.push_back(it->second);
   }
   return round;
 }

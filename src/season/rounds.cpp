@@ -9,30 +9,39 @@ namespace marvolt {
 
 namespace {
 
+// A car of the race classification with its driver and team.
 RoundCar carOf(const ReportModel& model, const RaceRow& row) {
   const DriverRow& driver = model.driverOf(row.car);
-  return {row.car.carid, driver.firstName, driver.lastName, driver.name, model.entryAt(row.car.listed).team,
-          row.laps,      row.raceTime,     row.retired,      row.lapsLed, row.bestLap};
+  return {.carid = row.car.carid,
+          .firstName = driver.firstName,
+          .lastName = driver.lastName,
+          .driver = driver.name,
+          .team = model.entryAt(row.car.listed).team,
+          .laps = row.laps,
+          .raceTime = row.raceTime,
+          .retired = row.retired,
+          .lapsLed = row.lapsLed,
+          .bestLap = row.bestLap};
 }
 
 // The driver each car of the entry list raced with: the one its race row
 // names, else its first.
 std::vector<CompetitorId> entryDrivers(const ReportModel& model, const ReportSession& race) {
   std::vector<CarRef> raced(model.entries.size());
-  for (std::size_t listed = 0; listed < raced.size(); ++listed) {
-    raced[listed].listed = static_cast<std::uint32_t>(listed);
-    raced[listed].driver = 0;
-  }
-  std::vector<bool> named(model.entries.size(), false);
+  std::vector<bool> named(raced.size(), false);
   for (const RaceRow& row : race.results) {
     if (row.car.listed >= raced.size() || named[row.car.listed]) continue;
     named[row.car.listed] = true;
-    raced[row.car.listed].driver = row.car.driver;
+    raced[row.car.listed] = row.car;
   }
   std::vector<CompetitorId> drivers;
   drivers.reserve(raced.size());
-  for (const CarRef& car : raced) {
-    const DriverRow& driver = model.driverOf(car);
+  for (std::size_t listed = 0; listed < raced.size(); ++listed) {
+    if (!named[listed]) {
+      raced[listed].listed = static_cast<std::uint32_t>(listed);
+      raced[listed].driver = 0;
+    }
+    const DriverRow& driver = model.driverOf(raced[listed]);
     drivers.emplace_back(driver.firstName, driver.lastName);
   }
   return drivers;

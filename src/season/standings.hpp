@@ -105,7 +105,8 @@ struct Standings {
 std::uint64_t pointsFor(const std::vector<std::uint32_t>& scale, std::size_t position);
 
 /// The classification row that holds the round's fastest lap: the first of
-/// its fastest-lap order that is classified; none without a valid lap.
+/// its fastest-lap order that stands in the classification; none without a
+/// valid lap.
 std::optional<std::size_t> fastestLapHolder(const Round& round);
 
 /// What each car of the round scores, in classification order: the one

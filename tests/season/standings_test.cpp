@@ -1,6 +1,7 @@
-// The scoring of a season: points scale, dropped scores, teams' best-placed
-// cars, countback and name order, progression. The fastest-lap bonus and
-// the default scale are checked end to end (season_cli_test.cpp).
+// The season values: points scale, dropped scores, teams' best-placed cars,
+// countback and name order, progression, and each driver's and team's
+// rounds with the fastest-lap bonus, laps led, best laps and a team's
+// drivers. The default scale is checked end to end (season_cli_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
 #include "season/sitepages.hpp"
 
-
 #include "frontend/telvo.hpp"
 #include "reports/rephtml.hpp"
 #include "reports/svgchart.hpp"

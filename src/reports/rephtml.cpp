@@ -39,7 +39,7 @@ bool chartable(const ReportSession& session) {
 // The room the page of a model takes, rather a little more than less: it
 // is reserved and mapped before the first byte is written. Estimates in
 // bytes: a table row, a car's lap table, a lap in it, a point of a chart.
-std::size_t pageRoom(const ReportModel& model) {
+std::size_t pageRoom(const ReportModel& model, bool lapDump) {
   const Sections& sections = model.sections;
   std::size_t name = 8;   // the longest start number and driver name
   for (const EntryRow& entry : model.entries) {
@@ -52,7 +52,7 @@ std::size_t pageRoom(const ReportModel& model) {
     const std::size_t tables = race ? 2 : session.type == SessT::PRACTICE ? 1 : 0;
     room += session.lists * tables * (320 + name);
     if (charts) room += 3 * (session.lists * (360 + 2 * name) + session.crossings * (80 + name));
-    if (sections.has(Flag::LAPTIMES)) {
+    if (lapDump && sections.has(Flag::LAPTIMES)) {
       room += session.lists * (260 + name) + session.crossings * 22;
       for (const LapListRow& list : session.lapLists) {
         for (const Crossing& crossing : session.courses[list.first].crossings) {
@@ -304,7 +304,7 @@ class HtmlWriter {
 
   void page() {
     const Sections& sections = model_.sections;
-    html::reserveMapped(rep_, pageRoom(model_));
+    html::reserveMapped(rep_, pageRoom(model_, hooks_.lapDump));
     const bool eventInfo = sections.has(Flag::EVENTINFO);
     const bool saver = sections.has(Flag::REPLAYINFO);
     // No more hover rules than a chart has lines.
@@ -398,6 +398,7 @@ class HtmlWriter {
   }
 
   void lapDump(const ReportModel& model) {
+    if (!hooks_.lapDump) return;
     rep_ += "<h2 id=\"laps\">Lap Times</h2>\n<p class=\"note\">Lap n stands in the row of its tens and the column "
             "of its units; lap 0 is the first crossing of the line. Marked laps: off track \u25CB, invalid "
             "\u00D7, unknown flag ?.</p>\n";

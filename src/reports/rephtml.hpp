@@ -12,10 +12,12 @@
 namespace marvolt {
 
 /// What a page of a site changes on the race page: the palette place of
-/// each car, so that a driver has one colour on every page, and the links.
+/// each car, so that a driver has one colour on every page, the links, and
+/// the lap dump left to the data beside the page.
 struct RacePageHooks {
   std::vector<std::size_t> carColours;      ///< by entry-list place; empty: the entry-list place itself
   const html::SiteLinks* site = nullptr;    ///< the site's navigation and downloads; null: none
+  bool lapDump = true;                      ///< false: no lap dump, though the model holds one
 };
 
 /// The whole HTML page of a model; empty when it has no event.

@@ -1,6 +1,7 @@
 #include "reports/reportmodel.hpp"
 
 #include <algorithm>
+#include <numeric>
 #include <unordered_map>
 
 #include "timing/timing.hpp"
@@ -106,6 +107,13 @@ class ModelBuilder {
                             row.lap, row.laptime, static_cast<std::uint32_t>(row.gap), row.clock, row.firstClock,
                             row.remark});
     }
+    s.fastestLaps.resize(s.bestLaps.size());
+    std::iota(s.fastestLaps.begin(), s.fastestLaps.end(), std::uint32_t{0});
+    std::stable_sort(s.fastestLaps.begin(), s.fastestLaps.end(), [&s](std::uint32_t a, std::uint32_t b) {
+      const BestLapRow& x = s.bestLaps[a];
+      const BestLapRow& y = s.bestLaps[b];
+      return x.lapTime != y.lapTime ? x.lapTime < y.lapTime : x.firstClock < y.firstClock;
+    });
   }
 
   // One course per lap list, in their order; with `standings` the first
@@ -157,6 +165,7 @@ class ModelBuilder {
       r.gap = static_cast<std::uint32_t>(row.gap);
       r.interval = static_cast<std::uint32_t>(row.diff);
       r.remark = row.remark;
+      r.retired = row.retired;
       const auto laps = led.find(row.carid);
       r.lapsLed = laps != led.end() ? laps->second : 0;
       const auto first = firstLists.find(row.carid);

@@ -73,6 +73,7 @@ struct RaceRow {
   std::uint32_t bestLap = NOTIME;       ///< the car's best valid lap; NOTIME for none
   std::int32_t lapsBehind = 0;          ///< the winner's laps minus the car's
   std::uint32_t course = kNotListed;    ///< the course of the car's first lap list, when built
+  bool retired = false;                 ///< stopped before the winner finished (the "DNF")
 };
 
 /// One crossing of the line and the lap it ended, in 8 bytes: the lap dump
@@ -134,6 +135,11 @@ struct ReportSession {
   std::size_t lists = 0;             ///< lap lists in the replay
   std::size_t running = 0;           ///< lap lists with at least one crossing
   std::size_t crossings = 0;         ///< crossings of all lap lists
+  /// The best-lap rows in the order that awards a session's fastest lap:
+  /// by lap time, of equal times the one set first (its first clock) ahead,
+  /// then in the rows' order. The first row of a car still classified holds
+  /// the fastest lap; the text report's order is that of bestLaps.
+  std::vector<std::uint32_t> fastestLaps{};
 };
 
 /// Everything a report prints.

@@ -9,15 +9,42 @@ namespace marvolt {
 
 namespace {
 
-// The car of the race's fastest lap: of equal lap times, the one set first.
-std::optional<std::uint32_t> fastestCar(const ReportSession& race) {
-  if (race.bestLaps.empty()) return std::nullopt;
-  const BestLapRow* first = &race.bestLaps.front();
-  for (const BestLapRow& row : race.bestLaps) {
-    if (row.lapTime != first->lapTime) break;
-    if (row.firstClock < first->firstClock) first = &row;
+// A car of the race classification with its driver and team.
+RoundCar carOf(const ReportModel& model, const RaceRow& row) {
+  const DriverRow& driver = model.driverOf(row.car);
+  return {.carid = row.car.carid,
+          .firstName = driver.firstName,
+          .lastName = driver.lastName,
+          .driver = driver.name,
+          .team = model.entryAt(row.car.listed).team,
+          .laps = row.laps,
+          .raceTime = row.raceTime,
+          .retired = row.retired,
+          .lapsLed = row.lapsLed,
+          .bestLap = row.bestLap};
+}
+
+// The driver each car of the entry list raced with: the one its race row
+// names, else its first.
+std::vector<CompetitorId> entryDrivers(const ReportModel& model, const ReportSession& race) {
+  std::vector<CarRef> raced(model.entries.size());
+  std::vector<bool> named(raced.size(), false);
+  for (const RaceRow& row : race.results) {
+    if (row.car.listed >= raced.size() || named[row.car.listed]) continue;
+    named[row.car.listed] = true;
+    raced[row.car.listed] = row.car;
   }
-  return first->car.carid;
+  std::vector<CompetitorId> drivers;
+  drivers.reserve(raced.size());
+  for (std::size_t listed = 0; listed < raced.size(); ++listed) {
+    if (!named[listed]) {
+      raced[listed].listed = static_cast<std::uint32_t>(listed);
+      raced[listed].driver = 0;
+    }
+    const DriverRow& driver = model.driverOf(raced[listed]);
+    drivers.emplace_back(driver.firstName, driver.lastName);
+  }
+  return drivers;
 }
 
 }  // namespace
@@ -41,17 +68,17 @@ Round roundOf(const Data& data, const std::string& file) {
 Round roundOf(const ReportModel& model, const std::string& file) {
   const ReportSession* race = firstRace(model);
   if (race == nullptr) throw Error("the replay holds no race session");
-  Round round{file, model.track, {}, std::nullopt};
+  Round round{file, model.track, {}, {}, entryDrivers(model, *race)};
   round.classification.reserve(race->results.size());
   std::unordered_map<std::uint32_t, std::size_t> rowOfCar;
   for (const RaceRow& row : race->results) {
-    const DriverRow& driver = model.driverOf(row.car);
     rowOfCar.try_emplace(row.car.carid, round.classification.size());
-    round.classification.push_back({driver.firstName, driver.lastName, model.entryAt(row.car.listed).team,
-                                     row.remark == u"DNF", row.lapsLed, row.bestLap});
+    round.classification.push_back(carOf(model, row));
   }
-  if (const std::optional<std::uint32_t> car = fastestCar(*race)) {
-    if (const auto it = rowOfCar.find(*car); it != rowOfCar.end()) round.fastestLap = it->second;
+  round.fastestLaps.reserve(race->fastestLaps.size());
+  for (const std::uint32_t best : race->fastestLaps) {
+    const auto it = rowOfCar.find(race->bestLaps[best].car.carid);
+    if (it != rowOfCar.end()) round.fastestLaps.push_back(it->second);
   }
   return round;
 }

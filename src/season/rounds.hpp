@@ -1,5 +1,6 @@
 // A round of the season from a loaded replay: its race classification with
-// each car's driver and team names, and the car of the race's fastest lap.
+// each car's driver and team, the order of its fastest laps and the driver
+// each car of the entry list raced with.
 #pragma once
 
 #include <string>

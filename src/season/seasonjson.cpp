@@ -53,7 +53,7 @@ void putResult(Writer& w, std::size_t round, const std::optional<RoundResult>& r
   w.Key("counted");
   w.Bool(result->counted);
   w.Key("remark");
-  w.String(result->dnf ? "DNF" : "");
+  w.String(result->retired ? "DNF" : "");
   w.EndObject();
 }
 

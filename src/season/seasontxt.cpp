@@ -79,7 +79,7 @@ void appendTable(std::string& out, std::string_view title, std::u16string_view n
 std::u16string roundCell(const std::optional<RoundResult>& result) {
   if (!result) return {};
   std::u16string text = numberText(result->position);
-  if (result->dnf) text += u'R';
+  if (result->retired) text += u'R';
   return result->counted ? text : u'(' + text + u')';
 }
 

@@ -145,7 +145,7 @@ std::vector<std::string> uniqueSlugs(const std::vector<std::u16string>& names, s
   return slugs;
 }
 
-void writeSite(const std::string& dir, std::vector<SiteRound>& rounds, const Standings& standings,
+void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, const Standings& standings,
                const Scoring& scoring) {
   const SiteNames names = siteNames(rounds, standings);
   const SitePages pages(rounds, standings, scoring, names);
@@ -154,12 +154,7 @@ void writeSite(const std::string& dir, std::vector<SiteRound>& rounds, const Sta
   std::vector<SiteFile> files;
   for (std::size_t r = 0; r < rounds.size(); ++r) {
     files.push_back({names.rounds[r] + ".json", [&rounds, r] { return reportJSON(rounds[r].model); }});
-    files.push_back({names.rounds[r] + ".html", [&rounds, &pages, r] {
-                       // The page is the race page without the lap dump, whose
-                       // laps the JSON beside it holds.
-                       rounds[r].model.sections.set(Flag::LAPTIMES, false);
-                       return pages.roundPage(r);
-                     }});
+    files.push_back({names.rounds[r] + ".html", [&pages, r] { return pages.roundPage(r); }});
   }
   for (std::size_t i = 0; i < names.drivers.size(); ++i) {
     files.push_back({names.drivers[i], [&pages, i] { return pages.driverPage(i); }});

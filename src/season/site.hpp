@@ -37,9 +37,8 @@ std::vector<std::string> uniqueSlugs(const std::vector<std::u16string>& names, s
 
 /// Writes the site of the rounds and their standings, scored by `scoring`,
 /// into the directory `dir`, made when missing. Before anything is written,
-/// each file's name is checked not to lead to an input. The models lose
-/// their lap lists' section once their JSON is written.
-void writeSite(const std::string& dir, std::vector<SiteRound>& rounds, const Standings& standings,
+/// each file's name is checked not to lead to an input.
+void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, const Standings& standings,
                const Scoring& scoring);
 
 }  // namespace marvolt

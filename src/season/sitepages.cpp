@@ -1,11 +1,8 @@
 #include "season/sitepages.hpp"
 
-#include <algorithm>
-
 #include "frontend/telvo.hpp"
 #include "reports/rephtml.hpp"
 #include "reports/svgchart.hpp"
-#include "season/rounds.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasontxt.hpp"
 #include "timing/timetext.hpp"
@@ -29,7 +26,7 @@ std::string downloads(std::string_view links) {
 }
 
 // "Round N: track", the link text of a round.
-std::u16string roundTitle(std::size_t r, const Round& round) {
+std::u16string roundTitle(std::size_t r, const RoundSummary& round) {
   return u"Round " + toUtf16(std::to_string(r + 1)) + u": " + round.track;
 }
 
@@ -46,7 +43,7 @@ void appendEmptyCells(std::string& out, std::size_t count) {
 // The chart of a row's championship position after each round, from the
 // first round it took part in, on a scale of the whole table.
 void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t place, std::size_t tableSize,
-                         const std::vector<SiteRound>& rounds) {
+                         const std::vector<RoundSummary>& rounds) {
   svg::LineChart chart;
   chart.id = "positions";
   chart.title = "Championship position after each round";
@@ -64,7 +61,7 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
     const std::size_t r = roundOfPoint[point];
     appendText(title, row.name);
     title += ", after round "sv;
-    appendText(title, roundHeading(r + 1, rounds[r].round.track));
+    appendText(title, roundHeading(r + 1, rounds[r].track));
     title += ": P"sv;
     appendInt(title, row.positions[r]);
     title += ", "sv;
@@ -73,6 +70,31 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
   out += "<figure><figcaption>Championship position after each round</figcaption>\n"sv;
   svg::appendLineChart(out, chart);
   out += "</figure>\n"sv;
+}
+
+// The navigation and downloads of a driver's or a team's page.
+html::SiteLinks memberLinks(bool driver) {
+  html::SiteLinks links;
+  links.nav = "<nav class=\"site\" aria-label=\"Season\"><a href=\"index.html\">Season standings</a>";
+  links.nav += driver ? "<a href=\"index.html#drivers\">Drivers' Championship</a>"sv
+                      : "<a href=\"index.html#teams\">Teams' Championship</a>"sv;
+  links.nav += "</nav>\n"sv;
+  links.downloads = downloads(kSeasonData);
+  return links;
+}
+
+// A driver's fastest lap of a round: its bonus, or "yes" where it earns none.
+void appendFastestLapCell(std::string& out, const RoundResult& result) {
+  out += "<td class=\"r\">"sv;
+  if (result.fastestLap) {
+    if (result.bonus > 0) {
+      out += '+';
+      appendInt(out, static_cast<std::int64_t>(result.bonus));
+    } else {
+      out += "yes"sv;
+    }
+  }
+  out += "</td>"sv;
 }
 
 }  // namespace
@@ -87,51 +109,24 @@ struct SitePages::Member {
 
 SitePages::SitePages(const std::vector<SiteRound>& rounds, const Standings& standings, const Scoring& scoring,
                      const SiteNames& names)
-    : rounds_(rounds), standings_(standings), scoring_(scoring), names_(names) {
-  for (std::size_t i = 0; i < standings.drivers.size(); ++i) palette_.emplace(standings.drivers[i].id, i);
-  carColours_.reserve(rounds.size());
-  for (const SiteRound& round : rounds) {
-    const ReportModel& model = round.model;
-    // The driver each entry raced with: the one its race row names, else its first.
-    std::vector<std::uint32_t> raced(model.entries.size(), 0);
-    std::vector<bool> named(model.entries.size(), false);
-    if (const ReportSession* race = firstRace(model)) {
-      for (const RaceRow& row : race->results) {
-        if (row.car.listed >= raced.size() || named[row.car.listed]) continue;
-        named[row.car.listed] = true;
-        raced[row.car.listed] = row.car.driver;
-      }
-    }
-    std::vector<std::size_t>& colours = carColours_.emplace_back(model.entries.size());
-    for (std::size_t listed = 0; listed < colours.size(); ++listed) {
-      CarRef car;
-      car.listed = static_cast<std::uint32_t>(listed);
-      car.driver = raced[listed];
-      const DriverRow& driver = model.driverOf(car);
-      colours[listed] = paletteOf({driver.firstName, driver.lastName});
-    }
-  }
-}
-
-std::size_t SitePages::paletteOf(const CompetitorId& driver) {
-  return palette_.try_emplace(driver, palette_.size()).first->second;
-}
+    : rounds_(rounds), standings_(standings), scoring_(scoring), names_(names) {}
 
 html::SiteLinks SitePages::roundLinks(std::size_t r) const {
+  const std::vector<RoundSummary>& rounds = standings_.rounds;
   html::SiteLinks links;
   std::string& nav = links.nav;
   nav = "<nav class=\"site\" aria-label=\"Season\">";
   html::appendLink(nav, "index.html", u"Season standings");
   if (r > 0) {
-    html::appendLink(nav, names_.rounds[r - 1] + ".html", u"\u2190 " + roundTitle(r - 1, rounds_[r - 1].round));
+    html::appendLink(nav, names_.rounds[r - 1] + ".html", u"\u2190 " + roundTitle(r - 1, rounds[r - 1]));
   }
   nav += "<span>Round "sv;
   appendInt(nav, static_cast<std::int64_t>(r + 1));
   nav += " of "sv;
-  appendInt(nav, static_cast<std::int64_t>(rounds_.size()));
+  appendInt(nav, static_cast<std::int64_t>(rounds.size()));
   nav += "</span>"sv;
-  if (r + 1 < rounds_.size()) {
-    html::appendLink(nav, names_.rounds[r + 1] + ".html", roundTitle(r + 1, rounds_[r + 1].round) + u" \u2192");
+  if (r + 1 < rounds.size()) {
+    html::appendLink(nav, names_.rounds[r + 1] + ".html", roundTitle(r + 1, rounds[r + 1]) + u" \u2192");
   }
   nav += "</nav>\n"sv;
   std::string data = "<a href=\"";
@@ -147,7 +142,8 @@ html::SiteLinks SitePages::roundLinks(std::size_t r) const {
 
 std::string SitePages::roundPage(std::size_t r) const {
   const html::SiteLinks links = roundLinks(r);
-  return reportHTML(rounds_[r].model, RacePageHooks{carColours_[r], &links});
+  // The race page without the lap dump, whose laps the JSON beside it holds.
+  return reportHTML(rounds_[r].model, RacePageHooks{standings_.rounds[r].entryDrivers, &links, false});
 }
 
 std::string SitePages::seasonPage() const {
@@ -173,14 +169,10 @@ std::string SitePages::teamPage(std::size_t row) const {
 
 std::string SitePages::memberPage(const Member& member) const {
   const StandingsRow& row = member.row;
-  html::SiteLinks links;
-  links.nav = "<nav class=\"site\" aria-label=\"Season\"><a href=\"index.html\">Season standings</a>";
-  links.nav += member.driver ? "<a href=\"index.html#drivers\">Drivers' Championship</a>"sv
-                             : "<a href=\"index.html#teams\">Teams' Championship</a>"sv;
-  links.nav += "</nav>\n"sv;
-  links.downloads = downloads(kSeasonData);
+  const std::vector<RoundSummary>& rounds = standings_.rounds;
+  const html::SiteLinks links = memberLinks(member.driver);
   std::string out;
-  out.reserve(16384 + 1024 * rounds_.size());
+  out.reserve(16384 + 1024 * rounds.size());
   html::beginPage(out, row.name + (member.driver ? u" \u00B7 driver's season" : u" \u00B7 team's season"), {},
                   &links);
   out += "<header>\n<h1>"sv;
@@ -203,72 +195,11 @@ std::string SitePages::memberPage(const Member& member) const {
   } else {
     html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", "Drivers"});
   }
-  std::uint64_t led = 0;
-  for (std::size_t r = 0; r < rounds_.size(); ++r) {
-    const Round& round = rounds_[r].round;
-    out += "<tr><td class=\"r\">"sv;
-    appendInt(out, static_cast<std::int64_t>(r + 1));
-    out += "</td><td>"sv;
-    html::appendLink(out, names_.rounds[r] + ".html", round.track);
-    out += "</td>"sv;
-    const std::optional<RoundResult>& result = row.results[r];
-    if (!result) {
-      appendEmptyCells(out, 5);
-      out += "</tr>\n"sv;
-      continue;
-    }
-    out += "<td class=\"r\">"sv;
-    appendInt(out, result->position);
-    if (result->dnf) out += 'R';
-    out += "</td><td class=\"r\">"sv;
-    if (!result->counted) out += '(';
-    appendInt(out, static_cast<std::int64_t>(result->points));
-    if (!result->counted) out += ')';
-    out += "</td>"sv;
-    // A driver's car is its best-placed one; a team's laps are all its cars'.
-    std::uint32_t lapsLed = 0;
-    std::uint32_t bestLap = NOTIME;
-    std::string drivers;
-    for (std::size_t i = 0; i < round.classification.size(); ++i) {
-      const Finisher& car = round.classification[i];
-      if (member.driver ? i + 1 != result->position : car.team != row.id.first) continue;
-      lapsLed += car.lapsLed;
-      bestLap = std::min(bestLap, car.bestLap);
-      if (member.driver) continue;
-      if (!drivers.empty()) drivers += ", "sv;
-      const auto it = palette_.find({car.firstName, car.lastName});
-      const std::u16string name = car.firstName + u' ' + car.lastName;
-      if (it != palette_.end() && it->second < names_.drivers.size()) {
-        html::appendLink(drivers, names_.drivers[it->second], name);
-      } else {
-        appendText(drivers, name);
-      }
-    }
-    led += lapsLed;
-    html::appendIntCell(out, lapsLed);
-    appendTimeCell(out, bestLap);
-    if (member.driver) {
-      out += "<td class=\"r\">"sv;
-      if (result->fastestLap) {
-        if (scoring_.fastestLap > 0) {
-          out += '+';
-          appendInt(out, scoring_.fastestLap);
-        } else {
-          out += "yes"sv;
-        }
-      }
-      out += "</td>"sv;
-    } else {
-      out += "<td>"sv;
-      out += drivers;
-      out += "</td>"sv;
-    }
-    out += "</tr>\n"sv;
-  }
+  for (std::size_t r = 0; r < rounds.size(); ++r) appendMemberRound(out, member, r);
   out += "</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">Total</th><td class=\"r\">"sv;
   appendInt(out, static_cast<std::int64_t>(row.points));
   out += "</td>"sv;
-  html::appendIntCell(out, static_cast<std::int64_t>(led));
+  html::appendIntCell(out, static_cast<std::int64_t>(row.lapsLed));
   appendEmptyCells(out, 2);
   out += "</tr></tfoot></table></div>\n"sv;
   if (scoring_.best) {
@@ -276,9 +207,51 @@ std::string SitePages::memberPage(const Member& member) const {
     appendInt(out, *scoring_.best);
     out += " best round scores count; the points in parentheses were dropped.</p>\n"sv;
   }
-  appendPositionChart(out, row, member.place, member.tableSize, rounds_);
+  appendPositionChart(out, row, member.place, member.tableSize, rounds);
   html::endPage(out, &links);
   return out;
+}
+
+// One round's row of a driver's or a team's page.
+void SitePages::appendMemberRound(std::string& out, const Member& member, std::size_t r) const {
+  out += "<tr><td class=\"r\">"sv;
+  appendInt(out, static_cast<std::int64_t>(r + 1));
+  out += "</td><td>"sv;
+  html::appendLink(out, names_.rounds[r] + ".html", standings_.rounds[r].track);
+  out += "</td>"sv;
+  const std::optional<RoundResult>& result = member.row.results[r];
+  if (!result) {
+    appendEmptyCells(out, 5);
+    out += "</tr>\n"sv;
+    return;
+  }
+  out += "<td class=\"r\">"sv;
+  appendInt(out, result->position);
+  if (result->retired) out += 'R';
+  out += "</td><td class=\"r\">"sv;
+  if (!result->counted) out += '(';
+  appendInt(out, static_cast<std::int64_t>(result->points));
+  if (!result->counted) out += ')';
+  out += "</td>"sv;
+  html::appendIntCell(out, result->lapsLed);
+  appendTimeCell(out, result->bestLap);
+  if (member.driver) {
+    appendFastestLapCell(out, *result);
+  } else {
+    appendTeamDrivers(out, *result);
+  }
+  out += "</tr>\n"sv;
+}
+
+// The cell of a team's drivers in a round, each linked to its page.
+void SitePages::appendTeamDrivers(std::string& out, const RoundResult& result) const {
+  out += "<td>"sv;
+  for (std::size_t i = 0; i < result.drivers.size(); ++i) {
+    if (i > 0) out += ", "sv;
+    const std::size_t row = result.drivers[i];
+    html::appendLink(out, names_.drivers[row], standings_.drivers[row].name);
+  }
+  out += "</td>"sv;
 }
 
 }  // namespace marvolt

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ struct SiteNames {
   std::vector<std::string> teams;     ///< the page of each row of the teams' table
 };
 
-/// The pages of a site, made from its rounds and standings.
+/// The pages of a site, rendered from its rounds' models and the standings.
 class SitePages {
  public:
   /// Keeps references to its arguments, which must outlive it.
@@ -44,15 +43,14 @@ class SitePages {
  private:
   struct Member;
   std::string memberPage(const Member& member) const;
+  void appendMemberRound(std::string& out, const Member& member, std::size_t r) const;
+  void appendTeamDrivers(std::string& out, const RoundResult& result) const;
   html::SiteLinks roundLinks(std::size_t r) const;
-  std::size_t paletteOf(const CompetitorId& driver);
 
   const std::vector<SiteRound>& rounds_;
   const Standings& standings_;
   const Scoring& scoring_;
   const SiteNames& names_;
-  std::map<CompetitorId, std::size_t> palette_;              // driver -> palette place
-  std::vector<std::vector<std::size_t>> carColours_;         // round -> entry-list place -> palette place
 };
 
 }  // namespace marvolt

@@ -24,19 +24,16 @@ class Field {
  public:
   explicit Field(std::size_t rounds) : rounds_(rounds) {}
 
-  // The competitor of `identity`, entered with `name` when new.
-  Competitor& at(const CompetitorId& identity, std::u16string_view name) {
+  // The result of `identity` (entered with `name` when new) in `round`;
+  // `first` when it has none there yet: the classification is walked from
+  // the winner down, so that is its best-placed car's.
+  RoundResult& resultOf(const CompetitorId& identity, std::u16string_view name, std::size_t round,
+                        const RoundResult& first) {
     const auto [it, added] = index_.try_emplace(identity, members_.size());
     if (added) members_.push_back({identity, std::u16string(name), std::vector<std::optional<RoundResult>>(rounds_)});
-    return members_[it->second];
-  }
-
-  // Enters the round result unless the competitor already has one: the
-  // classification is walked from the winner down, so its best-placed car counts.
-  Competitor& place(const CompetitorId& identity, std::u16string_view name, std::size_t round, RoundResult result) {
-    Competitor& c = at(identity, name);
-    if (!c.results[round]) c.results[round] = result;
-    return c;
+    std::optional<RoundResult>& result = members_[it->second].results[round];
+    if (!result) result = first;
+    return *result;
   }
 
   std::vector<Competitor>& members() { return members_; }
@@ -46,8 +43,6 @@ class Field {
   std::map<CompetitorId, std::size_t> index_;
   std::vector<Competitor> members_;
 };
-
-std::u16string displayName(const Finisher& f) { return f.firstName + u' ' + f.lastName; }
 
 // Marks the round scores outside the `best` highest as not counted; of equal
 // scores the earlier round counts.
@@ -98,12 +93,13 @@ struct Ranked {
 
 Ranked settle(Competitor& c, std::optional<std::uint32_t> best) {
   dropScores(c.results, best);
-  Ranked r{StandingsRow{0, std::move(c.identity), std::move(c.name), 0, 0, std::move(c.results), {}, {}}, {}, {}};
+  Ranked r{StandingsRow{0, std::move(c.identity), std::move(c.name), 0, 0, 0, std::move(c.results), {}, {}}, {}, {}};
   r.folded = toLowerWide(r.row.name);
   for (const auto& result : r.row.results) {
     if (!result) continue;
     if (result->counted) r.row.points += result->points;
     if (result->position == 1) ++r.row.wins;
+    r.row.lapsLed += result->lapsLed;
     countPlace(r.places, result->position);
   }
   r.row.progression = progressionOf(r.row.results, best);
@@ -175,10 +171,78 @@ std::vector<StandingsRow> table(Field& field, std::size_t rounds, std::optional<
   return rows;
 }
 
+// Enters the scores of round `r` (in classification order) into the
+// drivers' and the teams' results. A driver's result is its best-placed
+// car's, which also takes the bonus of the driver's fastest lap; a team's
+// is its best-placed car's with the laps led and the best lap of all its cars.
+void addRound(const Round& round, std::size_t r, const std::vector<CarScore>& scores, Field& drivers, Field& teams) {
+  for (std::size_t i = 0; i < round.classification.size(); ++i) {
+    const RoundCar& car = round.classification[i];
+    const CarScore& score = scores[i];
+    const RoundResult placed{.position = score.position, .retired = car.retired, .points = score.points,
+                             .lapsLed = car.lapsLed, .bestLap = car.bestLap};
+    RoundResult& driver = drivers.resultOf({car.firstName, car.lastName}, car.driver, r, placed);
+    if (score.fastestLap) {
+      driver.points += score.bonus;
+      driver.fastestLap = true;
+      driver.bonus = score.bonus;
+    }
+    const RoundResult teamPlaced{.position = score.position, .retired = car.retired, .points = score.points};
+    RoundResult& team = teams.resultOf({car.team, u""}, car.team, r, teamPlaced);
+    team.lapsLed += car.lapsLed;
+    team.bestLap = std::min(team.bestLap, car.bestLap);
+  }
+}
+
+// The rows of a table by who they are.
+std::map<CompetitorId, std::size_t> rowsOf(const std::vector<StandingsRow>& rows) {
+  std::map<CompetitorId, std::size_t> index;
+  for (std::size_t i = 0; i < rows.size(); ++i) index.emplace(rows[i].id, i);
+  return index;
+}
+
+// Names each team's drivers of each round by their rows of the drivers'
+// table, and each round's cars by their season's drivers.
+void addSeasonDrivers(Standings& standings, const std::vector<Round>& rounds) {
+  std::map<CompetitorId, std::size_t> drivers = rowsOf(standings.drivers);
+  const std::map<CompetitorId, std::size_t> teams = rowsOf(standings.teams);
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    for (const RoundCar& car : rounds[r].classification) {
+      std::optional<RoundResult>& team = standings.teams[teams.at({car.team, u""})].results[r];
+      team->drivers.push_back(drivers.at({car.firstName, car.lastName}));
+    }
+    std::vector<std::size_t>& entries = standings.rounds[r].entryDrivers;
+    entries.reserve(rounds[r].entryDrivers.size());
+    for (const CompetitorId& driver : rounds[r].entryDrivers) {
+      entries.push_back(drivers.try_emplace(driver, drivers.size()).first->second);
+    }
+  }
+}
+
 }  // namespace
 
 std::uint64_t pointsFor(const std::vector<std::uint32_t>& scale, std::size_t position) {
   return position >= 1 && position <= scale.size() ? scale[position - 1] : 0;
+}
+
+std::optional<std::size_t> fastestLapHolder(const Round& round) {
+  for (const std::size_t row : round.fastestLaps) {
+    if (row < round.classification.size()) return row;
+  }
+  return std::nullopt;
+}
+
+std::vector<CarScore> scoreRound(const Round& round, const Scoring& scoring) {
+  std::vector<CarScore> scores(round.classification.size());
+  for (std::size_t i = 0; i < scores.size(); ++i) {
+    scores[i].position = static_cast<std::uint32_t>(i + 1);
+    scores[i].points = pointsFor(scoring.points, i + 1);
+  }
+  if (const std::optional<std::size_t> holder = fastestLapHolder(round)) {
+    scores[*holder].fastestLap = true;
+    scores[*holder].bonus = scoring.fastestLap;
+  }
+  return scores;
 }
 
 Standings computeStandings(const std::vector<Round>& rounds, const Scoring& scoring) {
@@ -187,26 +251,13 @@ Standings computeStandings(const std::vector<Round>& rounds, const Scoring& scor
   Field teams(rounds.size());
   for (std::size_t r = 0; r < rounds.size(); ++r) {
     const Round& round = rounds[r];
-    RoundSummary summary{round.file, round.track, std::nullopt};
-    for (std::size_t i = 0; i < round.classification.size(); ++i) {
-      const Finisher& f = round.classification[i];
-      const std::u16string name = displayName(f);
-      if (i == 0) summary.winner = name;
-      const auto position = static_cast<std::uint32_t>(i + 1);
-      const RoundResult result{position, f.dnf, pointsFor(scoring.points, position), true, false};
-      drivers.place({f.firstName, f.lastName}, name, r, result);
-      teams.place({f.team, u""}, f.team, r, result);
-    }
-    if (round.fastestLap && *round.fastestLap < round.classification.size()) {
-      const Finisher& f = round.classification[*round.fastestLap];
-      std::optional<RoundResult>& result = drivers.at({f.firstName, f.lastName}, displayName(f)).results[r];
-      result->points += scoring.fastestLap;
-      result->fastestLap = true;
-    }
-    standings.rounds.push_back(std::move(summary));
+    standings.rounds.push_back({round.file, round.track, std::nullopt, {}});
+    if (!round.classification.empty()) standings.rounds.back().winner = round.classification.front().driver;
+    addRound(round, r, scoreRound(round, scoring), drivers, teams);
   }
   standings.drivers = table(drivers, rounds.size(), scoring.best);
   standings.teams = table(teams, rounds.size(), scoring.best);
+  addSeasonDrivers(standings, rounds);
   return standings;
 }
 

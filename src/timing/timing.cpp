@@ -177,6 +177,7 @@ std::vector<RaceResult> Timing::getRaceResults() const {
           // Stopped before the winner finished: behind the leader of its last lap.
           result.gap = signedDiff(clock, row.front().lapData.clock);
           result.remark += u"DNF";
+          result.retired = true;
         }
         result.diff = k > 0 ? signedDiff(clock, row[k - 1].lapData.clock) : static_cast<std::int32_t>(NOTIME);
       }
@@ -207,7 +208,10 @@ std::vector<RaceResult> Timing::getRaceResults2() const {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     RaceResult& row = rows[i];
     row.diff = i > 0 && row.laps == rows[i - 1].laps ? signedDiff(row.clock, rows[i - 1].clock) : 0;
-    if (row.clock < firstClock) row.remark += u"DNF";
+    if (row.clock < firstClock) {
+      row.remark += u"DNF";
+      row.retired = true;
+    }
   }
   return rows;
 }

@@ -71,6 +71,7 @@ struct RaceResult {
   std::int32_t gap = 0;
   std::int32_t diff = 0;
   std::u16string remark;
+  bool retired = false;   ///< stopped before the winner finished: the remark's "DNF"
 
   /// Order by laps descending, then by clock.
   bool operator<(const RaceResult& other) const;

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "frontend/telvo.hpp"
-#include "season/rounds.hpp"
 #include "support/harness.hpp"
 
 namespace marvolt {
@@ -34,18 +33,18 @@ TEST(ReportModel, RaceRowsLapsBehindAndHistory) {
   const ReportModel model = buildReportModel(*replay.data, Sections().set(Flag::LAPTIMES, true), true);
   ASSERT_EQ(model.sessions.size(), 2u);
   const ReportSession& race = model.sessions[1];
-  // car id, laps, race time, gap, interval, remark, laps led, best lap, laps behind
-  using Result = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::string,
+  // car id, laps, race time, gap, interval, remark, retired, laps led, best lap, laps behind
+  using Result = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::string, bool,
                             std::uint32_t, std::uint32_t, std::int32_t>;
   std::vector<Result> results;
   for (const RaceRow& r : race.results) {
-    results.emplace_back(r.car.carid, r.laps, r.raceTime, r.gap, r.interval, toUtf8(r.remark), r.lapsLed, r.bestLap,
-                         r.lapsBehind);
+    results.emplace_back(r.car.carid, r.laps, r.raceTime, r.gap, r.interval, toUtf8(r.remark), r.retired, r.lapsLed,
+                         r.bestLap, r.lapsBehind);
   }
-  EXPECT_EQ(results, (std::vector<Result>{{2, 4, 370, 0, 0, "", 2, 90, 0},
-                                          {4, 4, 371, 1, 1, "", 0, 86, 0},
-                                          {3, 3, 450, 80, 165, "", 0, 125, 1},
-                                          {1, 2, 180, 0, NOTIME, "DNF", 2, 90, 2}}));
+  EXPECT_EQ(results, (std::vector<Result>{{2, 4, 370, 0, 0, "", false, 2, 90, 0},
+                                          {4, 4, 371, 1, 1, "", false, 0, 86, 0},
+                                          {3, 3, 450, 80, 165, "", false, 0, 125, 1},
+                                          {1, 2, 180, 0, NOTIME, "DNF", true, 2, 90, 2}}));
   // Best laps: car id, lap, time, gap, clock of the last and of the first lap of the best time.
   using Best = std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
   std::vector<Best> best;
@@ -92,21 +91,6 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   // Laps led come with the race rows, with or without the history of the charts.
   EXPECT_EQ(buildReportModel(*replay.data, Sections()).sessions[1].results[0].lapsLed, 2u);
   EXPECT_FALSE(buildReportModel(DataGPL(), Sections()).hasEvent);
-}
-
-TEST(ReportModel, TiedFastestLapEarnsTheSeasonBonusOfWhoSetItFirst) {
-  // Car 1 sets 90 s at 181 s and again at 271 s; car 2 sets it once, at 185.005 s.
-  ReplayBuilder b;
-  b.addSlot(kRace, 3, 604800.0f);
-  b.addDriver(1, 1, "Al", "One");
-  b.addDriver(2, 2, "Bo", "Two");
-  b.sessions.push_back({CarLapsRec::fromClocks(2, {5, 95005, 185005, 280000}),
-                        CarLapsRec::fromClocks(1, {0, 91000, 181000, 271000})});
-  const Loaded replay(b);
-  const Round round = roundOf(*replay.data, "r.rpy");
-  ASSERT_EQ(round.classification.size(), 2u);
-  EXPECT_EQ(round.classification[0].lastName, u"One");
-  EXPECT_EQ(round.fastestLap, 0u);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The league website of marvolt-season --site: the sample season's site
 // through the binary (every file reached by its links, every link resolved,
 // the data and standings as the other formats give them, each driver's page
-// adding up), the runs that write nothing or leave other files alone, and
-// the slugs of odd names.
+// adding up), the runs that write nothing or leave other files alone, the
+// slugs of odd names, and the driver's and team's pages as renderers of
+// season values made in the test.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "season/site.hpp"
+#include "season/sitepages.hpp"
 #include "support/harness.hpp"
 #include "support/xml_page.hpp"
 
@@ -175,6 +177,36 @@ TEST(Site, SlugsAreAsciiLowerCaseAndUnique) {
             (std::vector<std::string>{"jim-clark", "jim-clark-2", "jim-clark-2-2", "pedro-rodriguez",
                                       "jurgen-grosse-aebel", "obrien-l-oeuvre", "driver", "driver-2", "driver-3",
                                       "jim-clark-3", "an-extremely-long-team-name-of-a-carset-that-goe"}));
+}
+
+// A driver's and a team's page render the values of their rows: a dropped
+// score, a retirement, the bonus, laps led and best laps, the team's drivers
+// linked to their pages, and a round not entered.
+TEST(SitePages, MemberPagesRenderTheirSeasonValues) {
+  using namespace marvolt;
+  Standings s;
+  s.rounds = {{"a.rpy", u"monza", u"Al One", {}}, {"b.rpy", u"spa", u"Bo Two", {}}};
+  const RoundResult won{.position = 1, .points = 10, .fastestLap = true, .bonus = 1, .lapsLed = 3, .bestLap = 90500};
+  const RoundResult dropped{.position = 2, .retired = true, .points = 6, .counted = false, .lapsLed = 1};
+  s.drivers = {{1, {u"Al", u"One"}, u"Al One", 10, 1, 4, {won, dropped}, {10, 10}, {1, 2}},
+               {2, {u"Bo", u"Two"}, u"Bo Two", 9, 1, 7, {std::nullopt, RoundResult{.position = 1, .points = 9}},
+                {0, 9}, {0, 1}}};
+  RoundResult both = won;
+  both.drivers = {1, 0};
+  s.teams = {{1, {u"Lotus", u""}, u"Lotus", 10, 1, 3, {both, std::nullopt}, {10, 10}, {1, 1}}};
+  const std::vector<SiteRound> rounds;
+  const SiteNames names{{"round-01-monza", "round-02-spa"}, {"driver-al.html", "driver-bo.html"}, {"team-lotus.html"}};
+  const SitePages pages(rounds, s, Scoring{}, names);
+  const std::string cells = "//h:tbody/h:tr/h:td";
+  EXPECT_EQ(XmlPage(pages.driverPage(0)).texts(cells),
+            (std::vector<std::string>{"1", "monza", "1", "10", "3", "1:30.500", "+1",
+                                      "2", "spa", "2R", "(6)", "1", "-.---", ""}));
+  EXPECT_EQ(XmlPage(pages.driverPage(0)).texts("//h:tfoot//h:td"), (std::vector<std::string>{"10", "4", "", ""}));
+  const XmlPage team(pages.teamPage(0));
+  EXPECT_EQ(team.texts(cells), (std::vector<std::string>{"1", "monza", "1", "10", "3", "1:30.500", "Bo Two, Al One",
+                                                         "2", "spa", "", "", "", "", ""}));
+  EXPECT_EQ(team.texts("//h:tbody//h:td/h:a/@href"),
+            (std::vector<std::string>{"round-01-monza.html", "driver-bo.html", "driver-al.html", "round-02-spa.html"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The scoring of a season: points scale, dropped scores, teams' best-placed
-// cars, countback and name order, progression. The fastest-lap bonus and
-// the default scale are checked end to end (season_cli_test.cpp).
+// The season values: points scale, dropped scores, teams' best-placed cars,
+// countback and name order, progression, and each driver's and team's
+// rounds with the fastest-lap bonus, laps led, best laps and a team's
+// drivers. The default scale is checked end to end (season_cli_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,17 +14,27 @@ namespace marvolt {
 namespace {
 
 // A round from its classification, one "First Last/Team" per car from the
-// winner down, "!" at the end for a retirement; `fastest` is the row of the
-// fastest lap.
-Round round(const std::vector<std::string>& cars, std::optional<std::size_t> fastest = std::nullopt) {
-  Round r{"r.rpy", u"monza", {}, fastest};
-  for (std::string car : cars) {
-    const bool dnf = car.back() == '!';
-    if (dnf) car.pop_back();
+// winner down, "!" after it for a retirement, then "|laps led|best lap" when
+// they matter; `fastest` is the order of the fastest laps by rows.
+Round round(const std::vector<std::string>& cars, std::vector<std::size_t> fastest = {}) {
+  Round r{"r.rpy", u"monza", {}, std::move(fastest), {}};
+  for (const std::string& spec : cars) {
+    std::string car = spec.substr(0, spec.find('|'));
+    const bool retired = car.back() == '!';
+    if (retired) car.pop_back();
     const auto space = car.find(' ');
     const auto slash = car.find('/');
-    r.classification.push_back({toUtf16(car.substr(0, space)), toUtf16(car.substr(space + 1, slash - space - 1)),
-                                toUtf16(car.substr(slash + 1)), dnf});
+    RoundCar& c = r.classification.emplace_back();
+    c.firstName = toUtf16(car.substr(0, space));
+    c.lastName = toUtf16(car.substr(space + 1, slash - space - 1));
+    c.driver = toUtf16(car.substr(0, slash));
+    c.team = toUtf16(car.substr(slash + 1));
+    c.retired = retired;
+    if (const auto bar = spec.find('|'); bar != std::string::npos) {
+      c.lapsLed = static_cast<std::uint32_t>(std::stoul(spec.substr(bar + 1)));
+      const std::string best = spec.substr(spec.find('|', bar + 1) + 1);
+      if (!best.empty()) c.bestLap = static_cast<std::uint32_t>(std::stoul(best));
+    }
   }
   return r;
 }
@@ -35,7 +46,7 @@ std::string summary(const std::vector<StandingsRow>& rows) {
   for (const StandingsRow& row : rows) {
     out += std::to_string(row.position) + "." + toUtf8(row.name) + " " + std::to_string(row.points) + " [";
     for (const auto& r : row.results) {
-      std::string cell = r ? std::to_string(r->position) + (r->dnf ? "R" : "") + "=" + std::to_string(r->points) : "-";
+      std::string cell = r ? std::to_string(r->position) + (r->retired ? "R" : "") + "=" + std::to_string(r->points) : "-";
       out += (r && !r->counted ? "(" + cell + ")" : cell) + (&r == &row.results.back() ? "" : " ");
     }
     out += "]; ";
@@ -112,6 +123,57 @@ TEST(Standings, ProgressionWinsAndRoundWinners) {
   EXPECT_EQ(s.drivers[1].wins, 1u);
   EXPECT_EQ(s.rounds[1].winner, u"B B");
   EXPECT_EQ(s.rounds[2].winner, std::nullopt);   // nobody classified
+}
+
+// A row's season in one line: the laps led in all, then per round its
+// position ("R" for a retirement), points (in parentheses when dropped),
+// "+bonus" (also "+0") for a
+// driver's fastest lap, laps led, best lap, and a team's drivers by rows.
+std::string season(const StandingsRow& row) {
+  std::string out = toUtf8(row.name) + " led " + std::to_string(row.lapsLed) + ":";
+  for (const auto& r : row.results) {
+    if (!r) {
+      out += " -;";
+      continue;
+    }
+    const std::string points = std::to_string(r->points);
+    out += " " + std::to_string(r->position) + (r->retired ? "R " : " ") + (r->counted ? points : "(" + points + ")");
+    if (r->fastestLap) out += "+" + std::to_string(r->bonus);
+    out += " L" + std::to_string(r->lapsLed) + " B" + (r->bestLap == NOTIME ? "-" : std::to_string(r->bestLap));
+    for (const std::size_t d : r->drivers) out += " d" + std::to_string(d);
+    out += ";";
+  }
+  return out;
+}
+
+// The fastest lap goes to the first of the order (a bonus of its driver,
+// dropped or not); a team adds up the laps its cars led and takes their
+// best lap; the cars of the entry lists are the season's drivers, those
+// never classified numbered after the table.
+TEST(Standings, SeasonOfEachDriverAndTeam) {
+  std::vector<Round> rounds = {round({"A A/Lotus|3|90", "B B/Lotus|2|88", "C C/BRM!"}, {1, 0}),
+                               round({"C C/BRM|4|91", "A A/Lotus|1|92"})};
+  rounds[0].entryDrivers = {{u"A", u"A"}, {u"X", u"X"}, {u"C", u"C"}};
+  rounds[1].entryDrivers = {{u"X", u"X"}, {u"Y", u"Y"}, {u"A", u"A"}};
+  const std::pair<Scoring, std::vector<std::string>> cases[] = {
+      {Scoring{{9, 6, 4}, 1, std::nullopt},
+       {"A A led 4: 1 9 L3 B90; 2 6 L1 B92;", "C C led 4: 3R 4 L0 B-; 1 9 L4 B91;", "B B led 2: 2 7+1 L2 B88; -;",
+        "Lotus led 6: 1 9 L5 B88 d0 d2; 2 6 L1 B92 d0;", "BRM led 4: 3R 4 L0 B- d1; 1 9 L4 B91 d1;"}},
+      {Scoring{{9, 6, 4}, 0, 1},
+       {"A A led 4: 1 9 L3 B90; 2 (6) L1 B92;", "C C led 4: 3R (4) L0 B-; 1 9 L4 B91;",
+        "B B led 2: 2 6+0 L2 B88; -;", "Lotus led 6: 1 9 L5 B88 d0 d2; 2 (6) L1 B92 d0;",
+        "BRM led 4: 3R (4) L0 B- d1; 1 9 L4 B91 d1;"}},
+  };
+  for (const auto& [scoring, expected] : cases) {
+    const Standings s = computeStandings(rounds, scoring);
+    std::vector<std::string> rows;
+    for (const auto* table : {&s.drivers, &s.teams}) {
+      for (const StandingsRow& row : *table) rows.push_back(season(row));
+    }
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(s.rounds[0].entryDrivers, (std::vector<std::size_t>{0, 3, 1}));
+    EXPECT_EQ(s.rounds[1].entryDrivers, (std::vector<std::size_t>{3, 4, 0}));
+  }
 }
 
 }  // namespace

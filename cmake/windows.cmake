@@ -1,12 +1,13 @@
-# The libraries of the Windows build: {fmt} header-only and RapidJSON, both
-# from the build machine's Debian headers (packages libfmt-dev and
-# rapidjson-dev), copied into the build folder so that the cross compiler
-# sees them and no other header of the build machine.
-set(MARVOLT_HOST_INCLUDE /usr/include CACHE PATH "Folder of the build machine's {fmt} and RapidJSON headers")
+# The libraries of the Windows build: {fmt} header-only, RapidJSON and
+# toml++, all from the build machine's Debian headers (packages libfmt-dev,
+# rapidjson-dev and libtomlplusplus-dev), copied into the build folder so
+# that the cross compiler sees them and no other header of the build machine.
+set(MARVOLT_HOST_INCLUDE /usr/include CACHE PATH "Folder of the build machine's {fmt}, RapidJSON and toml++ headers")
 set(MARVOLT_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
-foreach(library fmt rapidjson)
+foreach(library fmt rapidjson toml++)
   if(NOT EXISTS ${MARVOLT_HOST_INCLUDE}/${library})
-    message(FATAL_ERROR "${MARVOLT_HOST_INCLUDE}/${library} not found: install libfmt-dev and rapidjson-dev")
+    message(FATAL_ERROR
+      "${MARVOLT_HOST_INCLUDE}/${library} not found: install libfmt-dev, rapidjson-dev and libtomlplusplus-dev")
   endif()
   file(COPY ${MARVOLT_HOST_INCLUDE}/${library} DESTINATION ${MARVOLT_HEADERS})
 endforeach()
@@ -17,6 +18,7 @@ set_target_properties(fmt::fmt-header-only PROPERTIES
   INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${MARVOLT_HEADERS}
   INTERFACE_COMPILE_DEFINITIONS FMT_HEADER_ONLY=1)
 set(RAPIDJSON_INCLUDE_DIRS ${MARVOLT_HEADERS})
+set(MARVOLT_TOML_INCLUDE ${MARVOLT_HEADERS})
 
 if(NOT MARVOLT_STATIC)
   message(FATAL_ERROR "The Windows build is static (MARVOLT_STATIC=ON): {fmt} is header-only there")

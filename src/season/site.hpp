@@ -11,6 +11,7 @@
 
 #include "model/data.hpp"
 #include "reports/reportmodel.hpp"
+#include "season/slug.hpp"
 #include "season/standings.hpp"
 
 namespace marvolt {
@@ -24,16 +25,6 @@ struct SiteRound {
 /// The report model of a round's pages: every section with the lap lists,
 /// and the race history.
 ReportModel siteModel(const Data& data);
-
-/// The slug of a name for a file name: its letters and digits in ASCII lower
-/// case (Latin letters without their accents), each run of anything else
-/// one "-", none at the ends, at most 48 characters; empty when none is left.
-std::string slugOf(std::u16string_view name);
-
-/// The slug of each name, unique among them: an empty slug becomes
-/// `fallback`, and a slug taken already gets the first free suffix of "-2",
-/// "-3", ...
-std::vector<std::string> uniqueSlugs(const std::vector<std::u16string>& names, std::string_view fallback);
 
 /// Writes the site of the rounds and their standings, scored by `scoring`,
 /// into the directory `dir`, made when missing. Before anything is written,

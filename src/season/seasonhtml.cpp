@@ -5,6 +5,7 @@
 
 #include "frontend/telvo.hpp"
 #include "reports/htmlpage.hpp"
+#include "reports/pagestyle.hpp"
 #include "reports/svgchart.hpp"
 #include "season/seasontxt.hpp"
 
@@ -137,9 +138,15 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
     appendInt(title, static_cast<std::int64_t>(row.progression[r]));
     title += " in all"sv;
   };
-  out += "<figure><figcaption>Points after each round (the total that counts)</figcaption>\n"sv;
-  svg::appendLineChart(out, chart);
-  out += "</figure>\n"sv;
+  html::appendFigure(out, "Points after each round (the total that counts)",
+                     [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
+}
+
+// Opens a section whose rows and chart lines are hovered together.
+void appendCarsSection(std::string& out) {
+  out += "<section class=\""sv;
+  out += style::kCars;
+  out += "\">\n"sv;
 }
 
 }  // namespace
@@ -160,11 +167,12 @@ std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links)
   appendRounds(out, standings.rounds, links != nullptr ? &links->rounds : nullptr);
   // Each championship is a scope of its own for hovering: row i of the
   // drivers and row i of the teams are different cars.
-  out += "<section class=\"cars\">\n"sv;
+  appendCarsSection(out);
   appendTable(out, "drivers", "Drivers' Championship", "Driver", standings.drivers, standings.rounds,
               links != nullptr ? &links->drivers : nullptr);
   appendProgression(out, "driverpoints", standings.drivers, standings.rounds);
-  out += "</section>\n<section class=\"cars\">\n"sv;
+  out += "</section>\n"sv;
+  appendCarsSection(out);
   appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds,
               links != nullptr ? &links->teams : nullptr);
   appendProgression(out, "teampoints", standings.teams, standings.rounds);

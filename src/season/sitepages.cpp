@@ -5,7 +5,6 @@
 #include "reports/svgchart.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasontxt.hpp"
-#include "timing/timetext.hpp"
 
 namespace marvolt {
 
@@ -28,12 +27,6 @@ std::string downloads(std::string_view links) {
 // "Round N: track", the link text of a round.
 std::u16string roundTitle(std::size_t r, const RoundSummary& round) {
   return u"Round " + toUtf16(std::to_string(r + 1)) + u": " + round.track;
-}
-
-void appendTimeCell(std::string& out, std::uint32_t ms) {
-  out += "<td class=\"r\">"sv;
-  appendMsecToTime(out, ms);
-  out += "</td>"sv;
 }
 
 void appendEmptyCells(std::string& out, std::size_t count) {
@@ -67,9 +60,8 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
     title += ", "sv;
     html::appendCount(title, static_cast<std::int64_t>(row.progression[r]), "point"sv, "points"sv);
   };
-  out += "<figure><figcaption>Championship position after each round</figcaption>\n"sv;
-  svg::appendLineChart(out, chart);
-  out += "</figure>\n"sv;
+  html::appendFigure(out, "Championship position after each round",
+                     [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
 }
 
 // The navigation and downloads of a driver's or a team's page.
@@ -234,7 +226,7 @@ void SitePages::appendMemberRound(std::string& out, const Member& member, std::s
   if (!result->counted) out += ')';
   out += "</td>"sv;
   html::appendIntCell(out, result->lapsLed);
-  appendTimeCell(out, result->bestLap);
+  html::appendTimeCell(out, result->bestLap);
   if (member.driver) {
     appendFastestLapCell(out, *result);
   } else {

@@ -1,17 +1,38 @@
-#include "frontend/marvolt.hpp"
+#include "cli/marvolt.hpp"
 
-#include <fmt/format.h>
-
-#include "frontend/console.hpp"
+#include "cli/program.hpp"
 #include "frontend/error.hpp"
 #include "frontend/globals.hpp"
+#include "frontend/output.hpp"
 #include "frontend/telvo.hpp"
+#include "model/loading.hpp"
 #include "platform/platform.hpp"
 #include "reports/report.hpp"
 
 namespace marvolt {
 
 namespace {
+
+constexpr Option kOptions[] = {
+    {OptionKey::Carset, "--cst", Argument::Path, "<file>", "use GEM+ carset (.cst) file for string data"},
+    kCarsetAutoOption,
+    kOutputOption,
+    {OptionKey::SameName, "-osame", Argument::None, "", "output file with same name as replay (.txt extension)"},
+    kForceOption,
+    kFormatTxtOption,
+    {OptionKey::FormatSemikv, "--format=semikv", Argument::None, "", "output format: semicolon delimited key=value"},
+    {OptionKey::FormatJson, "--format=json", Argument::None, "",
+     "output format: JSON document (schema marvolt-report/1)"},
+    {OptionKey::FormatHtml, "--format=html", Argument::None, "",
+     "output format: self-contained HTML page with charts"},
+    {OptionKey::NoHeader, "--no-header", Argument::None, "", "do not display replay information"},
+    // An option only where the console converts.
+    {OptionKey::NoStdConv, "--no-std-conv", Argument::None, "",
+     "do not convert std streams to console encoding (Windows only)", platform::hasConsoleConversion},
+    {OptionKey::Laps, "--laps", Argument::None, "", "dump all laptimes of all cars"},
+    kHelpOption,
+    kVersionOption,
+};
 
 // The report format of a format option's value; text for any other value.
 Report::Format formatOf(const std::string& value) {
@@ -44,64 +65,43 @@ std::string makeReport(const std::string& replayPath, Report::Format format) {
   try {
     replay = loadReplay(replayPath, carsetSettings(cstfile, hasOpt("cst-auto"), false));
   } catch (const FileSystemError& e) {
-    err(-1, " accessing file %s", e.message());
+    err(ExitStatus::Invalid, " accessing file %s", e.message());
   }
   return Report(*replay.data, format, reportSections()).toString();
 }
 
+// Takes the option `key` into the program-wide settings.
+bool applyOption(OptionKey key) {
+  switch (key) {
+    case OptionKey::Laps: flags[Flag::LAPTIMES] = true; break;
+    case OptionKey::SameName: opts["osame"]; break;
+    case OptionKey::Force: opts["force"]; break;
+    case OptionKey::CarsetAuto: opts["cst-auto"]; break;
+    case OptionKey::NoHeader:
+      flags[Flag::REPLAYINFO] = false;
+      flags[Flag::EVENTINFO] = false;
+      break;
+    case OptionKey::NoStdConv: platform::setConsoleConversion(false); break;
+    case OptionKey::FormatTxt: opts["format"].push_back("txt"); break;
+    case OptionKey::FormatSemikv: opts["format"].push_back("semikv"); break;
+    case OptionKey::FormatJson: opts["format"].push_back("json"); break;
+    case OptionKey::FormatHtml: opts["format"].push_back("html"); break;
+    default: break;
+  }
+  return true;
+}
+
 }  // namespace
+
+const CommandSyntax kMarvoltSyntax{" <REPLAY>", "Make reports from replay files (.rpy)", kOptions};
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
-  PendingPath carset;
-  PendingPath output;
-  for (const std::string& arg : args) {
-    if (arg == "-o") {
-      output.await();
-    } else if (arg == "--cst") {
-      carset.await();
-    } else if (arg == "--help") {
-      cl.action = CommandLine::Action::Help;
-      return cl;
-    } else if (arg == "--laps") {
-      flags[Flag::LAPTIMES] = true;
-    } else if (arg == "-osame") {
-      opts["osame"];
-    } else if (arg == "--force") {
-      opts["force"];
-    } else if (arg == "--version") {
-      cl.action = CommandLine::Action::Version;
-      return cl;
-    } else if (arg == "--cst-auto") {
-      opts["cst-auto"];
-    } else if (arg == "--no-header") {
-      flags[Flag::REPLAYINFO] = false;
-      flags[Flag::EVENTINFO] = false;
-    } else if (arg == "--no-std-conv" && platform::hasConsoleConversion()) {
-      platform::setConsoleConversion(false);   // an option only where the console converts
-    } else if (arg == "--format=txt") {
-      opts["format"].push_back("txt");
-    } else if (arg == "--format=semikv") {
-      opts["format"].push_back("semikv");
-    } else if (arg == "--format=json") {
-      opts["format"].push_back("json");
-    } else if (arg == "--format=html") {
-      opts["format"].push_back("html");
-    } else if (carset.awaiting()) {
-      carset.give(arg);
-    } else if (output.awaiting()) {
-      output.give(arg);
-    } else if (!arg.empty() && arg[0] == '-') {
-      cl.action = CommandLine::Action::Invalid;
-      cl.invalidArg = arg;
-      return cl;
-    } else {
-      // An empty argument is taken as a replay path; it then fails the existence test.
-      cl.replay = arg;
-    }
-  }
-  cl.carset = carset.value;
-  cl.output = output.value;
+  cl.parsed = parseArguments(kMarvoltSyntax, args, [](OptionKey key, std::string_view) { return applyOption(key); });
+  // The last replay path given is the one read.
+  if (!cl.parsed.operands.empty()) cl.replay = cl.parsed.operands.back();
+  cl.carset = cl.parsed.path(OptionKey::Carset).value;
+  cl.output = cl.parsed.path(OptionKey::Output).value;
   return cl;
 }
 
@@ -113,48 +113,22 @@ std::string sameNameOutput(const std::string& replayPath, std::string_view exten
   return replayPath.substr(0, stem).append(extension);
 }
 
-void printHelp(std::string_view program) {
-  cout.writeln(fmt::format(
-      "\n"
-      "Usage: {} [OPTION] <REPLAY>\n"
-      "Make reports from replay files (.rpy)\n"
-      "\n"
-      "  --cst <file>     use GEM+ carset (.cst) file for string data\n"
-      "  --cst-auto       try to detect and find the correct carset file\n"
-      "  -o <output>      output file (UTF-8 encoded)\n"
-      "  -osame           output file with same name as replay (.txt extension)\n"
-      "  --force          overwrite existing file\n"
-      "  --format=txt     output format: text (default)\n"
-      "  --format=semikv  output format: semicolon delimited key=value\n"
-      "  --format=json    output format: JSON document (schema marvolt-report/1)\n"
-      "  --format=html    output format: self-contained HTML page with charts\n"
-      "  --no-header      do not display replay information\n"
-      "  --no-std-conv    do not convert std streams to console encoding (Windows only)\n"
-      "  --laps           dump all laptimes of all cars\n"
-      "  --help           display this text and exit\n"
-      "  --version        output version information and exit\n",
-      program));
-}
-
-int runMarvolt(const std::string& program, const std::vector<std::string>& args) {
-  resetFlags();
-  if (args.empty()) {
-    printHelp(program);
-    return 3;
-  }
+ExitStatus runMarvolt(const std::string& program, const std::vector<std::string>& args) {
   const CommandLine cl = parseCommandLine(args);
-  if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printHelp)) return *status;
+  if (const std::optional<ExitStatus> status = answerWithoutRun(kMarvoltSyntax, program, args, cl.parsed)) {
+    return *status;
+  }
   checkInputs(cl.replay ? std::vector<std::string>{*cl.replay} : std::vector<std::string>{}, cl.carset);
   cstfile = cl.carset;
 
   const Report::Format format = chosenFormat();
   std::string output = cl.output;
   if (hasOpt("osame") && output.empty()) output = sameNameOutput(cl.replay.value(), sameNameExtension(format));
-  if (!mayReplaceOutput(output, hasOpt("force"))) return 4;
+  if (!mayReplaceOutput(output, hasOpt("force"))) return ExitStatus::Declined;
 
   const std::string report = makeReport(*cl.replay, format);
   writeOutput(output, report);
-  return 0;
+  return ExitStatus::Success;
 }
 
 }  // namespace marvolt

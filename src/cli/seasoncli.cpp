@@ -1,13 +1,16 @@
-#include "season/seasoncli.hpp"
+#include "cli/seasoncli.hpp"
 
 #include <charconv>
 #include <optional>
 
 #include <fmt/format.h>
 
-#include "frontend/console.hpp"
+#include "cli/program.hpp"
 #include "frontend/error.hpp"
 #include "frontend/files.hpp"
+#include "frontend/output.hpp"
+#include "frontend/telvo.hpp"
+#include "model/loading.hpp"
 #include "season/rounds.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
@@ -16,6 +19,26 @@
 namespace marvolt {
 
 namespace {
+
+constexpr Option kOptions[] = {
+    {OptionKey::Points, "--points=", Argument::Value, "LIST", "points by classified position (default 9,6,4,3,2,1)"},
+    {OptionKey::FastestLap, "--fastest-lap=", Argument::Value, "N",
+     "bonus points for the driver of a race's fastest lap (default 0)"},
+    {OptionKey::Best, "--best=", Argument::Value, "N", "count only the N best round scores (default all)"},
+    {OptionKey::Carset, "--cst", Argument::Path, "<file>", "use GEM+ carset (.cst) file for team names"},
+    kCarsetAutoOption,
+    kOutputOption,
+    kForceOption,
+    kFormatTxtOption,
+    {OptionKey::FormatJson, "--format=json", Argument::None, "",
+     "output format: JSON document (schema marvolt-season/1)"},
+    {OptionKey::FormatHtml, "--format=html", Argument::None, "",
+     "output format: self-contained HTML page with a points chart"},
+    {OptionKey::Site, "--site", Argument::Path, "<dir>",
+     "write a website into <dir>; its own files are replaced without asking"},
+    kHelpOption,
+    kVersionOption,
+};
 
 // A whole number of decimal digits that fits 32 bits; none for anything else.
 std::optional<std::uint32_t> parseCount(std::string_view text) {
@@ -39,36 +62,17 @@ std::optional<std::vector<std::uint32_t>> parseCounts(std::string_view text) {
   }
 }
 
-// The value after `option` (which ends in "=") when `arg` begins with it.
-std::optional<std::string_view> valueOf(const std::string& arg, std::string_view option) {
-  if (arg.compare(0, option.size(), option) != 0) return std::nullopt;
-  return std::string_view(arg).substr(option.size());
-}
-
-// Reads one of the valued options into `cl`; false when `arg` is none of
-// them, or its value is malformed (then `cl` is marked invalid).
-bool readValuedOption(const std::string& arg, SeasonCommandLine& cl) {
-  bool valid = true;
-  if (const auto list = valueOf(arg, "--points=")) {
-    const auto points = parseCounts(*list);
-    if (points) cl.scoring.points = *points;
-    valid = points.has_value();
-  } else if (const auto bonus = valueOf(arg, "--fastest-lap=")) {
-    const auto value = parseCount(*bonus);
-    if (value) cl.scoring.fastestLap = *value;
-    valid = value.has_value();
-  } else if (const auto best = valueOf(arg, "--best=")) {
-    const auto value = parseCount(*best);
-    if (value && *value > 0) cl.scoring.best = *value;
-    valid = value && *value > 0;
-  } else {
-    return false;
+// Takes a valued option's value into `scoring`; false when it is malformed.
+bool readScoring(OptionKey key, std::string_view value, Scoring& scoring) {
+  if (key == OptionKey::Points) {
+    const auto points = parseCounts(value);
+    if (points) scoring.points = *points;
+    return points.has_value();
   }
-  if (!valid) {
-    cl.action = SeasonCommandLine::Action::Invalid;
-    cl.invalidArg = arg;
-  }
-  return true;
+  const auto count = parseCount(value);
+  if (key == OptionKey::FastestLap && count) scoring.fastestLap = *count;
+  if (key == OptionKey::Best && count && *count > 0) scoring.best = *count;
+  return count && (key != OptionKey::Best || *count > 0);
 }
 
 // Loads every round in order with `read`; the first that fails ends the run.
@@ -89,32 +93,32 @@ auto namingFailures(const std::string& path, Read read) {
   } catch (const ExitError& e) {
     throw ExitError(e.status(), path + ": " + e.message());
   } catch (const Error& e) {
-    throw ExitError(1, path + ": " + e.message());
+    throw ExitError(ExitStatus::Failure, path + ": " + e.message());
   }
 }
 
 // Settles what the options say together: --site writes every format of its
 // own into its directory, so it takes no output file and no format. An
-// empty directory is no directory.
-void settleSite(const PendingPath& site, const PendingPath& output, const std::string& format,
-                SeasonCommandLine& cl) {
+// empty directory is no directory. `format` is the last format option given.
+void settleSite(std::string_view format, SeasonCommandLine& cl) {
+  const PendingPath& site = cl.parsed.path(OptionKey::Site);
   if (site.state == PendingPath::State::NotGiven) return;
   cl.site = site.value;
   if (site.value.empty()) {
-    cl.conflict = "--site needs the directory to write the site into";
-  } else if (output.state != PendingPath::State::NotGiven) {
-    cl.conflict = "--site cannot be combined with -o: the site's files go into its directory";
+    cl.parsed.refuse("--site needs the directory to write the site into");
+  } else if (cl.parsed.path(OptionKey::Output).state != PendingPath::State::NotGiven) {
+    cl.parsed.refuse("--site cannot be combined with -o: the site's files go into its directory");
   } else if (!format.empty()) {
-    cl.conflict = "--site cannot be combined with " + format + ": the site holds its pages and their JSON data";
+    cl.parsed.refuse(fmt::format("--site cannot be combined with {}: the site holds its pages and their JSON data",
+                                 format));
   }
-  if (!cl.conflict.empty()) cl.action = SeasonCommandLine::Action::Invalid;
 }
 
 // Writes the site of the rounds into the directory of --site: every round is
 // read before the directory is made or anything is written.
 void runSite(const SeasonCommandLine& cl, const LoadOptions& options) {
   if (pathExists(cl.site) && !isDirectory(cl.site)) {
-    err(1, "cannot write the site into %s: it is not a directory", cl.site);
+    err(ExitStatus::Failure, "cannot write the site into %s: it is not a directory", cl.site);
   }
   std::vector<SiteRound> rounds = readRounds(cl, options, readSiteRound);
   std::vector<Round> scored;
@@ -126,81 +130,28 @@ void runSite(const SeasonCommandLine& cl, const LoadOptions& options) {
 
 }  // namespace
 
+const CommandSyntax kSeasonSyntax{"... REPLAY...",
+                                  "Make championship standings from race replays (.rpy), one round each", kOptions};
+
 SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
   SeasonCommandLine cl;
-  PendingPath carset;
-  PendingPath output;
-  PendingPath site;
-  std::string format;   // the last format option given
-  for (const std::string& arg : args) {
-    if (arg == "-o") {
-      output.await();
-    } else if (arg == "--site") {
-      site.await();
-    } else if (arg == "--cst") {
-      carset.await();
-    } else if (arg == "--help") {
-      cl.action = SeasonCommandLine::Action::Help;
-      return cl;
-    } else if (arg == "--force") {
-      cl.force = true;
-    } else if (arg == "--version") {
-      cl.action = SeasonCommandLine::Action::Version;
-      return cl;
-    } else if (arg == "--cst-auto") {
-      cl.carsetAuto = true;
-    } else if (arg == "--format=txt") {
-      cl.format = SeasonFormat::TXT;
-      format = arg;
-    } else if (arg == "--format=json") {
-      cl.format = SeasonFormat::JSON;
-      format = arg;
-    } else if (arg == "--format=html") {
-      cl.format = SeasonFormat::HTML;
-      format = arg;
-    } else if (readValuedOption(arg, cl)) {
-      if (cl.action == SeasonCommandLine::Action::Invalid) return cl;
-    } else if (carset.awaiting()) {
-      carset.give(arg);
-    } else if (output.awaiting()) {
-      output.give(arg);
-    } else if (site.awaiting()) {
-      site.give(arg);
-    } else if (!arg.empty() && arg[0] == '-') {
-      cl.action = SeasonCommandLine::Action::Invalid;
-      cl.invalidArg = arg;
-      return cl;
-    } else {
-      // An empty argument is taken as a replay path; it then fails the existence test.
-      cl.replays.push_back(arg);
+  std::string_view format;   // the last format option given
+  cl.parsed = parseArguments(kSeasonSyntax, args, [&cl, &format](OptionKey key, std::string_view value) {
+    switch (key) {
+      case OptionKey::Force: cl.force = true; break;
+      case OptionKey::CarsetAuto: cl.carsetAuto = true; break;
+      case OptionKey::FormatTxt: cl.format = SeasonFormat::TXT; format = "--format=txt"; break;
+      case OptionKey::FormatJson: cl.format = SeasonFormat::JSON; format = "--format=json"; break;
+      case OptionKey::FormatHtml: cl.format = SeasonFormat::HTML; format = "--format=html"; break;
+      default: return readScoring(key, value, cl.scoring);
     }
-  }
-  cl.carset = carset.value;
-  cl.output = output.value;
-  settleSite(site, output, format, cl);
+    return true;
+  });
+  cl.replays = cl.parsed.operands;
+  cl.carset = cl.parsed.path(OptionKey::Carset).value;
+  cl.output = cl.parsed.path(OptionKey::Output).value;
+  if (cl.parsed.action == CommandAction::Run) settleSite(format, cl);
   return cl;
-}
-
-void printSeasonHelp(std::string_view program) {
-  cout.writeln(fmt::format(
-      "\n"
-      "Usage: {} [OPTION]... REPLAY...\n"
-      "Make championship standings from race replays (.rpy), one round each\n"
-      "\n"
-      "  --points=LIST    points by classified position (default 9,6,4,3,2,1)\n"
-      "  --fastest-lap=N  bonus points for the driver of a race's fastest lap (default 0)\n"
-      "  --best=N         count only the N best round scores (default all)\n"
-      "  --cst <file>     use GEM+ carset (.cst) file for team names\n"
-      "  --cst-auto       try to detect and find the correct carset file\n"
-      "  -o <output>      output file (UTF-8 encoded)\n"
-      "  --force          overwrite existing file\n"
-      "  --format=txt     output format: text (default)\n"
-      "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
-      "  --format=html    output format: self-contained HTML page with a points chart\n"
-      "  --site <dir>     write a website into <dir>; its own files are replaced without asking\n"
-      "  --help           display this text and exit\n"
-      "  --version        output version information and exit\n",
-      program));
 }
 
 Round readRound(const std::string& path, const LoadOptions& options) {
@@ -228,33 +179,24 @@ std::string seasonReport(const Standings& standings, SeasonFormat format) {
   return seasonTXT(standings);
 }
 
-int runSeason(const std::string& program, const std::vector<std::string>& args) {
-  if (args.empty()) {
-    printSeasonHelp(program);
-    return 3;
-  }
+ExitStatus runSeason(const std::string& program, const std::vector<std::string>& args) {
   const SeasonCommandLine cl = parseSeasonCommandLine(args);
-  if (!cl.conflict.empty()) {
-    cerr.writeln(cl.conflict);
-    printSeasonHelp(program);
-    return -1;
-  }
-  if (const std::optional<int> status = answerWithoutRun(cl.action, cl.invalidArg, program, printSeasonHelp)) {
+  if (const std::optional<ExitStatus> status = answerWithoutRun(kSeasonSyntax, program, args, cl.parsed)) {
     return *status;
   }
   checkInputs(cl.replays, cl.carset);
-  if (!mayReplaceOutput(cl.output, cl.force)) return 4;
+  if (!mayReplaceOutput(cl.output, cl.force)) return ExitStatus::Declined;
   // A carset that cannot be parsed fails once, before any round, as in marvolt.
   const LoadOptions options = carsetSettings(cl.carset, cl.carsetAuto, true);
   if (!cl.site.empty()) {
     runSite(cl, options);
-    return 0;
+    return ExitStatus::Success;
   }
 
   const std::string report =
       seasonReport(computeStandings(readRounds(cl, options, readRound), cl.scoring), cl.format);
   writeOutput(cl.output, report);
-  return 0;
+  return ExitStatus::Success;
 }
 
 }  // namespace marvolt

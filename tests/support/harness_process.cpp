@@ -1,6 +1,7 @@
+// The process runs of the harness: the built programs started with fork and
+// exec, their streams and limits set up in the child.
 #include "support/harness.hpp"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,7 +10,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 
 namespace testsupport {
@@ -23,22 +23,11 @@ void redirect(const std::string& path, int fd, int flags) {
   ::close(opened);
 }
 
-std::map<std::string, std::string> regularFiles(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    if (entry.is_regular_file()) files[entry.path().filename().string()] = readFile(entry.path().string());
-  }
-  return files;
-}
-
 }  // namespace
 
-std::string marvoltExe() { return MARVOLT_EXE; }
-
-std::string seasonExe() { return MARVOLT_SEASON_EXE; }
-
-RunResult runProgramIn(const std::string& program, const TempDir& dir, const std::vector<std::string>& args,
+RunResult runProcessIn(Program which, const TempDir& dir, const std::vector<std::string>& args,
                        const RunOptions& options) {
+  const std::string program = which == Program::Marvolt ? MARVOLT_EXE : MARVOLT_SEASON_EXE;
   TempDir capture;
   const std::string inPath = capture.file("stdin");
   const std::string outPath = options.stdoutPath.empty() ? capture.file("stdout") : options.stdoutPath;
@@ -57,6 +46,7 @@ RunResult runProgramIn(const std::string& program, const TempDir& dir, const std
     if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
     redirect(options.input ? inPath : "/dev/null", 0, O_RDONLY);
     redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
+    if (options.closedStdout) ::close(1);
     redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
     if (options.fileSizeLimit > 0) {
       // A write past the limit then fails with EFBIG instead of a signal.
@@ -76,26 +66,6 @@ RunResult runProgramIn(const std::string& program, const TempDir& dir, const std
   result.err = readFile(errPath);
   result.files = regularFiles(dir.path());
   return result;
-}
-
-RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options) {
-  return runProgramIn(marvoltExe(), dir, args, options);
-}
-
-RunResult run(const std::vector<std::string>& args, const RunOptions& options) {
-  TempDir dir;
-  return runIn(dir, args, options);
-}
-
-RunResult runReplay(const ReplayBuilder& replay, std::vector<std::string> args, const std::string& carsetText) {
-  TempDir dir;
-  writeFile(dir.file("r.rpy"), replay.build());
-  if (!carsetText.empty()) {
-    writeText(dir.file("set.cst"), carsetText);
-    args.insert(args.begin(), {"--cst", "set.cst"});
-  }
-  args.push_back("r.rpy");
-  return runIn(dir, args);
 }
 
 }  // namespace testsupport

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/data.hpp"
-#include "season/seasoncli.hpp"
+#include "cli/seasoncli.hpp"
 #include "season/seasontxt.hpp"
 #include "season/standings.hpp"
 #include "workload.hpp"

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A bad carset ends the run with the file name and this message;
     // compose it as the run would.
     try {
-      marvolt::err(2, "fuzz.cst: %s", e.message());
+      marvolt::err(marvolt::ExitStatus::Carset, "fuzz.cst: %s", e.message());
     } catch (const marvolt::Error&) {
     }
     return 0;

@@ -88,6 +88,22 @@ bool Chunk::isValid() {
 
 // ---------------------------------------------------------------- ChunkFile
 
+namespace {
+
+// The file `path` mapped whole; a failure names the file and the step that failed.
+platform::MappedFile mapWhole(const std::string& path) {
+  try {
+    return platform::MappedFile(path);
+  } catch (const platform::SystemError& e) {
+    const char* step = e.operation() == platform::Operation::ReadSize ? "Could not read the size of file"
+                       : e.operation() == platform::Operation::Map    ? "Could not map file"
+                                                                      : "Could not open file";
+    throw Error(fmt::format("{} {} ({})", step, path, e.reason()));
+  }
+}
+
+}  // namespace
+
 ChunkFile::ChunkFile(const std::string& path) {
   const platform::FileStatus status = platform::fileStatus(path);
   if (status.kind == platform::FileKind::Missing) throw FileSystemError(path + ": " + status.error);
@@ -100,8 +116,7 @@ ChunkFile::ChunkFile(std::span<const std::uint8_t> bytes, std::string name) : fi
 }
 
 void ChunkFile::openMMfile(const std::string& path) {
-  platform::MappedFile mapped(path);
-  mmfile_ = std::move(mapped);
+  mmfile_ = mapWhole(path);
   filename_ = path;
   setBytes(mmfile_.bytes());
 }

@@ -1,18 +1,11 @@
 #include "frontend/console.hpp"
 
-#include <cassert>
 #include <utility>
-
-#include "platform/platform.hpp"
 
 namespace marvolt {
 
-ConsoleOutput cout(stdout);
-ConsoleOutput cerr(stderr);
-
-ConsoleOutput::ConsoleOutput(std::FILE* stream) : stream_(stream) {
-  assert(stream == stdout || stream == stderr);
-}
+ConsoleOutput cout(platform::Stream::Out);
+ConsoleOutput cerr(platform::Stream::Err);
 
 void ConsoleOutput::write(std::string_view text) {
   // The plain write skips the intermediate copy: a report can be large.
@@ -27,7 +20,7 @@ void ConsoleOutput::writeln(std::string_view text) {
 
 void ConsoleOutput::flush() {
   emit({});
-  std::fflush(stream_);
+  platform::flushStream(stream_);
 }
 
 void ConsoleOutput::emit(std::string text) {

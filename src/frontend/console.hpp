@@ -3,20 +3,20 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "frontend/telvo.hpp"
+#include "platform/platform.hpp"
 
 namespace marvolt {
 
 /// A writer bound to standard output or standard error. Each call hands its
-/// text to the C stream in one block write; write errors are ignored.
+/// text to the stream in one block write; write errors are ignored.
 class ConsoleOutput {
  public:
-  /// Binds the writer to `stream`, which must be stdout or stderr.
-  explicit ConsoleOutput(std::FILE* stream);
+  /// Binds the writer to `stream`.
+  explicit ConsoleOutput(platform::Stream stream) : stream_(stream) {}
   virtual ~ConsoleOutput() = default;
   ConsoleOutput(const ConsoleOutput&) = delete;
   ConsoleOutput& operator=(const ConsoleOutput&) = delete;
@@ -46,7 +46,7 @@ class ConsoleOutput {
   void emit(std::string text);
   std::string buffer_;
   std::size_t pos_ = 0;
-  std::FILE* stream_;
+  platform::Stream stream_;
 };
 
 /// The writer of standard output.

@@ -1,5 +1,8 @@
 #include "frontend/files.hpp"
 
+#include <fmt/format.h>
+
+#include "frontend/error.hpp"
 #include "platform/platform.hpp"
 
 namespace marvolt {
@@ -16,8 +19,11 @@ bool pathExists(const std::string& path) { return platform::fileStatus(path).kin
 
 std::string absolutePath(const std::string& path) {
   if (platform::isAbsolutePath(path)) return path;
-  const std::string cwd = platform::workingDirectory();
-  return platform::isSeparator(cwd.back()) ? cwd + path : cwd + "/" + path;
+  try {
+    return platform::joinPath(platform::workingDirectory(), path);
+  } catch (const platform::SystemError& e) {
+    throw Error(fmt::format("Cannot read the working directory ({})", e.reason()));
+  }
 }
 
 }  // namespace marvolt

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <vector>
@@ -11,6 +10,7 @@
 
 #include "frontend/console.hpp"
 #include "frontend/error.hpp"
+#include "platform/platform.hpp"
 
 namespace marvolt {
 
@@ -259,13 +259,13 @@ void warnArgs(const char* file, int line, DiagFormat format, std::span<const Fmt
   cerr.writefln("Warning: %s", message);
 }
 
-void errArgs(int status, DiagFormat format, std::span<const FmtArg> args) {
+void errArgs(ExitStatus status, DiagFormat format, std::span<const FmtArg> args) {
   throw ExitError(status, formatErr(format, args));
 }
 
 void internalError(const char* what, const char* file, int line) {
   cerr.writefln("Internal error: (%s:%d) %s", file, line, what);
-  std::fflush(stdout);
+  platform::flushStream(platform::Stream::Out);
   std::abort();
 }
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "frontend/error.hpp"
+
 namespace marvolt {
 
 /// One argument of the format language: a text (UTF-8 or wide) or an integer.
@@ -93,9 +95,9 @@ std::string formatErr(DiagFormat format, std::span<const FmtArg> args);
 /// Prints "Warning: (file:line) message" on standard error and returns.
 void warnArgs(const char* file, int line, DiagFormat format, std::span<const FmtArg> args);
 
-/// Ends the run with `status` (-1 gives 255): throws the ExitError that the
-/// program's top level prints as "Error: message" on standard error.
-[[noreturn]] void errArgs(int status, DiagFormat format, std::span<const FmtArg> args);
+/// Ends the run with `status`: throws the ExitError that the program's top
+/// level prints as "Error: message" on standard error.
+[[noreturn]] void errArgs(ExitStatus status, DiagFormat format, std::span<const FmtArg> args);
 
 /// Warning with the caller's source position; see warnArgs.
 template <typename... A>
@@ -106,7 +108,7 @@ void warn(const char* file, int line, DiagFormat format, const A&... args) {
 
 /// Fatal error with an exit status; see errArgs.
 template <typename... A>
-[[noreturn]] void err(int status, DiagFormat format, const A&... args) {
+[[noreturn]] void err(ExitStatus status, DiagFormat format, const A&... args) {
   const FmtArg list[] = {FmtArg(args)..., FmtArg(0)};
   errArgs(status, format, std::span<const FmtArg>(list, sizeof...(A)));
 }

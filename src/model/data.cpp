@@ -234,19 +234,24 @@ std::string normalizePath(const std::string& path) {
     start = end + 1;
   }
   std::string out = path.substr(0, root);
-  for (const std::string& part : parts) {
-    if (!out.empty() && !platform::isSeparator(out.back())) out += '/';
-    out += part;
-  }
+  for (const std::string& part : parts) out = out.empty() ? part : platform::joinPath(out, part);
   return out.empty() ? "." : out;
+}
+
+// The names in the directory `dir`; a failure names the directory.
+std::vector<std::string> namesIn(const std::string& dir) {
+  try {
+    return platform::listDirectory(dir);
+  } catch (const platform::SystemError& e) {
+    throw Error(dir + ": " + e.reason());
+  }
 }
 
 // The ".cst" regular files directly inside `dir`, as absolute paths, sorted byte-wise.
 std::vector<std::string> carsetFilesIn(const std::string& dir) {
-  const std::string folder = platform::isSeparator(dir.back()) ? dir : dir + "/";
   std::vector<std::string> found;
-  for (const std::string& name : platform::listDirectory(dir)) {
-    const std::string path = folder + name;
+  for (const std::string& name : namesIn(dir)) {
+    const std::string path = platform::joinPath(dir, name);
     // Entries that vanish or cannot be examined while listed are skipped.
     if (path.size() < 4 || path.compare(path.size() - 4, 4, ".cst") != 0 || !isRegularFile(path)) continue;
     found.push_back(absolutePath(path));
@@ -278,6 +283,8 @@ std::string parseIni(IniSection& tree, const std::string& filename) {
   try {
     parseCarset(tree, platform::readFile(filename));
     return {};
+  } catch (const platform::SystemError& e) {
+    return filename + ": " + e.reason();
   } catch (const Error& e) {
     return filename + ": " + e.what();
   }
@@ -312,7 +319,7 @@ namespace {
 
 // Parses the carset file `filename` into `tree`; a failure ends the run with status 2.
 void parseCarsetFile(IniSection& tree, const std::string& filename) {
-  if (const std::string error = parseIni(tree, filename); !error.empty()) err(2, "%s", error);
+  if (const std::string error = parseIni(tree, filename); !error.empty()) err(ExitStatus::Carset, "%s", error);
 }
 
 }  // namespace

@@ -5,23 +5,51 @@
 // implement it, one of them chosen at build time; nothing else in marvolt
 // includes a header of the operating system.
 //
-// Paths and texts are UTF-8 on every system. A failure is an Error whose
-// reason is worded as the GNU C library words it ("No such file or
-// directory", "Permission denied"), so that both builds print the same
-// messages for the same cause.
+// Paths and texts are UTF-8 on every system. A failure is a value or a
+// SystemError carrying the reason as the GNU C library words it ("No such
+// file or directory", "Permission denied"), so that both builds print the
+// same messages for the same cause; the caller words the message. This
+// layer depends on nothing else of marvolt.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
+#include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace marvolt::platform {
+
+// ---------------------------------------------------------------- failures
+
+/// What the system was asked to do when it failed.
+enum class Operation { Open, ReadSize, Map, Read, List, MakeDirectory, Write, WorkingDirectory };
+
+/// A request the system refused: what was asked, of which path, and the
+/// system's reason. what() is "path: reason", or the reason alone without a path.
+class SystemError : public std::runtime_error {
+ public:
+  /// The failure of `operation` on `path` (may be empty) for `reason`.
+  SystemError(Operation operation, std::string path, std::string reason)
+      : std::runtime_error(path.empty() ? reason : path + ": " + reason),
+        operation_(operation), path_(std::move(path)), reason_(std::move(reason)) {}
+  /// What was asked.
+  Operation operation() const { return operation_; }
+  /// The path it was asked of; empty when none.
+  const std::string& path() const { return path_; }
+  /// The reason, as the GNU C library words it.
+  const std::string& reason() const { return reason_; }
+
+ private:
+  Operation operation_;
+  std::string path_;
+  std::string reason_;
+};
 
 // ---------------------------------------------------------------- files
 
@@ -45,8 +73,8 @@ struct FileStatus {
 /// The status of `path`, following symbolic links.
 FileStatus fileStatus(const std::string& path);
 
-/// The whole content of the file `path`, bytes as they are; throws Error
-/// carrying the reason alone ("No such file or directory").
+/// The whole content of the file `path`, bytes as they are; throws
+/// SystemError (Open or Read) on failure.
 std::string readFile(const std::string& path);
 
 /// A whole file mapped read-only, released on destruction; an empty file
@@ -54,8 +82,7 @@ std::string readFile(const std::string& path);
 class MappedFile {
  public:
   MappedFile() = default;
-  /// Maps `path` as a whole; throws Error "Could not open file P (reason)",
-  /// "Could not read the size of file P (reason)" or "Could not map file P (reason)".
+  /// Maps `path` as a whole; throws SystemError (Open, ReadSize or Map) on failure.
   explicit MappedFile(const std::string& path);
   ~MappedFile() { release(); }
   MappedFile(MappedFile&& other) noexcept
@@ -82,11 +109,11 @@ class MappedFile {
 };
 
 /// The names in the directory `dir`, without "." and "..", in the order the
-/// system lists them; throws Error "dir: reason".
+/// system lists them; throws SystemError (List).
 std::vector<std::string> listDirectory(const std::string& dir);
 
 /// Makes the directory `path` unless a directory is there already; throws
-/// Error "path: reason" (a file of another kind there: "Not a directory").
+/// SystemError (MakeDirectory; a file of another kind there: "Not a directory").
 void makeDirectory(const std::string& path);
 
 /// Called with the identity of the file an output is about to replace (null
@@ -101,7 +128,7 @@ using ReplaceCheck = std::function<void(const FileId* existing)>;
 /// and flushed; a replaced file's permissions are kept. On failure the
 /// temporary file is removed and the old file is left as it was. Anything
 /// else (a device, a pipe, /dev/stdout) is opened and written directly, as
-/// a stream. Throws Error "path: reason".
+/// a stream. Throws SystemError (Write) on failure.
 void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check);
 
 /// Asks the system to give the memory [data, data + size) its pages now
@@ -119,8 +146,15 @@ bool isSeparator(char c);
 /// path ("\\server\share"), or begins with a separator.
 bool isAbsolutePath(std::string_view path);
 
-/// The current working directory; throws Error "Cannot read the working directory (reason)".
+/// The current working directory; throws SystemError (WorkingDirectory) on failure.
 std::string workingDirectory();
+
+/// `dir` and the name `name` in it, joined by "/" unless `dir` ends in a separator.
+inline std::string joinPath(const std::string& dir, std::string_view name) {
+  std::string path = dir;
+  if (path.empty() || !isSeparator(path.back())) path += '/';
+  return path.append(name);
+}
 
 /// The name a program was started by: `argv0` without its folders, and on
 /// Windows without a final ".exe" in any case.
@@ -131,6 +165,22 @@ std::string programName(std::string_view argv0);
 std::vector<std::string> arguments(int argc, char** argv);
 
 // ---------------------------------------------------------------- console
+
+/// The two standard streams a program writes to.
+enum class Stream { Out, Err };
+
+/// A program's standard streams held in memory, for running a program inside
+/// another (its tests): what it writes, and what it reads.
+struct StreamCapture {
+  std::string out;                    ///< what was written to standard output
+  std::string err;                    ///< what was written to standard error
+  std::optional<std::string> input;   ///< standard input; none: closed (end of input at once)
+  std::size_t inputRead = 0;          ///< how much of `input` was read
+};
+
+/// Sends standard output and error into `capture`, and reads standard input
+/// from it, until called with null, which gives back the process's own streams.
+void captureStreams(StreamCapture* capture);
 
 /// Whether this system has the console conversion that "--no-std-conv"
 /// turns off (Windows only): elsewhere that argument is an invalid option.
@@ -145,13 +195,19 @@ void initStreams();
 /// off, the bytes reach the console as they are. No effect on POSIX.
 void setConsoleConversion(bool on);
 
-/// Whether `stream` (stdout or stderr) is a terminal (a console on Windows).
-bool isTerminal(std::FILE* stream);
+/// Whether `stream` is a terminal (a console on Windows).
+bool isTerminal(Stream stream);
 
-/// Writes UTF-8 `text` to `stream` (stdout or stderr): to a Windows console
-/// as UTF-16 when conversion is on, else the bytes unchanged through the C
-/// stream and its buffering. Failures are left for the caller to find with
-/// std::ferror after a flush.
-void writeStream(std::FILE* stream, std::string_view text);
+/// Writes UTF-8 `text` to `stream`: to a Windows console as UTF-16 when
+/// conversion is on, else the bytes unchanged through the C stream and its
+/// buffering. A failure is found by the next flushStream.
+void writeStream(Stream stream, std::string_view text);
+
+/// Flushes `stream`; the reason of a failure of this or an earlier write
+/// since the last flush (and forgets it), or nothing when all went well.
+std::optional<std::string> flushStream(Stream stream);
+
+/// The next byte of standard input; none at its end or on a failure.
+std::optional<char> readInputByte();
 
 }  // namespace marvolt::platform

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -16,15 +17,17 @@
 
 #include <fmt/format.h>
 
-#include "frontend/error.hpp"
-
 namespace marvolt::platform {
 
 namespace {
 
 std::string reason(int errnum) { return std::strerror(errnum); }
 
-[[noreturn]] void fail(const std::string& path, int errnum) { throw Error(path + ": " + reason(errnum)); }
+[[noreturn]] void fail(Operation operation, const std::string& path, int errnum) {
+  throw SystemError(operation, path, reason(errnum));
+}
+
+[[noreturn]] void failWrite(const std::string& path, int errnum) { fail(Operation::Write, path, errnum); }
 
 FileId idOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
@@ -89,10 +92,10 @@ std::optional<std::string> linkTarget(const std::string& path) {
     if (inProcessFileSystem(target)) return std::nullopt;
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
-    if (depth == 40) fail(path, ELOOP);
+    if (depth == 40) failWrite(path, ELOOP);
     std::string link(PATH_MAX, '\0');
     const ssize_t size = ::readlink(target.c_str(), link.data(), link.size());
-    if (size < 0) fail(path, errno);
+    if (size < 0) failWrite(path, errno);
     link.resize(static_cast<std::size_t>(size));
     target = !link.empty() && link.front() == '/' ? link : splitFolder(target).first + "/" + link;
   }
@@ -102,14 +105,14 @@ std::optional<std::string> linkTarget(const std::string& path) {
 // directory that then refuses), as a stream.
 void writeDirectly(const std::string& path, std::string_view text, const ReplaceCheck& check) {
   Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-  if (file.get() < 0) fail(path, errno);
+  if (file.get() < 0) failWrite(path, errno);
   struct stat st {};
-  if (::fstat(file.get(), &st) != 0) fail(path, errno);
+  if (::fstat(file.get(), &st) != 0) failWrite(path, errno);
   const FileId id = idOf(st);
   check(&id);
-  if (S_ISREG(st.st_mode) && ::ftruncate(file.get(), 0) != 0) fail(path, errno);
-  if (const int e = writeAll(file.get(), text)) fail(path, e);
-  if (const int e = file.close()) fail(path, e);
+  if (S_ISREG(st.st_mode) && ::ftruncate(file.get(), 0) != 0) failWrite(path, errno);
+  if (const int e = writeAll(file.get(), text)) failWrite(path, e);
+  if (const int e = file.close()) failWrite(path, e);
 }
 
 // A new file beside `target` for its next content (0666 less the umask):
@@ -120,7 +123,7 @@ std::pair<std::string, int> createTemporary(const std::string& path, const std::
     std::string temporary = fmt::format("{}/.{}.{}-{}.tmp", folder, name, ::getpid(), attempt);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST && attempt < 100) continue;
-    if (fd < 0) fail(path, errno);
+    if (fd < 0) failWrite(path, errno);
     return {temporary, fd};
   }
 }
@@ -139,7 +142,7 @@ FileStatus fileStatus(const std::string& path) {
 
 std::string readFile(const std::string& path) {
   Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) throw Error(reason(errno));
+  if (file.get() < 0) fail(Operation::Open, {}, errno);
   std::string content;
   char buffer[65536];
   for (;;) {
@@ -147,7 +150,7 @@ std::string readFile(const std::string& path) {
     if (count == 0) return content;
     if (count < 0) {
       if (errno == EINTR) continue;
-      throw Error(reason(errno));
+      fail(Operation::Read, {}, errno);
     }
     content.append(buffer, static_cast<std::size_t>(count));
   }
@@ -155,15 +158,13 @@ std::string readFile(const std::string& path) {
 
 MappedFile::MappedFile(const std::string& path) {
   Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) throw Error(fmt::format("Could not open file {} ({})", path, reason(errno)));
+  if (file.get() < 0) fail(Operation::Open, path, errno);
   struct stat st {};
-  if (::fstat(file.get(), &st) != 0) {
-    throw Error(fmt::format("Could not read the size of file {} ({})", path, reason(errno)));
-  }
+  if (::fstat(file.get(), &st) != 0) fail(Operation::ReadSize, path, errno);
   const auto size = static_cast<std::size_t>(st.st_size);
   if (size == 0) return;
   void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-  if (p == MAP_FAILED) throw Error(fmt::format("Could not map file {} ({})", path, reason(errno)));
+  if (p == MAP_FAILED) fail(Operation::Map, path, errno);
   data_ = static_cast<const std::uint8_t*>(p);
   size_ = size;
 }
@@ -176,7 +177,7 @@ void MappedFile::release() {
 
 std::vector<std::string> listDirectory(const std::string& dir) {
   DIR* listing = ::opendir(dir.c_str());
-  if (listing == nullptr) fail(dir, errno);
+  if (listing == nullptr) fail(Operation::List, dir, errno);
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(listing)) {
     const std::string_view name = entry->d_name;
@@ -189,9 +190,11 @@ std::vector<std::string> listDirectory(const std::string& dir) {
 void makeDirectory(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return;
   const int e = errno;
-  if (e != EEXIST) fail(path, e);
+  if (e != EEXIST) fail(Operation::MakeDirectory, path, e);
   const FileStatus status = fileStatus(path);
-  if (status.kind != FileKind::Directory) fail(path, status.kind == FileKind::Missing ? e : ENOTDIR);
+  if (status.kind != FileKind::Directory) {
+    fail(Operation::MakeDirectory, path, status.kind == FileKind::Missing ? e : ENOTDIR);
+  }
 }
 
 void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
@@ -201,7 +204,7 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
   struct stat old {};
   const bool exists = ::stat(target->c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode)) return writeDirectly(path, text, check);
-  if (!exists && errno != ENOENT) fail(path, errno);
+  if (!exists && errno != ENOENT) failWrite(path, errno);
   const FileId id = idOf(old);
   check(exists ? &id : nullptr);
 
@@ -221,7 +224,7 @@ void replaceFile(const std::string& path, std::string_view text, const ReplaceCh
   if (e == 0 && ::rename(temporary.c_str(), target->c_str()) != 0) e = errno;
   if (e != 0) {
     ::unlink(temporary.c_str());
-    fail(path, e);
+    failWrite(path, e);
   }
 }
 
@@ -249,7 +252,7 @@ bool isAbsolutePath(std::string_view path) { return !path.empty() && path.front(
 std::string workingDirectory() {
   std::string buf(4096, '\0');
   while (::getcwd(buf.data(), buf.size()) == nullptr) {
-    if (errno != ERANGE) throw Error(fmt::format("Cannot read the working directory ({})", reason(errno)));
+    if (errno != ERANGE) fail(Operation::WorkingDirectory, {}, errno);
     buf.resize(buf.size() * 2);
   }
   buf.resize(std::strlen(buf.c_str()));
@@ -267,16 +270,49 @@ std::vector<std::string> arguments(int argc, char** argv) {
 
 // ---------------------------------------------------------------- console
 
+namespace {
+
+StreamCapture* capture = nullptr;
+
+std::FILE* fileOf(Stream stream) { return stream == Stream::Out ? stdout : stderr; }
+
+}  // namespace
+
+void captureStreams(StreamCapture* into) { capture = into; }
+
 bool hasConsoleConversion() { return false; }
 
 void initStreams() {}
 
 void setConsoleConversion(bool) {}
 
-bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+bool isTerminal(Stream stream) { return capture == nullptr && ::isatty(::fileno(fileOf(stream))) == 1; }
 
-void writeStream(std::FILE* stream, std::string_view text) {
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+void writeStream(Stream stream, std::string_view text) {
+  if (capture != nullptr) {
+    (stream == Stream::Out ? capture->out : capture->err).append(text);
+  } else if (!text.empty()) {
+    std::fwrite(text.data(), 1, text.size(), fileOf(stream));
+  }
+}
+
+std::optional<std::string> flushStream(Stream stream) {
+  if (capture != nullptr) return std::nullopt;
+  std::FILE* file = fileOf(stream);
+  if (std::fflush(file) == 0 && std::ferror(file) == 0) return std::nullopt;
+  const int e = errno;
+  std::clearerr(file);
+  return reason(e);
+}
+
+std::optional<char> readInputByte() {
+  if (capture != nullptr) {
+    if (!capture->input || capture->inputRead >= capture->input->size()) return std::nullopt;
+    return (*capture->input)[capture->inputRead++];
+  }
+  const int byte = std::getchar();
+  if (byte == EOF) return std::nullopt;
+  return static_cast<char>(byte);
 }
 
 }  // namespace marvolt::platform

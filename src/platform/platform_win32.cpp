@@ -18,12 +18,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 
 #include <fmt/format.h>
-
-#include "frontend/error.hpp"
 
 namespace marvolt::platform {
 
@@ -241,8 +242,9 @@ bool writeAll(HANDLE file, std::string_view text) {
   return true;
 }
 
-[[noreturn]] void throwPathError(const std::string& path, const std::string& reason) {
-  throw Error(fmt::format("{}: {}", path, reason));
+[[noreturn]] void throwPathError(const std::string& path, const std::string& reason,
+                                 Operation operation = Operation::Write) {
+  throw SystemError(operation, path, reason);
 }
 
 // ---------------------------------------------------------------- output files
@@ -330,7 +332,17 @@ void writeInto(const std::string& path, const std::wstring& wide, std::string_vi
 
 bool consoleConversion = true;
 
+StreamCapture* capture = nullptr;
+
+std::FILE* fileOf(Stream stream) { return stream == Stream::Out ? stdout : stderr; }
+
 HANDLE handleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
+
+// Whether the C stream `file` is a console.
+bool isConsole(std::FILE* file) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(handleOf(file), &mode) != 0;
+}
 
 // Writes UTF-8 `text` to the console `console` as UTF-16, in pieces that
 // end on whole characters; returns how many bytes of `text` were written.
@@ -374,7 +386,7 @@ FileStatus fileStatus(const std::string& path) {
 std::string readFile(const std::string& path) {
   const std::wstring wide = widePath(path);
   const Handle file(openForReading(wide));
-  if (!file) throw Error(reasonFor(::GetLastError(), wide));
+  if (!file) throw SystemError(Operation::Open, {}, reasonFor(::GetLastError(), wide));
   std::string content;
   LARGE_INTEGER size{};
   if (::GetFileSizeEx(file.get(), &size) != 0 && size.QuadPart > 0) {
@@ -386,7 +398,7 @@ std::string readFile(const std::string& path) {
     if (::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) == 0) {
       const DWORD code = ::GetLastError();
       if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return content;   // the writer closed its end
-      throw Error(reasonOf(code));
+      throw SystemError(Operation::Read, {}, reasonOf(code));
     }
     if (count == 0) return content;
     content.append(buffer, count);
@@ -396,15 +408,15 @@ std::string readFile(const std::string& path) {
 MappedFile::MappedFile(const std::string& path) {
   const std::wstring wide = widePath(path);
   const Handle file(openForReading(wide));
-  if (!file) throw Error(fmt::format("Could not open file {} ({})", path, reasonFor(::GetLastError(), wide)));
+  if (!file) throw SystemError(Operation::Open, path, reasonFor(::GetLastError(), wide));
   LARGE_INTEGER size{};
   if (::GetFileSizeEx(file.get(), &size) == 0) {
-    throw Error(fmt::format("Could not read the size of file {} ({})", path, reasonOf(::GetLastError())));
+    throw SystemError(Operation::ReadSize, path, reasonOf(::GetLastError()));
   }
   if (size.QuadPart == 0) return;   // nothing to map: no bytes
   const Handle mapping(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
   const void* view = mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
-  if (view == nullptr) throw Error(fmt::format("Could not map file {} ({})", path, reasonOf(::GetLastError())));
+  if (view == nullptr) throw SystemError(Operation::Map, path, reasonOf(::GetLastError()));
   // The view keeps the file mapped after both handles are closed.
   data_ = static_cast<const std::uint8_t*>(view);
   size_ = static_cast<std::size_t>(size.QuadPart);
@@ -417,7 +429,7 @@ void MappedFile::release() {
 }
 
 std::vector<std::string> listDirectory(const std::string& dir) {
-  if (dir.empty()) throwPathError(dir, "No such file or directory");
+  if (dir.empty()) throwPathError(dir, "No such file or directory", Operation::List);
   std::wstring pattern = widePath(dir);
   const std::wstring folder = pattern;
   if (!isWideSeparator(pattern.back()) && !(pattern.size() == 2 && pattern[1] == L':')) pattern += L'\\';
@@ -429,8 +441,8 @@ std::vector<std::string> listDirectory(const std::string& dir) {
     const DWORD code = ::GetLastError();
     const FileStatus status = fileStatus(dir);
     if (status.kind == FileKind::Directory && code == ERROR_FILE_NOT_FOUND) return names;   // a drive's empty root
-    if (status.kind == FileKind::Regular || status.kind == FileKind::Other) throwPathError(dir, "Not a directory");
-    throwPathError(dir, reasonFor(code, folder));
+    if (status.kind == FileKind::Regular || status.kind == FileKind::Other) throwPathError(dir, "Not a directory", Operation::List);
+    throwPathError(dir, reasonFor(code, folder), Operation::List);
   }
   do {
     const std::wstring_view name = entry.cFileName;
@@ -438,7 +450,7 @@ std::vector<std::string> listDirectory(const std::string& dir) {
   } while (::FindNextFileW(find, &entry) != 0);
   const DWORD code = ::GetLastError();
   ::FindClose(find);
-  if (code != ERROR_NO_MORE_FILES) throwPathError(dir, reasonOf(code));
+  if (code != ERROR_NO_MORE_FILES) throwPathError(dir, reasonOf(code), Operation::List);
   return names;
 }
 
@@ -448,9 +460,9 @@ void makeDirectory(const std::string& path) {
   const DWORD code = ::GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
     if (fileStatus(path).kind == FileKind::Directory) return;
-    throwPathError(path, "Not a directory");
+    throwPathError(path, "Not a directory", Operation::MakeDirectory);
   }
-  throwPathError(path, reasonFor(code, wide));
+  throwPathError(path, reasonFor(code, wide), Operation::MakeDirectory);
 }
 
 void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
@@ -491,7 +503,7 @@ std::string workingDirectory() {
   for (;;) {
     const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
     if (length == 0) {
-      throw Error(fmt::format("Cannot read the working directory ({})", reasonOf(::GetLastError())));
+      throw SystemError(Operation::WorkingDirectory, {}, reasonOf(::GetLastError()));
     }
     if (length < buffer.size()) {
       buffer.resize(length);
@@ -527,6 +539,8 @@ std::vector<std::string> arguments(int argc, char** argv) {
 
 // ---------------------------------------------------------------- console
 
+void captureStreams(StreamCapture* into) { capture = into; }
+
 bool hasConsoleConversion() { return true; }
 
 void initStreams() {
@@ -537,19 +551,40 @@ void initStreams() {
 
 void setConsoleConversion(bool on) { consoleConversion = on; }
 
-bool isTerminal(std::FILE* stream) {
-  DWORD mode = 0;
-  return ::GetConsoleMode(handleOf(stream), &mode) != 0;
-}
+bool isTerminal(Stream stream) { return capture == nullptr && isConsole(fileOf(stream)); }
 
-void writeStream(std::FILE* stream, std::string_view text) {
+void writeStream(Stream stream, std::string_view text) {
+  if (capture != nullptr) {
+    (stream == Stream::Out ? capture->out : capture->err).append(text);
+    return;
+  }
   if (text.empty()) return;
-  if (consoleConversion && isTerminal(stream)) {
-    std::fflush(stream);   // what the C stream holds comes first
-    text.remove_prefix(writeConsole(handleOf(stream), text));
+  std::FILE* file = fileOf(stream);
+  if (consoleConversion && isConsole(file)) {
+    std::fflush(file);   // what the C stream holds comes first
+    text.remove_prefix(writeConsole(handleOf(file), text));
     if (text.empty()) return;
   }
-  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fwrite(text.data(), 1, text.size(), file);
+}
+
+std::optional<std::string> flushStream(Stream stream) {
+  if (capture != nullptr) return std::nullopt;
+  std::FILE* file = fileOf(stream);
+  if (std::fflush(file) == 0 && std::ferror(file) == 0) return std::nullopt;
+  const int e = errno;
+  std::clearerr(file);
+  return std::string(std::strerror(e));
+}
+
+std::optional<char> readInputByte() {
+  if (capture != nullptr) {
+    if (!capture->input || capture->inputRead >= capture->input->size()) return std::nullopt;
+    return (*capture->input)[capture->inputRead++];
+  }
+  const int byte = std::getchar();
+  if (byte == EOF) return std::nullopt;
+  return static_cast<char>(byte);
 }
 
 }  // namespace marvolt::platform

@@ -385,12 +385,12 @@ League parseLeague(std::string_view text, const std::string& path) {
 }
 
 League readLeague(const std::string& path) {
-  if (!isRegularFile(path)) err(1, "cannot read %s: no such file", path);
+  if (!isRegularFile(path)) err(ExitStatus::Failure, "cannot read %s: no such file", path);
   std::string text;
   try {
     text = platform::readFile(path);
-  } catch (const Error& e) {
-    err(1, "cannot read %s: %s", path, e.message());
+  } catch (const platform::SystemError& e) {
+    err(ExitStatus::Failure, "cannot read %s: %s", path, e.reason());
   }
   return parseLeague(text, path);
 }
@@ -398,7 +398,7 @@ League readLeague(const std::string& path) {
 void failLeague(const std::string& file, LeagueSource at, std::string_view what) {
   const std::string place =
       at.column == 0 ? fmt::format("{}:{}", file, at.line) : fmt::format("{}:{}:{}", file, at.line, at.column);
-  err(1, "%s: %s", place, what);
+  err(ExitStatus::Failure, "%s: %s", place, what);
 }
 
 }  // namespace marvolt

@@ -5,7 +5,7 @@
 
 #include "frontend/console.hpp"
 #include "frontend/files.hpp"
-#include "frontend/runner.hpp"
+#include "frontend/output.hpp"
 #include "frontend/telvo.hpp"
 #include "platform/platform.hpp"
 #include "reports/repjson.hpp"
@@ -15,12 +15,6 @@
 namespace marvolt {
 
 namespace {
-
-// `dir` and a name in it, joined by "/".
-std::string pathIn(const std::string& dir, const std::string& name) {
-  if (!dir.empty() && platform::isSeparator(dir.back())) return dir + name;
-  return dir + "/" + name;
-}
 
 // The names of the site's pages: the rounds by number and track, the
 // drivers and teams by their slugs.
@@ -58,7 +52,7 @@ void checkSiteFile(const std::string& path) {
   checkNotInput(path);
   const platform::FileKind kind = platform::fileStatus(path).kind;
   if (kind != platform::FileKind::Missing && kind != platform::FileKind::Regular) {
-    err(1, "cannot write the site file %s: it is not a regular file", path);
+    err(ExitStatus::Failure, "cannot write the site file %s: it is not a regular file", path);
   }
 }
 
@@ -88,10 +82,10 @@ void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, con
   files.push_back({"season.json", [&standings] { return seasonJSON(standings); }});
   files.push_back({"index.html", [&pages] { return pages.seasonPage(); }});
 
-  for (const SiteFile& file : files) checkSiteFile(pathIn(dir, file.name));
+  for (const SiteFile& file : files) checkSiteFile(platform::joinPath(dir, file.name));
   platform::makeDirectory(dir);
   cerr.writefln("Writing site to directory %s", absolutePath(dir));
-  for (const SiteFile& file : files) replaceOutputFile(pathIn(dir, file.name), file.text());
+  for (const SiteFile& file : files) replaceOutputFile(platform::joinPath(dir, file.name), file.text());
 }
 
 }  // namespace marvolt

@@ -242,7 +242,7 @@ TEST_F(Corruption, LongLapListsAndCrowdedSessions) {
             std::string::npos);
 }
 
-// A sample of damaged files through the binary, which must answer as the
+// A sample of damaged files through a run of marvolt, which must answer as the
 // pipeline in-process did: the error alone on standard error with status 1,
 // an existing output file left as it was and none made where there was
 // none, or the same report.

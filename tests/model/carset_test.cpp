@@ -1,8 +1,7 @@
 // Carset files: parsing errors, the search by carset name, name and year lookups.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include "frontend/error.hpp"
 #include "model/data.hpp"
 #include "model/ini.hpp"
@@ -35,7 +34,7 @@ std::string teamIn(const testsupport::RunResult& r) {
 TEST(CarsetSearch, MatchesCarDirIgnoringCaseAndBreaksTiesWithEngines) {
   TempDir dir;
   writeReplay(dir);
-  ::mkdir(dir.file("cst").c_str(), 0755);
+  std::filesystem::create_directory(dir.file("cst"));
   writeText(dir.file("cst/a.cst"), carset("GEM67", "First", false));
   writeText(dir.file("cst/b.cst"), carset("gem67", "Second", true));
   writeText(dir.file("cst/c.cst"), carset("other", "Other", true));
@@ -50,8 +49,8 @@ TEST(CarsetSearch, MatchesCarDirIgnoringCaseAndBreaksTiesWithEngines) {
   r = runIn(dir, args);
   EXPECT_EQ(r.err, "Using carset file " + dir.file("cst/a.cst") + "\n");
   // From the working directory itself the listed path keeps its "./".
-  std::remove(dir.file("cst/a.cst").c_str());
-  std::remove(dir.file("cst/b.cst").c_str());
+  std::filesystem::remove(dir.file("cst/a.cst"));
+  std::filesystem::remove(dir.file("cst/b.cst"));
   r = runIn(dir, args);
   EXPECT_EQ(r.err, "Using carset file " + dir.path() + "/./Z.cst\n");
   EXPECT_EQ(teamIn(r), "Dot");

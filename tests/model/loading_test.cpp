@@ -2,14 +2,12 @@
 // model keeps what it was loaded with, whatever was loaded before or after.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "frontend/runner.hpp"
+#include "model/loading.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "reports/report.hpp"
@@ -48,7 +46,7 @@ std::string reportOf(RpyFile& file, const LoadOptions& options) {
 
 TEST(Loading, ReplaysWithTheirOwnCarsetsInOneProcess) {
   TempDir dir;
-  ::mkdir(dir.file("cst").c_str(), 0755);
+  std::filesystem::create_directory(dir.file("cst"));
   testsupport::writeText(dir.file("named.cst"), "[Carset]\nCarDir = alpha\nYear = 1967\n[Car5]\nTeam = Named Team\n");
   testsupport::writeText(dir.file("cst/found.cst"), "[Carset]\nCarDir = Beta\n[Car5]\nTeam = Found Team\n");
   writeReplay(dir.file("a.rpy"), "alpha", "Ann");
@@ -82,14 +80,14 @@ TEST(Loading, ReplaysWithTheirOwnCarsetsInOneProcess) {
   }
 }
 
-// The runner of marvolt-season parses a named carset once: that parse serves
+// The loading of marvolt-season parses a named carset once: that parse serves
 // every replay loaded with its settings.
 TEST(Loading, OneCarsetParseServesEveryLoad) {
   TempDir dir;
   testsupport::writeText(dir.file("set.cst"), "[Carset]\nCarDir = alpha\n[Car5]\nTeam = Parsed Once\n");
   writeReplay(dir.file("a.rpy"), "alpha", "Ann");
   const LoadOptions options = carsetSettings(dir.file("set.cst"), false, true);
-  ASSERT_EQ(std::remove(dir.file("set.cst").c_str()), 0);   // only the parse is left
+  ASSERT_TRUE(std::filesystem::remove(dir.file("set.cst")));   // only the parse is left
   EXPECT_EQ(teamByMake(loadReplay(dir.file("a.rpy"), options).data->carset.tree, 5), u"Parsed Once");
 }
 

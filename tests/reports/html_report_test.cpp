@@ -1,4 +1,4 @@
-// The HTML page through the built binary, read back with an XML parser:
+// The HTML page through a run of marvolt, read back with an XML parser:
 // well-formed whatever the names hold, the sections of the switches, one
 // colour per car in tables and charts.
 #include <gtest/gtest.h>

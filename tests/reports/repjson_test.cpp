@@ -1,5 +1,5 @@
 // The JSON report: the members of a model's rows, escaping of any name byte
-// through the built binary, and the schema.
+// through a run of marvolt, and the schema.
 #include <gtest/gtest.h>
 
 #include <cstdio>

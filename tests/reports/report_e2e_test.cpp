@@ -1,4 +1,4 @@
-// Whole reports through the built binary, in both formats, and their edge
+// Whole reports through a run of marvolt, in both formats, and their edge
 // cases: empty tables, long names, carsets, protected semicolons.
 #include <gtest/gtest.h>
 

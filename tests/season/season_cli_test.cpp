@@ -1,77 +1,25 @@
-// marvolt-season through its binary: command line and statuses, failing
-// rounds, the text and JSON standings, and the safety of the output file.
+// marvolt-season run in the test process: command line and statuses,
+// failing rounds, the text and JSON standings, and the safety of the output file.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "season/season_races.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
-#include "support/xml_page.hpp"
 
 namespace {
 
+using seasonraces::Car, seasonraces::race, seasonraces::writeSeason;
 using testsupport::RunOptions, testsupport::RunResult, testsupport::TempDir;
 
-const std::string kUsage =
-    "\n"
-    "Usage: marvolt-season [OPTION]... REPLAY...\n"
-    "Make championship standings from race replays (.rpy), one round each\n"
-    "\n"
-    "  --points=LIST    points by classified position (default 9,6,4,3,2,1)\n"
-    "  --fastest-lap=N  bonus points for the driver of a race's fastest lap (default 0)\n"
-    "  --best=N         count only the N best round scores (default all)\n"
-    "  --cst <file>     use GEM+ carset (.cst) file for team names\n"
-    "  --cst-auto       try to detect and find the correct carset file\n"
-    "  -o <output>      output file (UTF-8 encoded)\n"
-    "  --force          overwrite existing file\n"
-    "  --format=txt     output format: text (default)\n"
-    "  --format=json    output format: JSON document (schema marvolt-season/1)\n"
-    "  --format=html    output format: self-contained HTML page with a points chart\n"
-    "  --site <dir>     write a website into <dir>; its own files are replaced without asking\n"
-    "  --help           display this text and exit\n"
-    "  --version        output version information and exit\n"
-    "\n";
-
-struct Car {
-  std::string first;
-  std::string last;
-  std::int32_t make;   // 5 Team Lotus, 0 Brabham, 4 Ferrari without a carset
-  bool dnf = false;
-};
-
-// A race at `track` classified in the order of `cars` (retirements last);
-// the car at `fastest` sets the fastest lap.
-testsupport::Bytes race(const std::string& track, const std::vector<Car>& cars, std::size_t fastest = 0) {
-  testsupport::ReplayBuilder b;
-  b.info.track = b.weekend.track = track;
-  b.addSlot(testsupport::kPractice, 10, 3600.0f);
-  b.addSlot(testsupport::kRace, 2, 604800.0f);
-  b.sessions.emplace_back();
-  std::vector<testsupport::CarLapsRec> laps;
-  for (std::uint32_t k = 0; k < cars.size(); ++k) {
-    b.addDriver(k + 1, k + 1, cars[k].first, cars[k].last, cars[k].make);
-    std::vector<std::uint32_t> clocks = {10 + k, 90000 + 100 * k};
-    if (!cars[k].dnf) clocks.push_back(clocks.back() + 90000 - (k == fastest ? 50 : 0));
-    laps.push_back(testsupport::CarLapsRec::fromClocks(k + 1, clocks));
-  }
-  b.sessions.push_back(laps);
-  return b.build();
-}
-
-// Three rounds: Clark misses the second, Lotus has two cars, Hill retires in the third.
-void writeSeason(const TempDir& dir) {
-  const Car clark{"Jim", "Clark", 5}, hill{"Graham", "Hill", 5}, brabham{"Jack", "Brabham", 0},
-      hulme{"Denny", "Hulme", 0}, amon{"Chris", "Amon", 4};
-  testsupport::writeFile(dir.file("r1.rpy"), race("monza", {clark, brabham, hill, amon}, 1));
-  testsupport::writeFile(dir.file("r2.rpy"), race("spa", {hulme, hill, brabham}, 0));
-  testsupport::writeFile(dir.file("r3.rpy"),
-                         race("nurburg", {brabham, clark, amon, hulme, {"Graham", "Hill", 5, true}}, 3));
-}
+// The usage text as users see it, kept under tests/data.
+const std::string kUsage = testsupport::readFile(MARVOLT_SOURCE_DIR "/tests/data/marvolt-season-usage.txt");
 
 RunResult season(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {}) {
-  return testsupport::runProgramIn(testsupport::seasonExe(), dir, args, options);
+  return testsupport::runProgramIn(testsupport::Program::Season, dir, args, options);
 }
 
 using Answer = std::tuple<int, std::string, std::string>;
@@ -167,36 +115,7 @@ TEST(SeasonStandings, JsonDocumentWithCarsetTeamNames) {
   EXPECT_EQ(answer(r), Answer(0, json, ""));
 }
 
-// The page holds both tables with the text tables' cells, a chart line per
-// driver and team, and names written as they are.
-TEST(SeasonStandings, HtmlPageWithTablesAndProgressionCharts) {
-  TempDir dir;
-  writeSeason(dir);
-  testsupport::writeFile(dir.file("r4.rpy"), race("<spa>", {{"O'Brien", "<&>", 4}, {"Jim", "Clark", 5}}));
-  const RunResult r = season(dir, {"--best=2", "--format=html", "-o", "s.html", "r1.rpy", "r2.rpy", "r3.rpy", "r4.rpy"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const testsupport::XmlPage page(r.files.at("s.html"));
-  ASSERT_TRUE(page.wellFormed());
-  EXPECT_EQ(page.texts("(//h:table)[1]/h:tbody/h:tr/h:td[3]"),
-            (std::vector<std::string>{"r1.rpy", "r2.rpy", "r3.rpy", "r4.rpy"}));
-  EXPECT_EQ(page.texts("(//h:table)[2]/h:thead/h:tr/h:th[6]"), std::vector<std::string>{"4 <SP"});
-  EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr[1]/h:td"),
-            (std::vector<std::string>{"1", "Jim Clark", "1", "", "2", "(2)", "15", "1"}));
-  EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr/h:td[2]").size(), 6u);
-  EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:text[@class='lb']").size(), 6u);
-  EXPECT_EQ(page.texts("//s:svg[@id='teampoints']//s:text[@class='lb']").size(), 3u);
-  EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:title[starts-with(., 'O')]").back(),
-            "O'Brien <&>, round 4 <SP: 9 points; 9 in all");
-  // A field too large to chart gets a note instead.
-  std::vector<Car> crowd;
-  for (int i = 0; i < 65; ++i) crowd.push_back({"D", std::to_string(i), 0});
-  testsupport::writeFile(dir.file("crowd.rpy"), race("monza", crowd));
-  const testsupport::XmlPage crowded(season(dir, {"--format=html", "crowd.rpy"}).out);
-  EXPECT_TRUE(crowded.texts("//s:svg[@id='driverpoints']").empty());
-  EXPECT_EQ(crowded.texts("//h:p[@class='note']").front(), "No chart: it is drawn for up to 64 rows.");
-}
-
-// The output goes through the runner marvolt uses (tested there): a file is
+// The output goes through the output module marvolt uses (tested there): a file is
 // written, and an input is never replaced.
 TEST(SeasonCommandLine, OutputFileWrittenAndInputsNeverOverwritten) {
   TempDir dir;

@@ -31,7 +31,7 @@ std::vector<std::string> withRounds(std::vector<std::string> args, int rounds = 
 }
 
 RunResult season(const TempDir& dir, const std::vector<std::string>& args) {
-  return testsupport::runProgramIn(testsupport::seasonExe(), dir, args);
+  return testsupport::runProgramIn(testsupport::Program::Season, dir, args);
 }
 
 std::map<std::string, std::string> filesIn(const std::string& dir) {

@@ -1,27 +1,13 @@
 #include "support/harness.hpp"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
+
+#include "cli/marvolt.hpp"
+#include "cli/program.hpp"
+#include "cli/seasoncli.hpp"
+#include "platform/platform.hpp"
 
 namespace testsupport {
-
-namespace {
-
-void redirect(const std::string& path, int fd, int flags) {
-  const int opened = ::open(path.c_str(), flags, 0644);
-  if (opened < 0) ::_exit(126);
-  ::dup2(opened, fd);
-  ::close(opened);
-}
 
 std::map<std::string, std::string> regularFiles(const std::string& dir) {
   std::map<std::string, std::string> files;
@@ -31,55 +17,26 @@ std::map<std::string, std::string> regularFiles(const std::string& dir) {
   return files;
 }
 
-}  // namespace
-
-std::string marvoltExe() { return MARVOLT_EXE; }
-
-std::string seasonExe() { return MARVOLT_SEASON_EXE; }
-
-RunResult runProgramIn(const std::string& program, const TempDir& dir, const std::vector<std::string>& args,
+RunResult runProgramIn(Program program, const TempDir& dir, const std::vector<std::string>& args,
                        const RunOptions& options) {
-  TempDir capture;
-  const std::string inPath = capture.file("stdin");
-  const std::string outPath = options.stdoutPath.empty() ? capture.file("stdout") : options.stdoutPath;
-  const std::string errPath = capture.file("stderr");
-  writeText(inPath, options.input.value_or(""));
-
-  std::vector<std::string> argv = {program};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> cargv;
-  for (std::string& a : argv) cargv.push_back(a.data());
-  cargv.push_back(nullptr);
-
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
-    redirect(options.input ? inPath : "/dev/null", 0, O_RDONLY);
-    redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
-    redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
-    if (options.fileSizeLimit > 0) {
-      // A write past the limit then fails with EFBIG instead of a signal.
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
-    }
-    ::execv(cargv[0], cargv.data());
-    ::_exit(127);
-  }
-  int wstatus = 0;
-  while (::waitpid(pid, &wstatus, 0) < 0) {
-  }
+  marvolt::platform::StreamCapture capture;
+  capture.input = options.input;
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  marvolt::platform::captureStreams(&capture);
   RunResult result;
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  result.out = options.stdoutPath.empty() ? readFile(outPath) : "";
-  result.err = readFile(errPath);
+  result.status = program == Program::Marvolt ? marvolt::runProgram(marvolt::runMarvolt, "marvolt", args)
+                                              : marvolt::runProgram(marvolt::runSeason, "marvolt-season", args);
+  marvolt::platform::captureStreams(nullptr);
+  std::filesystem::current_path(before);
+  result.out = std::move(capture.out);
+  result.err = std::move(capture.err);
   result.files = regularFiles(dir.path());
   return result;
 }
 
 RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options) {
-  return runProgramIn(marvoltExe(), dir, args, options);
+  return runProgramIn(Program::Marvolt, dir, args, options);
 }
 
 RunResult run(const std::vector<std::string>& args, const RunOptions& options) {

@@ -1,8 +1,12 @@
-// Runs the built marvolt binary in a temporary directory and captures what
+// Runs marvolt or marvolt-season in a temporary directory and captures what
 // it did: standard output, standard error, exit status and the files it
-// left; or loads a replay in the test process as marvolt does.
+// left; or loads a replay in the test process as marvolt does. A run happens
+// inside the test process, its streams captured through the platform layer;
+// on POSIX systems a run can also be a process of the built program, for
+// what only a process shows.
 #pragma once
 
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,13 +38,16 @@ class TempDir {
   std::string path_;
 };
 
-/// The message of the marvolt::Error that `action` throws; empty when it throws none.
+/// The message of the exception that `action` throws (of a marvolt::Error
+/// its whole message); empty when it throws none.
 template <typename Action>
 std::string errorOf(Action action) {
   try {
     action();
   } catch (const marvolt::Error& e) {
     return e.message();
+  } catch (const std::exception& e) {
+    return e.what();
   }
   return "";
 }
@@ -58,7 +65,10 @@ struct Loaded {
   std::unique_ptr<marvolt::Data> data;
 };
 
-/// What one run of marvolt did.
+/// The two programs.
+enum class Program { Marvolt, Season };
+
+/// What one run of a program did.
 struct RunResult {
   int status = -1;                               ///< exit status, or -1 when killed
   std::string out;                               ///< standard output
@@ -69,17 +79,17 @@ struct RunResult {
 /// Options of one run.
 struct RunOptions {
   std::optional<std::string> input;   ///< standard input text; none: standard input is closed (end of input)
-  std::string stdoutPath;             ///< when set, standard output goes to this path (for /dev/full)
-  long fileSizeLimit = 0;             ///< when set, the most bytes a file may hold: a longer write fails
+  std::string stdoutPath;             ///< process runs: standard output goes to this path (for /dev/full)
+  long fileSizeLimit = 0;             ///< process runs: the most bytes a file may hold; a longer write fails
+  bool closedStdout = false;          ///< process runs: standard output is closed
 };
 
-/// The path of the built marvolt binary.
-std::string marvoltExe();
+/// Runs `program` with `args` inside the test process, in `dir` (the working
+/// directory during the run), as its process would run.
+RunResult runProgramIn(Program program, const TempDir& dir, const std::vector<std::string>& args,
+                       const RunOptions& options = {});
 
-/// The path of the built marvolt-season binary.
-std::string seasonExe();
-
-/// Runs marvolt with `args` inside `dir` (its working directory).
+/// Runs marvolt with `args` inside `dir`, in the test process.
 RunResult runIn(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options = {});
 
 /// Writes the replay as r.rpy (and `carsetText`, when given, as set.cst named
@@ -89,8 +99,12 @@ RunResult runReplay(const ReplayBuilder& replay, std::vector<std::string> args, 
 /// Runs marvolt with `args` in a fresh temporary directory.
 RunResult run(const std::vector<std::string>& args, const RunOptions& options = {});
 
-/// Runs the binary `program` with `args` inside `dir` (its working directory).
-RunResult runProgramIn(const std::string& program, const TempDir& dir, const std::vector<std::string>& args,
+/// The regular files directly inside `dir`, by name, with their content.
+std::map<std::string, std::string> regularFiles(const std::string& dir);
+
+/// Runs the built binary of `program` with `args` as a process inside `dir`
+/// (POSIX systems only: harness_process.cpp).
+RunResult runProcessIn(Program program, const TempDir& dir, const std::vector<std::string>& args,
                        const RunOptions& options = {});
 
 }  // namespace testsupport

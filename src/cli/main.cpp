@@ -1,6 +1,7 @@
 // Entry point of marvolt: runs the driver; a failure that no part handled
 // ends the run with its message on standard error and its status.
-#include "frontend/marvolt.hpp"
+#include "cli/marvolt.hpp"
+#include "cli/program.hpp"
 #include "platform/platform.hpp"
 
 int main(int argc, char** argv) {

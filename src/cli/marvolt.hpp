@@ -8,19 +8,21 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/runner.hpp"
+#include "cli/options.hpp"
+#include "frontend/error.hpp"
 
 namespace marvolt {
 
 /// What one reading of the command line asks for.
 struct CommandLine {
-  using Action = CommandAction;
-  Action action = Action::Run;
-  std::string invalidArg;           ///< the invalid option, for Action::Invalid
+  ParsedArguments parsed;           ///< the action, and the complaint of an invalid one
   std::optional<std::string> replay;
   std::string carset;
   std::string output;
 };
+
+/// The options of marvolt, in the order of its usage.
+extern const CommandSyntax kMarvoltSyntax;
 
 /// Reads the arguments (without the program name) into `flags`, `opts` and
 /// a CommandLine; stops at "--help", "--version" or an invalid option.
@@ -30,12 +32,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 /// `extension` (".txt" for the text and key=value reports).
 std::string sameNameOutput(const std::string& replayPath, std::string_view extension = ".txt");
 
-/// Writes the usage text to standard output.
-void printHelp(std::string_view program);
-
 /// Runs marvolt, started as `program`, on the arguments after the program
 /// name; returns the exit status. Failures that no part handles propagate to
 /// the caller's catch-all.
-int runMarvolt(const std::string& program, const std::vector<std::string>& args);
+ExitStatus runMarvolt(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace marvolt

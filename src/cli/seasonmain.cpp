@@ -1,8 +1,8 @@
 // Entry point of marvolt-season: runs its driver; a failure that no part
 // handled ends the run with its message on standard error and its status.
-#include "frontend/runner.hpp"
+#include "cli/program.hpp"
+#include "cli/seasoncli.hpp"
 #include "platform/platform.hpp"
-#include "season/seasoncli.hpp"
 
 int main(int argc, char** argv) {
   marvolt::platform::initStreams();

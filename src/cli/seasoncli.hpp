@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/runner.hpp"
+#include "cli/options.hpp"
+#include "frontend/error.hpp"
 #include "model/data.hpp"
 #include "season/site.hpp"
 #include "season/standings.hpp"
@@ -18,9 +19,7 @@ enum class SeasonFormat { TXT, JSON, HTML };
 
 /// What one reading of the season command line asks for.
 struct SeasonCommandLine {
-  using Action = CommandAction;
-  Action action = Action::Run;
-  std::string invalidArg;             ///< the invalid option, for Action::Invalid
+  ParsedArguments parsed;             ///< the action, and the complaint of an invalid one
   std::vector<std::string> replays;   ///< one round each, in order
   std::string carset;
   bool carsetAuto = false;
@@ -28,16 +27,16 @@ struct SeasonCommandLine {
   bool force = false;
   SeasonFormat format = SeasonFormat::TXT;
   Scoring scoring;
-  std::string site;       ///< the site's directory; empty: no site
-  std::string conflict;   ///< why the options cannot go together, for Action::Invalid
+  std::string site;   ///< the site's directory; empty: no site
 };
 
-/// Reads the arguments (without the program name); stops at "--help",
-/// "--version" or an invalid option.
-SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args);
+/// The options of marvolt-season, in the order of its usage.
+extern const CommandSyntax kSeasonSyntax;
 
-/// Writes the usage text to standard output.
-void printSeasonHelp(std::string_view program);
+/// Reads the arguments (without the program name); stops at "--help",
+/// "--version" or an invalid option; options that cannot go together make
+/// the reading invalid.
+SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args);
 
 /// Reads the replay `path` as a round; a failure becomes a fatal error naming the file.
 Round readRound(const std::string& path, const LoadOptions& options);
@@ -51,6 +50,6 @@ std::string seasonReport(const Standings& standings, SeasonFormat format);
 
 /// Runs marvolt-season, started as `program`, on the arguments after the
 /// program name; returns the exit status.
-int runSeason(const std::string& program, const std::vector<std::string>& args);
+ExitStatus runSeason(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace marvolt

@@ -105,17 +105,19 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
   svg::LineChart chart;
   chart.id = std::string(id);
   chart.title = "Points after each round";
-  std::uint64_t most = 1;
+  std::int64_t most = 1;
+  std::int64_t least = 0;   // below 0 when deductions take a total there
   for (std::size_t i = 0; i < rows.size(); ++i) {
     svg::Series& series = chart.series.emplace_back(svg::Series{rows[i].name, std::string(svg::paletteColour(i)), {}, i});
     series.points.push_back({0, 0});
     for (std::size_t r = 0; r < rows[i].progression.size(); ++r) {
       series.points.push_back({static_cast<double>(r + 1), static_cast<double>(rows[i].progression[r])});
       most = std::max(most, rows[i].progression[r]);
+      least = std::min(least, rows[i].progression[r]);
     }
   }
   chart.x = {"Round", 0, static_cast<double>(rounds.size()), false, svg::TickFormat::Integer};
-  chart.y = {"Points", 0, static_cast<double>(most), false, svg::TickFormat::Integer};
+  chart.y = {"Points", static_cast<double>(least), static_cast<double>(most), false, svg::TickFormat::Integer};
   chart.pointTitle = [&rows, &rounds](std::string& title, std::size_t series, std::size_t point) {
     const StandingsRow& row = rows[series];
     appendText(title, row.name);

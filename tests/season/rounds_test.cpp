@@ -42,7 +42,7 @@ TEST(Round, RaceRowsFastestLapOrderAndEntryDrivers) {
   // Of the two equal laps, car 1's was set first.
   EXPECT_EQ(round.fastestLaps, (std::vector<std::size_t>{0, 1, 2}));
   EXPECT_EQ(round.entryDrivers,
-            (std::vector<CompetitorId>{{u"Al", u"One"}, {u"Bo", u"Two"}, {u"Cy", u"Three"}, {u"Di", u"Four"}}));
+            (std::vector<CompetitorId>{u"Al One", u"Bo Two", u"Cy Three", u"Di Four"}));
 }
 
 }  // namespace

@@ -182,18 +182,41 @@ TEST(Site, SlugsAreAsciiLowerCaseAndUnique) {
 // A driver's and a team's page render the values of their rows: a dropped
 // score, a retirement, the bonus, laps led and best laps, the team's drivers
 // linked to their pages, and a round not entered.
+marvolt::StandingsRow tableRow(std::uint32_t position, const std::u16string& name, std::int64_t points,
+                               std::uint32_t wins, std::uint64_t lapsLed,
+                               std::vector<std::optional<marvolt::RoundResult>> results,
+                               std::vector<std::int64_t> progression, std::vector<std::uint32_t> positions) {
+  marvolt::StandingsRow row;
+  row.position = position;
+  row.id = row.name = name;
+  row.points = points;
+  row.wins = wins;
+  row.lapsLed = lapsLed;
+  row.results = std::move(results);
+  row.progression = std::move(progression);
+  row.positions = std::move(positions);
+  return row;
+}
+
+marvolt::RoundSummary summary(const std::string& file, const std::u16string& track, const std::u16string& winner) {
+  marvolt::RoundSummary round;
+  round.file = file;
+  round.track = track;
+  round.winner = winner;
+  return round;
+}
+
 TEST(SitePages, MemberPagesRenderTheirSeasonValues) {
   using namespace marvolt;
   Standings s;
-  s.rounds = {{"a.rpy", u"monza", u"Al One", {}}, {"b.rpy", u"spa", u"Bo Two", {}}};
+  s.rounds = {summary("a.rpy", u"monza", u"Al One"), summary("b.rpy", u"spa", u"Bo Two")};
   const RoundResult won{.position = 1, .points = 10, .fastestLap = true, .bonus = 1, .lapsLed = 3, .bestLap = 90500};
   const RoundResult dropped{.position = 2, .retired = true, .points = 6, .counted = false, .lapsLed = 1};
-  s.drivers = {{1, {u"Al", u"One"}, u"Al One", 10, 1, 4, {won, dropped}, {10, 10}, {1, 2}},
-               {2, {u"Bo", u"Two"}, u"Bo Two", 9, 1, 7, {std::nullopt, RoundResult{.position = 1, .points = 9}},
-                {0, 9}, {0, 1}}};
+  s.drivers = {tableRow(1, u"Al One", 10, 1, 4, {won, dropped}, {10, 10}, {1, 2}),
+               tableRow(2, u"Bo Two", 9, 1, 7, {std::nullopt, RoundResult{.position = 1, .points = 9}}, {0, 9}, {0, 1})};
   RoundResult both = won;
   both.drivers = {1, 0};
-  s.teams = {{1, {u"Lotus", u""}, u"Lotus", 10, 1, 3, {both, std::nullopt}, {10, 10}, {1, 1}}};
+  s.teams = {tableRow(1, u"Lotus", 10, 1, 3, {both, std::nullopt}, {10, 10}, {1, 1})};
   const std::vector<SiteRound> rounds;
   const SiteNames names{{"round-01-monza", "round-02-spa"}, {"driver-al.html", "driver-bo.html"}, {"team-lotus.html"}};
   const SitePages pages(rounds, s, Scoring{}, names);

@@ -139,7 +139,7 @@ void settleLeague(SeasonCommandLine& cl) {
 // first. The league file is an input: never written over.
 League takeLeague(SeasonCommandLine& cl) {
   League league = readLeague(cl.league);
-  protectInput(cl.league, "league file");
+  protectInput(cl.league, "league");
   if (league.rounds.empty()) err(ExitStatus::Failure, "%s: the league file names no rounds", cl.league);
   for (const LeagueRound& round : league.rounds) cl.replays.push_back(round.replay);
   cl.scoring.scoring = leagueScoring(league, cl.scoring);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "frontend/telvo.hpp"
@@ -173,6 +174,25 @@ TEST(Standings, SeasonOfEachDriverAndTeam) {
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(s.rounds[0].entryDrivers, (std::vector<std::size_t>{0, 3, 1}));
     EXPECT_EQ(s.rounds[1].entryDrivers, (std::vector<std::size_t>{3, 4, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace marvolt
+
+namespace marvolt {
+namespace {
+
+// Every link to a round has text: its name, else its track, else "Round N".
+TEST(Standings, RoundLinkTexts) {
+  const std::tuple<std::optional<std::u16string>, std::u16string, std::u16string> cases[] = {
+      {u"Monaco Grand Prix", u"monaco", u"Monaco Grand Prix"}, {u"", u"monaco", u"monaco"},
+      {std::nullopt, u"monaco", u"monaco"}, {std::nullopt, u"   ", u"Round 3"}, {std::nullopt, u"", u"Round 3"}};
+  for (const auto& [name, track, text] : cases) {
+    RoundSummary round;
+    round.name = name;
+    round.track = track;
+    EXPECT_EQ(roundLinkText(3, round), text) << toUtf8(track);
   }
 }
 

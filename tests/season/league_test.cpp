@@ -33,6 +33,8 @@ TEST(League, BadFilesEndWithOneMessage) {
        "3:18: TOML syntax error (date): expected day between 1 and 28 (inclusive), saw 30"},
       {"name = \"x\"\npionts = [9, 6]\n", "2:1: unknown key \"pionts\""},
       {"[scoring]\npoints = [1]\n", "1:2: unknown table \"scoring\""},
+      // A letter where whitespace may stand: no whitespace, a syntax error.
+      {"points = [10, \u02A2]\n", "1:15: TOML syntax error (value): could not determine value type"},
       {kRound + "replya = \"b.rpy\"\n", "3:1: unknown key \"replya\" in [[round]]"},
       {"[[driver]]\nname = \"A\"\nteam = \"T\"\ncar = 3\n", "4:1: unknown key \"car\" in [[driver]]"},
       {"season = 1967\n", "1:10: \"season\" must be a string"},

@@ -125,11 +125,12 @@ TEST(LeagueScoring, CommandLineOverridesTheFile) {
   ScoringChoices given;
   given.scoring.points = {1, 2};
   given.points = true;
-  given.best = true;   // --best given without a value sets none: all rounds count
+  given.scoring.best = 1;
+  given.best = true;
   const Scoring scoring = leagueScoring(file, given);
   EXPECT_EQ(scoring.points, (std::vector<std::uint32_t>{1, 2}));
   EXPECT_EQ(scoring.fastestLap, 2u);
-  EXPECT_EQ(scoring.best, std::nullopt);
+  EXPECT_EQ(scoring.best, 1u);
 }
 
 TEST(LeagueScoring, WhoIsWhoWarningsAndStatistics) {

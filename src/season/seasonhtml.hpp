@@ -20,6 +20,9 @@ struct SeasonPageLinks {
   html::SiteLinks site;
 };
 
+/// The title of a league's pages: its name and season.
+std::u16string leagueTitleText(const LeagueTitle& league);
+
 /// The whole page as UTF-8 text; well-formed XML, no outside resource. With
 /// `links`, the tracks and names lead to their pages.
 std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links = nullptr);

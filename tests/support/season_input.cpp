@@ -1,6 +1,7 @@
 #include "support/season_input.hpp"
 
 #include <array>
+#include <filesystem>
 #include <map>
 
 #include "cli/program.hpp"
@@ -113,10 +114,23 @@ struct Capturing {
   Capturing& operator=(const Capturing&) = delete;
 };
 
-Outcome runSeasonIn(const std::vector<std::string>& args) {
+// And the working directory goes back to where it was.
+struct WorkingIn {
+  explicit WorkingIn(const std::string& dir) : before(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~WorkingIn() { std::filesystem::current_path(before); }
+  WorkingIn(const WorkingIn&) = delete;
+  WorkingIn& operator=(const WorkingIn&) = delete;
+  std::filesystem::path before;
+};
+
+// One run in the folder `dir`, where the files are.
+Outcome runSeasonIn(const std::string& dir, const std::vector<std::string>& args) {
   marvolt::platform::StreamCapture capture;
   Outcome outcome;
   {
+    const WorkingIn working(dir);
     const Capturing capturing(capture);
     try {
       marvolt::resetProcessState();
@@ -171,13 +185,13 @@ std::vector<std::string> runSeasonEveryWay(const std::string& dir, const SeasonI
   const auto args = [&](std::vector<std::string> format) {
     std::vector<std::string> all = season.options;
     all.insert(all.end(), format.begin(), format.end());
-    for (const std::string& round : season.rounds) all.push_back(dir + "/" + round);
+    all.insert(all.end(), season.rounds.begin(), season.rounds.end());
     return all;
   };
-  const Outcome text = runSeasonIn(args({}));
-  const Outcome json = runSeasonIn(args({"--format=json"}));
-  const Outcome html = runSeasonIn(args({"--format=html"}));
-  const Outcome site = runSeasonIn(args({"--site", dir + "/site"}));
+  const Outcome text = runSeasonIn(dir, args({}));
+  const Outcome json = runSeasonIn(dir, args({"--format=json"}));
+  const Outcome html = runSeasonIn(dir, args({"--format=html"}));
+  const Outcome site = runSeasonIn(dir, args({"--site", "site"}));
   std::vector<std::string> problems;
   for (const Outcome* run : {&json, &html, &site}) {
     if (run->status != text.status) problems.push_back("the runs end differently: " + run->failure);

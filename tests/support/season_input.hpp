@@ -17,7 +17,9 @@
 
 namespace testsupport {
 
-/// The files and arguments of one season.
+/// The files and arguments of one season. The runs take place in the
+/// folder the files are written to, so an option names a file as it is
+/// named here: a league file, say, is one more file and one more option.
 struct SeasonInput {
   /// Written into the run's folder by name before the runs: the rounds'
   /// replays (and any other file an option names).

@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "cli/program.hpp"
 #include "cli/seasoncli.hpp"
@@ -66,9 +67,10 @@ Bytes roundReplay(ByteStream& in) {
     const std::uint32_t startnum = in.next();
     const std::int32_t make = static_cast<std::int32_t>(in.below(10));
     const std::uint32_t who = in.below(8);
-    const auto [first, last] = who < kCast.size() ? std::pair<std::string, std::string>(kCast[who])
-                                                  : std::pair(in.text(6), in.text(6));
-    if ((id & 0xC0) != 0xC0) b.addDriver(startnum, id % 8, first, last, make);
+    // One statement per read: the bytes are read in the same order by every compiler.
+    std::string first = who < kCast.size() ? kCast[who].first : in.text(6);
+    std::string last = who < kCast.size() ? kCast[who].second : in.text(6);
+    if ((id & 0xC0) != 0xC0) b.addDriver(startnum, id % 8, std::move(first), std::move(last), make);
     race.push_back(lapList(in, id % 8));
   }
   if ((shape & 1) != 0) {

@@ -2,6 +2,7 @@
 // countback and name order, progression, and each driver's and team's
 // rounds with the fastest-lap bonus, laps led, best laps and a team's
 // drivers. The default scale is checked end to end (season_cli_test.cpp).
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -136,9 +137,9 @@ std::string season(const StandingsRow& row) {
       out += " -;";
       continue;
     }
-    const std::string points = std::to_string(r->points);
-    out += " " + std::to_string(r->position) + (r->retired ? "R " : " ") + (r->counted ? points : "(" + points + ")");
-    if (r->fastestLap) out += "+" + std::to_string(r->bonus);
+    out += fmt::format(" {}{} ", r->position, r->retired ? "R" : "");
+    out += r->counted ? std::to_string(r->points) : fmt::format("({})", r->points);
+    if (r->fastestLap) out += fmt::format("+{}", r->bonus);
     out += " L" + std::to_string(r->lapsLed) + " B" + (r->bestLap == NOTIME ? "-" : std::to_string(r->bestLap));
     for (const std::size_t d : r->drivers) out += " d" + std::to_string(d);
     out += ";";

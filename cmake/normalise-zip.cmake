@@ -1,7 +1,7 @@
 # Run by CPack once it has made the zip (CPACK_POST_BUILD_SCRIPTS): CPack
 # writes the members in the order the file system lists the staged folder,
 # with the packer's user and group; normalise-zip.py sorts them, dates them
-# SOURCE_DATE_EPOCH (reproducible.cmake sets it) and drops the owners.
+# SOURCE_DATE_EPOCH (source-date.cmake sets it) and drops the owners.
 if(NOT CPACK_GENERATOR STREQUAL "ZIP")
   return()
 endif()

@@ -31,8 +31,16 @@ else()
 endif()
 
 # The copyright file, the changelog, compressed manual pages and the lintian
-# override of the static link (packaging/debian/).
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian.cmake)
+# override of the static link (packaging/debian/); then, for every package,
+# the time stamps of the source's commit and fixed permissions, so that one
+# source makes one package, byte for byte.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian.cmake ${CMAKE_CURRENT_LIST_DIR}/reproducible.cmake)
+list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/normalise-deb.cmake)
+# The time of the source, before anything is staged (the zip's own
+# configuration includes it).
+if(NOT CPACK_PROJECT_CONFIG_FILE)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/source-date.cmake)
+endif()
 set(CPACK_MARVOLT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_MARVOLT_STATIC ${MARVOLT_STATIC})
 

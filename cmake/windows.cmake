@@ -26,3 +26,6 @@ endif()
 # Every program of the build, the tests too, needs no DLL beside it: the C++
 # runtime and the threads library are linked in.
 add_link_options(-static)
+# The programs carry no time of their own (a PE header's time stamp is the
+# link's time by default): the same source links to the same bytes.
+add_link_options(-Wl,--no-insert-timestamp)

@@ -23,5 +23,10 @@ file(GLOB MARVOLT_SCHEMAS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.schema.
 install(FILES ${MARVOLT_MANUAL_TEXTS} ${MARVOLT_SCHEMAS} DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
+# One source, one zip: the members sorted, dated by the source's commit,
+# without owner (normalise-zip.cmake, with Python's zipfile).
+find_program(MARVOLT_PYTHON python3 REQUIRED)
+set(CPACK_MARVOLT_PYTHON ${MARVOLT_PYTHON})
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/normalise-zip.cmake)
 # The zip holds its folder alone, whatever install prefix another package uses.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/zip-config.cmake)

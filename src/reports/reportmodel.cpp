@@ -4,6 +4,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "frontend/error.hpp"
 #include "timing/timing.hpp"
 
 namespace marvolt {
@@ -134,6 +135,9 @@ class ModelBuilder {
       std::uint32_t prev = 0;
       for (std::size_t j = 0; j < car.laps.size(); ++j) {
         const TimedLap& lap = car.laps[j];
+        // The timing counts each new period of the replay's clock, so no
+        // lap lasts a whole period.
+        MARVOLT_ASSERT(lap.clock - prev <= Crossing::kLongestLap, "a lap as long as the replay clock's period");
         course.crossings[j] = {lap.clock - prev, lap.clock, lap.flags};
         prev = lap.clock;
       }

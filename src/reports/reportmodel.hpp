@@ -77,26 +77,31 @@ struct RaceRow {
 };
 
 /// One crossing of the line and the lap it ended, in 8 bytes: the lap dump
-/// holds every crossing, and a session's clock has 24 bits in the replay,
-/// so the clock and the flags share a word.
+/// holds every crossing. The session clock takes a word of its own; a lap
+/// lasts less than 2^24 ms (a lap word's clock runs on from zero after
+/// that, and each new period of it counts as one), so the lap time shares
+/// the other word with the flags. Both fields of that word are 32-bit
+/// fields, which MinGW-w64's layout of bit-fields also keeps in one word.
 class Crossing {
  public:
-  constexpr Crossing() = default;
-  /// A crossing at `clock` (its low 24 bits) ending a lap of `lapTime`.
-  constexpr Crossing(std::uint32_t lapTime, std::uint32_t clock, LapFlag flags)
-      : lapTime(lapTime),
-        clockAndFlags_((clock & kClockMask) | static_cast<std::uint32_t>(flags) << 24) {}
+  /// The longest lap a crossing holds.
+  static constexpr std::uint32_t kLongestLap = 0xFFFFFFu;
 
-  std::uint32_t lapTime = 0;   ///< since the previous crossing; for the first, its clock
+  constexpr Crossing() = default;
+  /// A crossing at `clock` ending a lap of `lapTime` (kLongestLap at most).
+  constexpr Crossing(std::uint32_t lapTime, std::uint32_t clock, LapFlag flags)
+      : lapTime(lapTime & kLongestLap), flags_(static_cast<std::uint32_t>(flags)), clock_(clock) {}
+
+  std::uint32_t lapTime : 24 = 0;   ///< since the previous crossing; for the first, its clock
 
   /// The session clock at the crossing.
-  constexpr std::uint32_t clock() const { return clockAndFlags_ & kClockMask; }
+  constexpr std::uint32_t clock() const { return clock_; }
   /// The lap's flags.
-  constexpr LapFlag flags() const { return static_cast<LapFlag>(clockAndFlags_ >> 24); }
+  constexpr LapFlag flags() const { return static_cast<LapFlag>(flags_); }
 
  private:
-  static constexpr std::uint32_t kClockMask = 0xFFFFFFu;
-  std::uint32_t clockAndFlags_ = 0;
+  std::uint32_t flags_ : 8 = 0;
+  std::uint32_t clock_ = 0;
 };
 static_assert(sizeof(Crossing) == 8);
 

@@ -83,7 +83,11 @@ void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, con
   files.push_back({"index.html", [&pages] { return pages.seasonPage(); }});
 
   for (const SiteFile& file : files) checkSiteFile(platform::joinPath(dir, file.name));
-  platform::makeDirectory(dir);
+  try {
+    platform::makeDirectory(dir);
+  } catch (const platform::SystemError& e) {
+    err(ExitStatus::Failure, "%s", e.what());   // a missing parent folder, or a file in its place
+  }
   cerr.writefln("Writing site to directory %s", absolutePath(dir));
   for (const SiteFile& file : files) replaceOutputFile(platform::joinPath(dir, file.name), file.text());
 }

@@ -25,6 +25,30 @@ std::int32_t signedDiff(std::uint32_t a, std::uint32_t b) { return static_cast<s
 
 std::vector<TimedLap> noLaps;
 
+// A lap word holds the low 24 bits of the session clock, which therefore
+// starts again from zero every 2^24 ms (4:39:37.216).
+constexpr std::uint64_t kClockPeriod = std::uint64_t{1} << 24;
+
+// The crossings of one lap list with the clock the session had: the
+// crossings are in time order and the clock starts at zero, so a clock
+// below the one before it has passed the period once more. Lists whose
+// clocks never decrease keep them as they are.
+void appendCrossings(std::vector<TimedLap>& laps, std::uint32_t carid, std::span<const LapTime> words) {
+  std::uint64_t periods = 0;
+  std::uint32_t previous = 0;
+  for (const LapTime& word : words) {
+    const std::uint32_t clock = word.getTime();
+    if (clock < previous) periods += kClockPeriod;
+    previous = clock;
+    const std::uint64_t sessionClock = periods + clock;
+    if (sessionClock > std::numeric_limits<std::uint32_t>::max()) {
+      throw Error(fmt::format("Damaged lap list of car id {}: its crossings run past the 32-bit session clock",
+                              carid));
+    }
+    laps.push_back({static_cast<std::uint32_t>(sessionClock), TimingGPL::toLF(word.flags())});
+  }
+}
+
 // Rows from this many cells up are sorted by their clocks' bytes: linear
 // in the row, where a comparison sort grows with the row's logarithm.
 constexpr std::size_t kRadixRow = 256;
@@ -340,7 +364,7 @@ void TimingGPL::load(std::span<const CarLaps> cars) {
     // never grows while it is filled. (Room for a fixed 110 would cost every
     // car, also one of 16 bytes in the file, almost 1 KB.)
     entry.laps.reserve(car.laps.size());
-    for (const LapTime& word : car.laps) entry.laps.push_back({word.getTime(), toLF(word.flags())});
+    appendCrossings(entry.laps, car.carid, car.laps);
     timing.push_back(std::move(entry));
   }
   raceLapTable = createRaceLapTable(timing);

@@ -163,7 +163,8 @@ class TimingGPL : public Timing {
  public:
   /// Loads the cars of `rpySession` and sets the timing kind from the session type.
   TimingGPL(const Session& session, const RpySession& rpySession, const Entries& entries);
-  /// Fills the lap lists and the race lap table.
+  /// Fills the lap lists, each clock counted on past the 24 bits of its lap
+  /// word, and the race lap table; a clock past 32 bits is a damaged replay.
   virtual void load(std::span<const CarLaps> cars);
   /// The flags of a raw flag byte.
   static LapFlag toLF(std::uint8_t raw);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,16 @@
 #include "season/league.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
+#include "support/season_input.hpp"
 
 namespace {
 
 using namespace testsupport;
 
-std::vector<std::string> regressions(const std::string& target) {
+// The inputs kept in fuzz/<kept>/<target>/: the regressions, or the seeds of the corpus.
+std::vector<std::string> regressions(const std::string& target, const std::string& kept = "regressions") {
   std::vector<std::string> paths;
-  const std::filesystem::path dir = std::filesystem::path(MARVOLT_SOURCE_DIR) / "fuzz" / "regressions" / target;
+  const std::filesystem::path dir = std::filesystem::path(MARVOLT_SOURCE_DIR) / "fuzz" / kept / target;
   if (!std::filesystem::is_directory(dir)) return paths;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) paths.push_back(entry.path().string());
   return paths;
@@ -59,6 +62,19 @@ TEST(FuzzRegressions, EveryKeptInputAgain) {
     const RunResult r = runReplay(b, {"--cst", path});
     EXPECT_EQ(r.status, error.empty() ? 0 : 2) << path;
     EXPECT_EQ(r.err, error.empty() ? "" : "Error: " + error + "\n") << path;
+  }
+  // Seasons run every way and as a site with every check of their fuzz
+  // target; its seeds too, which reach each part of the run.
+  std::vector<std::string> seasons = regressions("season");
+  for (const std::string& seed : regressions("season", "corpus")) seasons.push_back(seed);
+  EXPECT_GE(seasons.size(), 4u);
+  for (const std::string& path : seasons) {
+    const std::string bytes = readFile(path);
+    TempDir dir;
+    EXPECT_EQ(runSeasonEveryWay(dir.path(), seasonFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(
+                                                               bytes.data()), bytes.size()))),
+              std::vector<std::string>{})
+        << path;
   }
 }
 

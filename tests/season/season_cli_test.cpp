@@ -136,3 +136,25 @@ TEST(SeasonCommandLine, OutputFileWrittenAndInputsNeverOverwritten) {
             Answer(1, "", "Output file teams.cst is the carset file teams.cst; it is not overwritten\n"));
   EXPECT_EQ(testsupport::readFile(dir.file("teams.cst")), "[Carset]\nCarDir = gpl67\n");
 }
+
+// An endurance round past the lap words' 24-bit clock (4:39:37.216): the car
+// that finished first wins the points, its race time counted on.
+TEST(SeasonStandings, EnduranceRoundPastTheLapWordsClock) {
+  TempDir dir;
+  testsupport::ReplayBuilder b;
+  b.addSlot(testsupport::kRace, 3, 604800.0f);
+  b.addDriver(1, 1, "Early", "Finisher");
+  b.addDriver(2, 2, "Late", "Finisher");
+  b.sessions.push_back({testsupport::CarLapsRec::fromClocks(2, {5500, 5600000, 11200000, 16790000}),
+                        testsupport::CarLapsRec::fromClocks(1, {5000, 5590000, 11175000, 16760000})});
+  testsupport::writeFile(dir.file("long.rpy"), b.build());
+  const RunResult r = season(dir, {"--format=json", "long.rpy"});
+  EXPECT_NE(r.out.find(R"("drivers":[{"position":1,"driver":"Early Finisher","points":9,)"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find(R"({"position":2,"driver":"Late Finisher","points":6,)"), std::string::npos) << r.out;
+  const RunResult report = testsupport::runProgramIn(testsupport::Program::Marvolt, dir, {"long.rpy"});
+  EXPECT_NE(report.out.find(" 1.   1 Early Finisher            3  4:39:15.000     0.000     -0.000  \n"
+                            " 2.   2 Late Finisher             3  4:39:45.000    30.000    -30.000  \n"),
+            std::string::npos)
+      << report.out;
+}

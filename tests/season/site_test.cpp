@@ -142,6 +142,8 @@ TEST(Site, WritesNothingOnFailureAndOnlyItsOwnFiles) {
   const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
       {{"--site", "new", "a.rpy", "cut.rpy"}, 1, "", cutError},
       {{"--site", "plain", "a.rpy"}, 1, "", "Error: cannot write the site into plain: it is not a directory\n"},
+      {{"--site", "nope/deeper", "a.rpy"}, 1, "", "Error: nope/deeper: No such file or directory\n"},
+      {{"--site", "plain/deeper", "a.rpy"}, 1, "", "Error: plain/deeper: Not a directory\n"},
       {{"--site", "busy", "a.rpy"}, 1, "",
        "Error: cannot write the site file busy/index.html: it is not a regular file\n"},
       {{"--site", "out", "out/round-01-kyalami.json"}, 1, "",

@@ -140,5 +140,38 @@ TEST(RaceResults, StoppedLateAndLappedCars) {
   EXPECT_DEATH(timingOf(SessT::PRACTICE, {car(1, {10})})->getRaceResults(), "Internal error");
 }
 
+// A lap word keeps the low 24 bits of the clock (the builder drops the rest),
+// which start again from zero after 4:39:37.216; each car's list is counted
+// on from its own wraps, whichever crossing they fall on.
+TEST(RaceResults, ClocksPastTheLapWordsPeriod) {
+  const std::pair<std::vector<CarLapsRec>, std::vector<Row>> cases[] = {
+      // The earlier finisher's list never wraps; the later one's wraps on its last crossing.
+      {{car(1, {5000, 5590000, 11175000, 16760000}), car(2, {5500, 5600000, 11200000, 16790000})},
+       {{1, 3, 16755000, 0, 0, ""}, {2, 3, 16785000, 30000, 30000, ""}}},
+      // Car 1 wraps on lap 3, car 2 on lap 2 before it stops, car 3's one lap spans the wrap.
+      {{car(1, {0, 6000000, 12000000, 18000000}), car(2, {200, 9000000, 17900000}), car(3, {16500000, 17500000})},
+       {{1, 3, 18000000, 0, 0, ""}, {2, 2, 17900000, 5900000, 5900000, "DNF"},
+        {3, 1, 17500000, 11500000, 8500000, "DNF"}}},
+  };
+  for (const auto& [cars, expected] : cases) EXPECT_EQ(rows(timingOf(SessT::RACE, cars)->getRaceResults()), expected);
+  const auto spanning = timingOf(SessT::PRACTICE, {car(3, {16500000, 17500000})});
+  EXPECT_EQ(toUtf8(spanning->laptimesStr(3)), "Car number 13 laptimes\n  0: 4:35:00.000  \n  1: 16:40.000  \n\n");
+  EXPECT_EQ(row(spanning->getBestLapResults().at(0)), Row(3, 1, 1000000, 0, 17500000, ""));
+
+  // 255 wraps reach the last millisecond of 32 bits; one more is a damaged replay.
+  for (const std::size_t wraps : {255, 256}) {
+    std::vector<std::uint32_t> clocks;
+    for (std::size_t w = 0; w < wraps; ++w) clocks.insert(clocks.end(), {0xFFFFFF, 0});
+    if (wraps == 255) clocks.push_back(0xFFFFFF);
+    try {
+      EXPECT_EQ(timingOf(SessT::RACE, {car(7, clocks)})->timing[0].laps.back().clock, 0xFFFFFFFFu);
+      EXPECT_EQ(wraps, 255u);
+    } catch (const Error& e) {
+      EXPECT_EQ(wraps, 256u);
+      EXPECT_EQ(e.message(), "Damaged lap list of car id 7: its crossings run past the 32-bit session clock");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marvolt

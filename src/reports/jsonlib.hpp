@@ -30,3 +30,31 @@
 #if defined(__clang__)
 #pragma clang attribute pop
 #endif
+
+#include "frontend/sink.hpp"
+
+namespace marvolt {
+
+/// RapidJSON's output stream over a sink: appends to its text, which the
+/// caller hands on between values (at the sink's checkpoints).
+class SinkOut {
+ public:
+  using Ch = char;
+  /// Writes into the text of `sink`.
+  explicit SinkOut(OutputSink& sink) : out_(sink.text()) {}
+  /// Appends one character.
+  void Put(char c) { out_.push_back(c); }
+  /// Nothing to do: the sink hands its text on.
+  void Flush() {}
+
+ private:
+  std::string& out_;
+};
+
+/// RapidJSON's hook for room, found by argument-dependent lookup: the sink's
+/// text has its room already.
+inline void PutReserve(SinkOut&, std::size_t) {}
+/// RapidJSON's hook for a write after PutReserve.
+inline void PutUnsafe(SinkOut& out, char c) { out.Put(c); }
+
+}  // namespace marvolt

@@ -13,49 +13,18 @@ namespace marvolt {
 namespace {
 
 constexpr std::string_view kSchema = "marvolt-report/1";
-// Room per crossing of the lap lists: a lap object with its race standing.
-constexpr std::size_t kLapBytes = 112;
-
-// The writer's output stream: appends straight to the report text. The
-// writer asks for room before each run of characters; the text is grown
-// ahead a page at a time and each character is then one store. Flush cuts
-// the text to what was written (the writer flushes when the document ends).
-class StringOut {
- public:
-  using Ch = char;
-  explicit StringOut(std::string& out) : out_(out), used_(out.size()) {}
-  void Put(char c) {
-    Reserve(1);
-    PutUnsafe(c);
-  }
-  void Reserve(std::size_t count) {
-    if (out_.size() - used_ < count) out_.resize(used_ + std::max(count, kGrowth));
-  }
-  void PutUnsafe(char c) { out_[used_++] = c; }
-  void Flush() { out_.resize(used_); }
-
- private:
-  static constexpr std::size_t kGrowth = 4096;
-  std::string& out_;
-  std::size_t used_;
-};
-
-// RapidJSON's hooks for room and unchecked writes, found by argument-dependent lookup.
-void PutReserve(StringOut& out, std::size_t count) { out.Reserve(count); }
-void PutUnsafe(StringOut& out, char c) { out.PutUnsafe(c); }
-
 // Holds the stream, so that it is made before the writer that uses it.
 struct StreamHolder {
-  explicit StreamHolder(std::string& out) : stream(out) {}
-  StringOut stream;
+  explicit StreamHolder(OutputSink& sink) : stream(sink) {}
+  SinkOut stream;
 };
 
 }  // namespace
 
 /// RapidJSON's compact writer over the report text, with one call per member.
-class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
+class JsonWriter : private StreamHolder, public rapidjson::Writer<SinkOut> {
  public:
-  explicit JsonWriter(std::string& out) : StreamHolder(out), rapidjson::Writer<StringOut>(stream) {}
+  explicit JsonWriter(OutputSink& sink) : StreamHolder(sink), rapidjson::Writer<SinkOut>(stream) {}
 
   /// The name of the next member. The names are this format's own plain
   /// ASCII words, so they go in quoted as they are, without the escape scan
@@ -120,7 +89,7 @@ namespace {
 // Renders the JSON document of a model.
 class JsonRenderer {
  public:
-  JsonRenderer(const ReportModel& model, std::string& out) : model_(model), json_(out) {}
+  JsonRenderer(const ReportModel& model, OutputSink& sink) : model_(model), sink_(sink), json_(sink) {}
 
   void render() {
     const Sections& sections = model_.sections;
@@ -180,6 +149,7 @@ class JsonRenderer {
       }
       json_.EndArray();
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -215,6 +185,7 @@ class JsonRenderer {
       json_.field("clock_ms", row.clock);
       json_.field("remark", row.remark);
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -235,6 +206,7 @@ class JsonRenderer {
       json_.msOrNull("best_lap_ms", row.bestLap);
       json_.field("laps_behind", row.lapsBehind);
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -270,22 +242,21 @@ class JsonRenderer {
       }
       json_.EndArray();
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
 
   const ReportModel& model_;
+  OutputSink& sink_;
   JsonWriter json_;
 };
 
 }  // namespace
 
-std::string reportJSON(const ReportModel& model) {
-  std::string rep;
-  if (model.hasEvent) rep.reserve(model.room(128, kLapBytes));
-  JsonRenderer(model, rep).render();
-  rep += '\n';
-  return rep;
+void reportJSON(OutputSink& sink, const ReportModel& model) {
+  JsonRenderer(model, sink).render();
+  sink.text() += '\n';
 }
 
 }  // namespace marvolt

@@ -12,9 +12,6 @@ namespace marvolt {
 
 namespace {
 
-// Bytes of report per crossing of the lap dump.
-constexpr std::size_t kLapBytes = 44;
-
 // Appends milliseconds as time text right-aligned in `width` columns.
 void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::string_view prefix = {}) {
   std::string time(prefix);
@@ -22,10 +19,10 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   appendPadded(out, std::string_view(time), width, false);
 }
 
-// Renders the text report of a model into one UTF-8 text.
+// Renders the text report of a model, row by row, into a sink.
 class TxtWriter {
  public:
-  explicit TxtWriter(std::string& out) : rep_(out) {}
+  explicit TxtWriter(OutputSink& sink) : sink_(sink), rep_(sink.text()) {}
 
   void entryList(const ReportModel& model) {
     rep_ += "Entry List\n\n";
@@ -42,9 +39,10 @@ class TxtWriter {
         appendPadded(rep_, driver.name, 23, true);
         appendPadded(rep_, driver.nat, 5, true);
         rep_ += "  ";
-        appendUtf8(rep_, driver.remark);
+        appendShown(rep_, driver.remark);
         rep_ += '\n';
       }
+      sink_.checkpoint();
     }
   }
 
@@ -63,8 +61,9 @@ class TxtWriter {
       fmt::format_to(std::back_inserter(rep_), " {:>4} ", row.lap);
       appendTime(rep_, row.clock, 12);
       rep_ += "  ";
-      appendUtf8(rep_, row.remark);
+      appendShown(rep_, row.remark);
       rep_ += '\n';
+      sink_.checkpoint();
     }
     rep_ += '\n';
   }
@@ -83,8 +82,9 @@ class TxtWriter {
       rep_ += ' ';
       appendTime(rep_, row.interval, 10, "-");
       rep_ += "  ";
-      appendUtf8(rep_, row.remark);
+      appendShown(rep_, row.remark);
       rep_ += '\n';
+      sink_.checkpoint();
     }
     rep_ += '\n';
   }
@@ -115,39 +115,37 @@ class TxtWriter {
       rep_ += '\n';
     }
     rep_ += '\n';
+    sink_.checkpoint();
   }
 
+  OutputSink& sink_;
   std::string& rep_;
 };
 
 }  // namespace
 
-std::string reportTXT(const ReportModel& model) {
-  if (!model.hasEvent) return {};
-  std::string rep;
-  // The whole report fits without growing: a growing text is copied at every
-  // step, and the pages of room that stay unwritten cost no memory.
-  rep.reserve(model.room(128, kLapBytes));
+void reportTXT(OutputSink& sink, const ReportModel& model) {
+  if (!model.hasEvent) return;
+  std::string& rep = sink.text();
   const Sections& sections = model.sections;
   if (sections.has(Flag::REPLAYINFO)) {
     rep += "Replay Info\nsaver     : ";
-    appendUtf8(rep, model.saverFirstName);
+    appendShown(rep, model.saverFirstName);
     rep += ' ';
-    appendUtf8(rep, model.saverLastName);
+    appendShown(rep, model.saverLastName);
     rep += '\n';
   }
   if (sections.has(Flag::EVENTINFO)) {
     rep += "Event Info\ntrack     : ";
-    appendUtf8(rep, model.track);
+    appendShown(rep, model.track);
     rep += "\ncarset    : ";
-    appendUtf8(rep, model.carset);
+    appendShown(rep, model.carset);
     rep += "\n\n";
   }
-  TxtWriter writer(rep);
+  TxtWriter writer(sink);
   if (sections.has(Flag::ENTRYLIST)) writer.entryList(model);
   rep += '\n';
   renderSessions(writer, model);
-  return rep;
 }
 
 }  // namespace marvolt

@@ -91,11 +91,10 @@ std::u16string roundHeading(std::size_t number, std::u16string_view track) {
   return heading;
 }
 
-std::string seasonTXT(const Standings& standings) {
-  std::string out;
-  appendTable(out, "Drivers' Championship", u"Driver", standings.drivers, standings.rounds);
-  appendTable(out, "Teams' Championship", u"Team", standings.teams, standings.rounds);
-  return out;
+void seasonTXT(OutputSink& sink, const Standings& standings) {
+  appendTable(sink.text(), "Drivers' Championship", u"Driver", standings.drivers, standings.rounds);
+  sink.checkpoint();
+  appendTable(sink.text(), "Teams' Championship", u"Team", standings.teams, standings.rounds);
 }
 
 }  // namespace marvolt

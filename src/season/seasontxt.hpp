@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "frontend/sink.hpp"
+
 #include "season/standings.hpp"
 
 namespace marvolt {
@@ -17,6 +19,6 @@ std::u16string roundHeading(std::size_t number, std::u16string_view track);
 std::u16string roundCell(const std::optional<RoundResult>& result);
 
 /// Both championship tables as UTF-8 text.
-std::string seasonTXT(const Standings& standings);
+void seasonTXT(OutputSink& sink, const Standings& standings);
 
 }  // namespace marvolt

@@ -117,6 +117,32 @@ TEST(JsonReport, AnyNameByteGivesValidJsonThatRoundTrips) {
   EXPECT_EQ(doc["sessions"][0u]["laps"][1u]["laps"][2u]["lap_time_ms"].GetUint(), 20u - 90000u);
 }
 
+// The text formats show each control character of a name as U+FFFD rather
+// than obey it (a row stays one line); key=value keeps its own rule for
+// U+0012 (";"). The JSON above keeps the exact text.
+TEST(JsonReport, TextFormatsShowControlCharacters) {
+  const auto times = [](std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += "\uFFFD";
+    return s;
+  };
+  const std::string name = times(15) + "\" " + times(16);
+  const std::string kvName = times(15) + "\" " + times(2) + ";" + times(13);
+  for (const auto& [format, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"--format=txt", "\n      " + name},
+           {"--format=semikv", "driver1_name=" + kvName + ";"}}) {
+    const RunResult r = runReplay(hostileNames(), {format, "--laps"}, kHostileCarset);
+    ASSERT_EQ(r.status, 0) << format;
+    EXPECT_NE(r.out.find(shown), std::string::npos) << format;
+    EXPECT_NE(r.out.find("Rodr\u00EDguez \uFFFD\u00FF\u0178"), std::string::npos) << format;
+    for (std::size_t i = 0; i < r.out.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(r.out[i]);
+      EXPECT_TRUE(byte >= 0x20 ? byte != 0x7F && !(byte == 0xC2 && r.out[i + 1] < '\xA0') : byte == '\n')
+          << format << " at " << i;
+    }
+  }
+}
+
 // Every document validates against docs/report.schema.json (checked by
 // python3-jsonschema, which the Debian python has).
 TEST(JsonReport, OutputsFollowTheSchema) {

@@ -246,7 +246,7 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
 std::string lapTimeCaption(const std::vector<ChartCar>& cars, const svg::Axis& axis) {
   std::string caption(kLapTimeChart.caption);
   const bool clipped = std::any_of(cars.begin(), cars.end(), [&axis](const ChartCar& car) {
-    const std::vector<Crossing>& laps = car.course->crossings;
+    const std::span<const Crossing> laps = car.course->crossings;
     return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
                        [&axis](const Crossing& lap) { return lap.lapTime / 1000.0 > axis.max; });
   });
@@ -510,7 +510,7 @@ class HtmlWriter {
     appendFigure(sink_, times, lapTimeCaption(cars, times.y));
   }
 
-  void lapTable(const LapListRow& list, const std::vector<Crossing>& laps) {
+  void lapTable(const LapListRow& list, std::span<const Crossing> laps) {
     rep_ += "<div><h4>"sv;
     html::appendSwatch(rep_, colourOf(list.car));
     appendInt(rep_, list.car.startNum);

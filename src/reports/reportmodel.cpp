@@ -126,17 +126,19 @@ class ModelBuilder {
     std::unordered_map<std::uint32_t, bool> seen;
     seen.reserve(timing.timing.size());
     s.courses.reserve(timing.timing.size());
+    // One array for the crossings of every list, never grown: each course views its part.
+    s.lapCrossings.reserve(s.crossings);
     for (const TimingEntry& car : timing.timing) {
       const bool first = seen.try_emplace(car.carid, true).second;
       CarCourse& course = s.courses.emplace_back();
       course.carid = car.carid;
-      course.crossings.resize(car.laps.size());
+      const std::size_t offset = s.lapCrossings.size();
       std::uint32_t prev = 0;
-      for (std::size_t j = 0; j < car.laps.size(); ++j) {
-        const TimedLap& lap = car.laps[j];
-        course.crossings[j] = {lap.clock - prev, lap.clock, lap.flags};
+      for (const TimedLap& lap : car.laps) {
+        s.lapCrossings.emplace_back(lap.clock - prev, lap.clock, lap.flags);
         prev = lap.clock;
       }
+      course.crossings = std::span<const Crossing>(s.lapCrossings).subspan(offset);
       const CarHistory* raced = first ? history.car(car.carid) : nullptr;
       if (raced == nullptr) continue;
       course.standings.reserve(raced->standings.size());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -110,7 +111,7 @@ struct RaceStanding {
 /// The crossings of one lap list of a session.
 struct CarCourse {
   std::uint32_t carid = 0;
-  std::vector<Crossing> crossings;
+  std::span<const Crossing> crossings;   ///< a part of the session's `lapCrossings`
   std::vector<RaceStanding> standings;   ///< with the race history, first list of a car id: after each crossing number
 };
 
@@ -130,6 +131,7 @@ struct ReportSession {
   bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
   std::vector<BestLapRow> bestLaps;
   std::vector<RaceRow> results;
+  std::vector<Crossing> lapCrossings;   ///< every crossing of the courses, list after list, in one array
   std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race history
   std::vector<LapListRow> lapLists;  ///< with the lap dump: every lap list, in the replay's order
   std::size_t lists = 0;             ///< lap lists in the replay
@@ -140,6 +142,13 @@ struct ReportSession {
   /// then in the rows' order. The first row of a car still classified holds
   /// the fastest lap; the text report's order is that of bestLaps.
   std::vector<std::uint32_t> fastestLaps{};
+
+  ReportSession() = default;
+  /// A session moves whole (its courses view its own crossings) and is never copied.
+  ReportSession(ReportSession&&) = default;
+  ReportSession& operator=(ReportSession&&) = default;
+  ReportSession(const ReportSession&) = delete;
+  ReportSession& operator=(const ReportSession&) = delete;
 };
 
 /// Everything a report prints.

@@ -44,14 +44,17 @@ TEST(JsonReport, RendersTheRowsOfAModel) {
   model.track = u"t";
   model.carset = u"c";
   model.sessions.resize(2);
-  model.sessions[0] = {1, SessT::PRACTICE, true, {}, {}, {}, {}, 0, 0, 0};
+  model.sessions[0].number = 1;
+  model.sessions[0].type = SessT::PRACTICE;
+  model.sessions[0].classified = true;
   ReportSession& race = model.sessions[1];
   race.number = 2;
   race.type = SessT::RACE;
   race.classified = true;
   const CarRef car{7, 3, kNotListed, kNotListed, u"X Y"};
   race.results.push_back({1, car, 9, 1000, 0, NOTIME, u"DNF", 2, NOTIME, 1, 0});
-  race.courses.push_back({7, {{5, 5, LapFlag::OFFTRACK | LapFlag::UNKNOWN}}, {{1, 0, 5}}});
+  race.lapCrossings = {{5, 5, LapFlag::OFFTRACK | LapFlag::UNKNOWN}};
+  race.courses.push_back({7, race.lapCrossings, {{1, 0, 5}}});
   race.lapLists.push_back({car, 0, 0});
   const std::string sessions =
       R"("sessions":[{"number":1,"type":"PRACTICE","best_laps":[],"laps":[]},{"number":2,"type":"RACE",)"

@@ -80,7 +80,7 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   ASSERT_EQ(testing.lapLists.size(), 3u);
   // A second lap list of a car id shows the first in the lap dumps; its own crossings stay.
   EXPECT_EQ(testing.lapLists[1].first, 0u);
-  const std::vector<Crossing>& own = testing.courses[testing.lapLists[1].own].crossings;
+  const std::span<const Crossing> own = testing.courses[testing.lapLists[1].own].crossings;
   EXPECT_EQ(own.size(), 3u);
   EXPECT_EQ(own[2].lapTime, 45u);
   const CarRef& stranger = testing.lapLists[2].car;

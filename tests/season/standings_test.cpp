@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "frontend/telvo.hpp"
 #include "season/standings.hpp"
 
@@ -137,9 +139,10 @@ std::string season(const StandingsRow& row) {
       continue;
     }
     const std::string points = std::to_string(r->points);
-    out += " " + std::to_string(r->position) + (r->retired ? "R " : " ") + (r->counted ? points : "(" + points + ")");
-    if (r->fastestLap) out += "+" + std::to_string(r->bonus);
-    out += " L" + std::to_string(r->lapsLed) + " B" + (r->bestLap == NOTIME ? "-" : std::to_string(r->bestLap));
+    // Formatted, not added up: MinGW's g++ 12 warns falsely on a chain of "+".
+    out += fmt::format(" {}{}{}", r->position, r->retired ? "R " : " ", r->counted ? points : "(" + points + ")");
+    if (r->fastestLap) out += fmt::format("+{}", r->bonus);
+    out += fmt::format(" L{} B{}", r->lapsLed, r->bestLap == NOTIME ? std::string("-") : std::to_string(r->bestLap));
     for (const std::size_t d : r->drivers) out += " d" + std::to_string(d);
     out += ";";
   }

@@ -198,18 +198,6 @@ const DriverRow& ReportModel::driverOf(const CarRef& car) const {
   return car.driver < entry.drivers.size() ? entry.drivers[car.driver] : placeholder;
 }
 
-std::size_t ReportModel::room(std::size_t perLine, std::size_t perCrossing) const {
-  constexpr std::size_t kFixed = 16384;
-  std::size_t bytes = kFixed + 2 * perLine * entries.size();
-  for (const ReportSession& session : sessions) {
-    bytes += 3 * perLine * session.lists;
-    for (const LapListRow& list : session.lapLists) {
-      bytes += perCrossing * session.courses[list.first].crossings.size();
-    }
-  }
-  return bytes;
-}
-
 ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceHistory) {
   ReportModel model;
   model.sections = sections;

@@ -167,9 +167,6 @@ struct ReportModel {
   const EntryRow& entryAt(std::uint32_t listed) const;
   /// The driver a row names, or the placeholder driver.
   const DriverRow& driverOf(const CarRef& car) const;
-  /// Room for a report of `perLine` bytes per entry, row and car, and
-  /// `perCrossing` per crossing of the lap dump.
-  std::size_t room(std::size_t perLine, std::size_t perCrossing) const;
 };
 
 /// The model of `data` for the given sections: only what they ask for is

@@ -56,10 +56,11 @@ formats() {
   for f in txt semikv json html; do
     "$bin/marvolt" --laps --format=$f "$W/w1.rpy" >"$W/w1.$f"
     cmp -s "$W/w1.$f" "$W/w1.txt.ref.$f" || { echo "$label: the $f report differs" >&2; exit 1; }
-    read -r a amin amax b bmin bmax r rmin rmax < <($PAIRED -n "$PAIRS" -- "$bin/marvolt" --laps --format=$f "$W/w1.rpy" \
-      --vs cat "$W/w1.$f")
-    printf '  %-6s %-7s %8s ms (%s-%s)  cat %7s ms (%s-%s)  ratio %5s (%s-%s)   peak %s\n' "$label" "$f" "$a" "$amin" \
-      "$amax" "$b" "$bmin" "$bmax" "$r" "$rmin" "$rmax" "$(mib "$(peak "$bin/marvolt" --laps --format=$f "$W/w1.rpy")")"
+    read -r a amin amax b bmin bmax r rmin rmax cpu < <($PAIRED -n "$PAIRS" -- "$bin/marvolt" --laps --format=$f \
+      "$W/w1.rpy" --vs cat "$W/w1.$f")
+    printf '  %-6s %-7s %8s ms (%s-%s)  cat %7s ms (%s-%s)  ratio %5s (%s-%s)  cpu ratio %5s  peak %s\n' "$label" "$f" \
+      "$a" "$amin" "$amax" "$b" "$bmin" "$bmax" "$r" "$rmin" "$rmax" "$cpu" \
+      "$(mib "$(peak "$bin/marvolt" --laps --format=$f "$W/w1.rpy")")"
   done
 }
 
@@ -78,13 +79,13 @@ site="$W/site"
 echo
 echo "Site: marvolt-season --site of 20 rounds of W1 into a fresh folder, median of $SITE_PAIRS pairs (min-max)"
 if [ -n "$BEFORE" ]; then
-  read -r a amin amax b bmin bmax r rmin rmax < <($PAIRED -n "$SITE_PAIRS" --warmup 1 --prepare "rm -rf $site" \
+  read -r a amin amax b bmin bmax r rmin rmax cpu < <($PAIRED -n "$SITE_PAIRS" --warmup 1 --prepare "rm -rf $site" \
     -- "$BIN/marvolt-season" --site "$site" $rounds --vs "$BEFORE/marvolt-season" --site "$site" $rounds)
-  printf '  after %8s ms (%s-%s)  before %8s ms (%s-%s)  after/before %s (%s-%s)\n' "$a" "$amin" "$amax" "$b" "$bmin" \
-    "$bmax" "$r" "$rmin" "$rmax"
+  printf '  after %8s ms (%s-%s)  before %8s ms (%s-%s)  after/before %s (%s-%s), cpu %s\n' "$a" "$amin" "$amax" "$b" \
+    "$bmin" "$bmax" "$r" "$rmin" "$rmax" "$cpu"
   echo "  peak: after $(mib "$(peak "$BIN/marvolt-season" --site "$site" $rounds)"), before $(mib "$(peak "$BEFORE/marvolt-season" --site "$site" $rounds)")"
 else
-  read -r a amin amax b bmin bmax r rmin rmax < <($PAIRED -n "$SITE_PAIRS" --warmup 1 --prepare "rm -rf $site" \
+  read -r a amin amax b bmin bmax r rmin rmax cpu < <($PAIRED -n "$SITE_PAIRS" --warmup 1 --prepare "rm -rf $site" \
     -- "$BIN/marvolt-season" --site "$site" $rounds --vs "$BIN/marvolt-season" --site "$site" $rounds)
   printf '  %8s ms (%s-%s)   peak %s\n' "$a" "$amin" "$amax" "$(mib "$(peak "$BIN/marvolt-season" --site "$site" $rounds)")"
 fi

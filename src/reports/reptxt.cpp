@@ -1,5 +1,6 @@
 #include "reports/reptxt.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 
@@ -17,6 +18,12 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   std::string time(prefix);
   appendMsecToTime(time, ms);
   appendPadded(out, std::string_view(time), width, false);
+}
+
+// Puts `text` right-aligned in `width` columns at `at`; returns its end.
+char* putRight(char* at, std::string_view text, std::size_t width) {
+  for (std::size_t fill = text.size(); fill < width; ++fill) *at++ = ' ';
+  return std::copy(text.begin(), text.end(), at);
 }
 
 // Renders the text report of a model, row by row, into a sink.
@@ -104,13 +111,18 @@ class TxtWriter {
     rep_ += "Car number ";
     rep_.append(number, std::to_chars(number, number + sizeof number, list.car.startNum).ptr);
     rep_ += " laptimes\n";
+    // Each line is put together in one piece, then its flags.
+    char line[24 + 2 + kTimeChars + 2];
     char time[kTimeChars];
     for (std::size_t j = 0; j < course.crossings.size(); ++j) {
       const Crossing& crossing = course.crossings[j];
-      appendRight(rep_, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
-      rep_ += ": ";
-      appendRight(rep_, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
-      rep_ += "  ";
+      char* at = putRight(line, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
+      *at++ = ':';
+      *at++ = ' ';
+      at = putRight(at, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
+      *at++ = ' ';
+      *at++ = ' ';
+      rep_.append(line, static_cast<std::size_t>(at - line));
       appendLapFlagStr(rep_, crossing.flags());
       rep_ += '\n';
     }

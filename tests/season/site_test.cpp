@@ -196,7 +196,8 @@ TEST(SitePages, MemberPagesRenderTheirSeasonValues) {
   s.teams = {{1, {u"Lotus", u""}, u"Lotus", 10, 1, 3, {both, std::nullopt}, {10, 10}, {1, 1}}};
   const std::vector<SiteRound> rounds;
   const SiteNames names{{"round-01-monza", "round-02-spa"}, {"driver-al.html", "driver-bo.html"}, {"team-lotus.html"}};
-  const SitePages pages(rounds, s, Scoring{}, names);
+  const Scoring scoring;   // the pages keep a reference: no temporary
+  const SitePages pages(rounds, s, scoring, names);
   const std::string cells = "//h:tbody/h:tr/h:td";
   EXPECT_EQ(XmlPage(renderToString([&](OutputSink& sink) { pages.driverPage(sink, 0); })).texts(cells),
             (std::vector<std::string>{"1", "monza", "1", "10", "3", "1:30.500", "+1",

@@ -52,16 +52,22 @@ class SinkOut {
     if (used_ == kRoom) Flush();
     room_[used_++] = c;
   }
-  /// Appends `size` characters at once.
-  void Write(const char* text, std::size_t size) {
-    if (kRoom - used_ < size) Flush();
-    if (size > kRoom) {
+  /// Appends `size` characters at once, between `open` and `close` when not NUL.
+  void Write(const char* text, std::size_t size, char open = '\0', char close = '\0') {
+    if (kRoom - used_ < size + 2) Flush();
+    if (size + 2 > kRoom) {
+      if (open != '\0') out_ += open;
       out_.append(text, size);
+      if (close != '\0') out_ += close;
       return;
     }
     // Names and numbers are short: a plain copy beats a call.
-    for (std::size_t i = 0; i < size; ++i) room_[used_ + i] = text[i];
-    used_ += size;
+    char* at = room_ + used_;
+    if (open != '\0') *at++ = open;
+    for (std::size_t i = 0; i < size; ++i) at[i] = text[i];
+    at += size;
+    if (close != '\0') *at++ = close;
+    used_ = static_cast<std::size_t>(at - room_);
   }
   /// Appends what the room holds to the sink's text.
   void Flush() {

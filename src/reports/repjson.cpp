@@ -33,9 +33,7 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<SinkOut> {
     // The writer places the name (its comma and its state); the stream
     // takes it in one piece rather than character by character.
     Prefix(rapidjson::kStringType);
-    os_->Put('"');
-    os_->Write(name.data(), name.size());
-    os_->Put('"');
+    os_->Write(name.data(), name.size(), '"', '"');
   }
   /// An unsigned number, its digits written in one piece.
   void Uint(unsigned value) {

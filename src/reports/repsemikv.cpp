@@ -74,6 +74,9 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
 
 namespace {
 
+// Puts `text` at `at`; returns its end.
+char* put(char* at, std::string_view text) { return std::copy(text.begin(), text.end(), at); }
+
 // Renders the key=value report of a model, row by row, into a sink.
 class SemiKVWriter {
  public:
@@ -154,16 +157,16 @@ class SemiKVWriter {
         // The values of a lap row are a number, two time texts and a flag
         // text: none can hold a ";" or U+0012, so the protection of rformat
         // leaves them as they are and the row is written directly.
+        // Each row is put together in one piece, then its flags.
         std::size_t j = 0;
-        char number[24];
+        char row[4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8];
         for (const Crossing& crossing : session.courses[list.own].crossings) {
-          rep_ += "lap=";
-          rep_.append(number, std::to_chars(number, number + sizeof number, j++).ptr);
-          rep_ += ";laptime=";
-          appendMsecToTime(rep_, crossing.lapTime);
-          rep_ += ";clock=";
-          appendMsecToTime(rep_, crossing.clock());
-          rep_ += ";remark=";
+          char* at = put(row, "lap=");
+          at = std::to_chars(at, row + sizeof row, j++).ptr;
+          at = writeMsecToTime(put(at, ";laptime="), crossing.lapTime);
+          at = writeMsecToTime(put(at, ";clock="), crossing.clock());
+          at = put(at, ";remark=");
+          rep_.append(row, static_cast<std::size_t>(at - row));
           appendLapFlagStr(rep_, crossing.flags());
           rep_ += ";\n";
         }

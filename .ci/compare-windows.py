@@ -82,7 +82,7 @@ def compare(sides, case):
     if status_l != status_w:
         problems.append(f"exit status {status_l} on Linux, {status_w} on Windows\n")
     if out_l != out_w:
-        problems.append(diff("stdout", out_l, out_w))
+        problems.append(diff("stdout", out_l, out_w) or f"stdout differs after its first 4000 bytes ({len(out_l)} and {len(out_w)} bytes)\n")
     if sides.error_text("linux", err_l) != sides.error_text("windows", err_w):
         problems.append(diff("stderr", sides.error_text("linux", err_l), sides.error_text("windows", err_w)))
     return "".join(problems)

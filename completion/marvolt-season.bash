@@ -1,8 +1,8 @@
 # bash completion for marvolt-season                         -*- shell-script -*-
 #
 # Completes the options, the format words after --format=, carset files
-# (.cst) after --cst, any file after -o, directories after --site, and
-# replays (.rpy) elsewhere, with the helpers of marvolt's completion,
+# (.cst) after --cst, league files (.toml) after --league, any file after
+# -o, directories after --site, and replays (.rpy) elsewhere, with the helpers of marvolt's completion,
 # installed beside this one.
 
 if ! declare -F _marvolt_complete >/dev/null; then
@@ -13,7 +13,7 @@ if ! declare -F _marvolt_complete >/dev/null; then
 fi
 
 _marvolt_season() {
-  _marvolt_complete "--points= --fastest-lap= --best= --cst --cst-auto -o --force --format=txt
+  _marvolt_complete "--league --points= --fastest-lap= --best= --cst --cst-auto -o --force --format=txt
     --format=json --format=html --site --help --version" "txt json html"
 }
 

@@ -37,7 +37,7 @@ _marvolt_complete() {
   local options=$1 formats=$2 cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
   COMPREPLY=()
   _marvolt_value --format "$formats" && return
-  if [[ $cur == -* && $prev != --cst && $prev != -o && $prev != --site ]]; then
+  if [[ $cur == -* && $prev != --cst && $prev != -o && $prev != --site && $prev != --league ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
     return
@@ -45,6 +45,7 @@ _marvolt_complete() {
   compopt -o filenames 2>/dev/null
   case $prev in
     --cst) _marvolt_files "$cur" cst ;;
+    --league) _marvolt_files "$cur" toml ;;
     -o) local IFS=$'\n'; COMPREPLY=($(compgen -f -- "$cur")) ;;
     --site) local IFS=$'\n'; COMPREPLY=($(compgen -d -- "$cur")) ;;
     *) _marvolt_files "$cur" rpy ;;

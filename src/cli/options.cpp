@@ -92,7 +92,9 @@ ParsedArguments parseArguments(const CommandSyntax& syntax, const std::vector<st
 }
 
 std::string usageText(const CommandSyntax& syntax, std::string_view program) {
-  std::string text = fmt::format("\nUsage: {} [OPTION]{}\n{}\n\n", program, syntax.operands, syntax.purpose);
+  std::string text = fmt::format("\nUsage: {} [OPTION]{}\n", program, syntax.operands);
+  if (!syntax.otherOperands.empty()) text += fmt::format("  or:  {} [OPTION]{}\n", program, syntax.otherOperands);
+  text += fmt::format("{}\n\n", syntax.purpose);
   for (const Option& option : syntax.options) {
     std::string left(option.spelling);
     if (option.argument == Argument::Path) left += ' ';

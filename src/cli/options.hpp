@@ -20,7 +20,7 @@ enum class CommandAction { Run, Help, Version, Invalid };
 /// Every option of either program.
 enum class OptionKey {
   Points, FastestLap, Best, Carset, CarsetAuto, Output, SameName, Force, FormatTxt, FormatSemikv,
-  FormatJson, FormatHtml, NoHeader, NoStdConv, Laps, Site, Help, Version,
+  FormatJson, FormatHtml, NoHeader, NoStdConv, Laps, Site, League, Help, Version,
 };
 
 /// What an option takes: nothing, a path awaited as the next free argument,
@@ -42,6 +42,7 @@ struct CommandSyntax {
   std::string_view operands;      ///< after "[OPTION]" in the usage line
   std::string_view purpose;       ///< the line below it
   std::span<const Option> options;
+  std::string_view otherOperands = {};   ///< after "[OPTION]" in a second usage line; empty: none
 };
 
 /// A path option's argument while the command line is read: not given,

@@ -6,11 +6,13 @@
 #include <fmt/format.h>
 
 #include "cli/program.hpp"
+#include "frontend/console.hpp"
 #include "frontend/error.hpp"
 #include "frontend/files.hpp"
 #include "frontend/output.hpp"
 #include "frontend/telvo.hpp"
 #include "model/loading.hpp"
+#include "season/league.hpp"
 #include "season/rounds.hpp"
 #include "season/seasonhtml.hpp"
 #include "season/seasonjson.hpp"
@@ -21,6 +23,8 @@ namespace marvolt {
 namespace {
 
 constexpr Option kOptions[] = {
+    {OptionKey::League, "--league", Argument::Path, "<file>",
+     "read the rounds, scoring and decisions from a league file (TOML)"},
     {OptionKey::Points, "--points=", Argument::Value, "LIST", "points by classified position (default 9,6,4,3,2,1)"},
     {OptionKey::FastestLap, "--fastest-lap=", Argument::Value, "N",
      "bonus points for the driver of a race's fastest lap (default 0)"},
@@ -62,16 +66,19 @@ std::optional<std::vector<std::uint32_t>> parseCounts(std::string_view text) {
   }
 }
 
-// Takes a valued option's value into `scoring`; false when it is malformed.
-bool readScoring(OptionKey key, std::string_view value, Scoring& scoring) {
+// Takes a valued option's value into `choices`; false when it is malformed.
+bool readScoring(OptionKey key, std::string_view value, ScoringChoices& choices) {
+  Scoring& scoring = choices.scoring;
   if (key == OptionKey::Points) {
     const auto points = parseCounts(value);
     if (points) scoring.points = *points;
+    choices.points = true;
     return points.has_value();
   }
   const auto count = parseCount(value);
   if (key == OptionKey::FastestLap && count) scoring.fastestLap = *count;
   if (key == OptionKey::Best && count && *count > 0) scoring.best = *count;
+  (key == OptionKey::Best ? choices.best : choices.fastestLap) = true;
   return count && (key != OptionKey::Best || *count > 0);
 }
 
@@ -114,9 +121,46 @@ void settleSite(std::string_view format, SeasonCommandLine& cl) {
   }
 }
 
+// Settles --league: the league file names the rounds, so it takes no
+// replays; an empty path is no file.
+void settleLeague(SeasonCommandLine& cl) {
+  const PendingPath& league = cl.parsed.path(OptionKey::League);
+  if (league.state == PendingPath::State::NotGiven) return;
+  cl.league = league.value;
+  if (league.value.empty()) {
+    cl.parsed.refuse("--league needs the league file to read");
+  } else if (!cl.replays.empty()) {
+    cl.parsed.refuse("--league cannot be combined with replays: the league file names the rounds");
+  }
+}
+
+// Reads the league file of --league and takes its rounds, scoring and
+// carset into the run; the command line's scoring and carset options come
+// first. The league file is an input: never written over.
+League takeLeague(SeasonCommandLine& cl) {
+  League league = readLeague(cl.league);
+  protectInput(cl.league, "league");
+  if (league.rounds.empty()) err(ExitStatus::Failure, "%s: the league file names no rounds", cl.league);
+  for (const LeagueRound& round : league.rounds) cl.replays.push_back(round.replay);
+  cl.scoring.scoring = leagueScoring(league, cl.scoring);
+  if (cl.parsed.path(OptionKey::Carset).state == PendingPath::State::NotGiven && !cl.carsetAuto) {
+    cl.carset = league.carset.value_or("");
+    cl.carsetAuto = league.carsetAuto;
+  }
+  return league;
+}
+
+// The standings of the rounds read, under the league when there is one;
+// its warnings go to standard error.
+Standings standingsOf(std::vector<Round> rounds, const SeasonCommandLine& cl, const std::optional<League>& league) {
+  if (!league) return computeStandings(rounds, cl.scoring.scoring);
+  for (const std::string& warning : applyLeague(*league, rounds)) cerr.writefln("Warning: %s", warning);
+  return computeStandings(rounds, cl.scoring.scoring, leagueTitle(*league));
+}
+
 // Writes the site of the rounds into the directory of --site: every round is
 // read before the directory is made or anything is written.
-void runSite(const SeasonCommandLine& cl, const LoadOptions& options) {
+void runSite(const SeasonCommandLine& cl, const LoadOptions& options, const std::optional<League>& league) {
   if (pathExists(cl.site) && !isDirectory(cl.site)) {
     err(ExitStatus::Failure, "cannot write the site into %s: it is not a directory", cl.site);
   }
@@ -124,14 +168,15 @@ void runSite(const SeasonCommandLine& cl, const LoadOptions& options) {
   std::vector<Round> scored;
   scored.reserve(rounds.size());
   for (const SiteRound& round : rounds) scored.push_back(round.round);
-  const Standings standings = computeStandings(scored, cl.scoring);
-  writeSite(cl.site, rounds, standings, cl.scoring);
+  const Standings standings = standingsOf(std::move(scored), cl, league);
+  writeSite(cl.site, rounds, standings, cl.scoring.scoring);
 }
 
 }  // namespace
 
 const CommandSyntax kSeasonSyntax{"... REPLAY...",
-                                  "Make championship standings from race replays (.rpy), one round each", kOptions};
+                                  "Make championship standings from race replays (.rpy), one round each", kOptions,
+                                  "... --league FILE"};
 
 SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
   SeasonCommandLine cl;
@@ -151,6 +196,7 @@ SeasonCommandLine parseSeasonCommandLine(const std::vector<std::string>& args) {
   cl.carset = cl.parsed.path(OptionKey::Carset).value;
   cl.output = cl.parsed.path(OptionKey::Output).value;
   if (cl.parsed.action == CommandAction::Run) settleSite(format, cl);
+  if (cl.parsed.action == CommandAction::Run) settleLeague(cl);
   return cl;
 }
 
@@ -180,20 +226,22 @@ void seasonReport(OutputSink& sink, const Standings& standings, SeasonFormat for
 }
 
 ExitStatus runSeason(const std::string& program, const std::vector<std::string>& args) {
-  const SeasonCommandLine cl = parseSeasonCommandLine(args);
+  SeasonCommandLine cl = parseSeasonCommandLine(args);
   if (const std::optional<ExitStatus> status = answerWithoutRun(kSeasonSyntax, program, args, cl.parsed)) {
     return *status;
   }
+  std::optional<League> league;
+  if (!cl.league.empty()) league = takeLeague(cl);
   checkInputs(cl.replays, cl.carset);
   if (!mayReplaceOutput(cl.output, cl.force)) return ExitStatus::Declined;
   // A carset that cannot be parsed fails once, before any round, as in marvolt.
   const LoadOptions options = carsetSettings(cl.carset, cl.carsetAuto, true);
   if (!cl.site.empty()) {
-    runSite(cl, options);
+    runSite(cl, options, league);
     return ExitStatus::Success;
   }
 
-  const Standings standings = computeStandings(readRounds(cl, options, readRound), cl.scoring);
+  const Standings standings = standingsOf(readRounds(cl, options, readRound), cl, league);
   writeOutput(cl.output, [&](OutputSink& sink) { seasonReport(sink, standings, cl.format); });
   return ExitStatus::Success;
 }

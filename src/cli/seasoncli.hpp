@@ -10,6 +10,7 @@
 #include "frontend/error.hpp"
 #include "frontend/sink.hpp"
 #include "model/data.hpp"
+#include "season/leaguerounds.hpp"
 #include "season/site.hpp"
 #include "season/standings.hpp"
 
@@ -27,8 +28,9 @@ struct SeasonCommandLine {
   std::string output;
   bool force = false;
   SeasonFormat format = SeasonFormat::TXT;
-  Scoring scoring;
-  std::string site;   ///< the site's directory; empty: no site
+  ScoringChoices scoring;
+  std::string site;     ///< the site's directory; empty: no site
+  std::string league;   ///< the league file; empty: the rounds are the replays given
 };
 
 /// The options of marvolt-season, in the order of its usage.

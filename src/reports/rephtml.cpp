@@ -309,6 +309,7 @@ class HtmlWriter {
       }
       rep_ += "</p>\n</header>\n"sv;
     }
+    rep_ += hooks_.prelude;
     // Hovering a car anywhere below brings it forward in every chart.
     rep_ += "<div class=\""sv;
     rep_ += style::kCars;

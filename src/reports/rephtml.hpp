@@ -19,6 +19,8 @@ struct RacePageHooks {
   std::vector<std::size_t> carColours;      ///< by entry-list place; empty: the entry-list place itself
   const html::SiteLinks* site = nullptr;    ///< the site's navigation and downloads; null: none
   bool lapDump = true;                      ///< false: no lap dump, though the model holds one
+  std::string prelude{};                    ///< XHTML that opens the page after its header: the site's own
+                                            ///< view of the race, before the race as the replay recorded it
 };
 
 /// Writes the HTML page of a model into `sink`; nothing when it has no event.

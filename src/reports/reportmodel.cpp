@@ -1,6 +1,7 @@
 #include "reports/reportmodel.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <unordered_map>
 
@@ -186,6 +187,23 @@ class ModelBuilder {
 };
 
 }  // namespace
+
+ReportSession::ReportSession(const ReportSession& other) : SessionFields(other) {
+  const Crossing* const begin = other.lapCrossings.data();
+  const Crossing* const end = begin + other.lapCrossings.size();
+  const std::less<const Crossing*> before;
+  for (CarCourse& course : courses) {
+    const Crossing* const viewed = course.crossings.data();
+    if (course.crossings.empty() || before(viewed, begin) || !before(viewed, end)) continue;   // not a view of them
+    course.crossings = std::span<const Crossing>(lapCrossings).subspan(static_cast<std::size_t>(viewed - begin),
+                                                                       course.crossings.size());
+  }
+}
+
+ReportSession& ReportSession::operator=(const ReportSession& other) {
+  if (this != &other) *this = ReportSession(other);
+  return *this;
+}
 
 const EntryRow& ReportModel::entryAt(std::uint32_t listed) const {
   static const EntryRow placeholder = entryRow(Entry::placeholderEntry());

@@ -124,8 +124,8 @@ struct LapListRow {
   std::uint32_t first = 0;   ///< the course of the first lap list of its car id
 };
 
-/// One session with what the sections ask of it.
-struct ReportSession {
+/// What a session holds: see ReportSession.
+struct SessionFields {
   std::size_t number = 0;     ///< the place in the event, from 1
   SessT type = SessT::TESTING;
   bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
@@ -142,13 +142,18 @@ struct ReportSession {
   /// then in the rows' order. The first row of a car still classified holds
   /// the fastest lap; the text report's order is that of bestLaps.
   std::vector<std::uint32_t> fastestLaps{};
+};
 
+/// One session with what the sections ask of it. Its courses view its own
+/// crossings: a session moves whole, and a copy's courses view the copy's.
+struct ReportSession : SessionFields {
   ReportSession() = default;
-  /// A session moves whole (its courses view its own crossings) and is never copied.
   ReportSession(ReportSession&&) = default;
   ReportSession& operator=(ReportSession&&) = default;
-  ReportSession(const ReportSession&) = delete;
-  ReportSession& operator=(const ReportSession&) = delete;
+  /// A copy whose courses view its own crossings.
+  ReportSession(const ReportSession& other);
+  /// Becomes a copy of `other`, its courses on its own crossings.
+  ReportSession& operator=(const ReportSession& other);
 };
 
 /// Everything a report prints.

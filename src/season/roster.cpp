@@ -56,7 +56,10 @@ std::vector<std::u16string> unusedRosterNames(const std::vector<LeagueDriver>& r
   const std::set<std::u16string_view> held(names.begin(), names.end());
   std::vector<std::u16string> unused;
   for (const LeagueDriver& driver : roster) {
-    if (!held.contains(driver.name)) unused.push_back(driver.name);
+    // The name is the one the outputs show: in use when any alias is.
+    const bool aliasHeld = std::any_of(driver.aliases.begin(), driver.aliases.end(),
+                                       [&held](const std::u16string& alias) { return held.contains(alias); });
+    if (!held.contains(driver.name) && !aliasHeld) unused.push_back(driver.name);
     for (const std::u16string& alias : driver.aliases) {
       if (!held.contains(alias)) unused.push_back(alias);
     }

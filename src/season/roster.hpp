@@ -38,7 +38,8 @@ std::string nearMissWarning(std::size_t round, std::string_view replay, std::u16
                             std::u16string_view spelling);
 
 /// The roster names and aliases, in file order, that none of `names` (the
-/// drivers of every round) is.
+/// drivers of every round) is: an alias no round holds (a typo, likely), a
+/// name when neither it nor any of its aliases is held.
 std::vector<std::u16string> unusedRosterNames(const std::vector<LeagueDriver>& roster,
                                               std::span<const std::u16string> names);
 

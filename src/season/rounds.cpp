@@ -13,15 +13,28 @@ namespace {
 RoundCar carOf(const ReportModel& model, const RaceRow& row) {
   const DriverRow& driver = model.driverOf(row.car);
   return {.carid = row.car.carid,
-          .firstName = driver.firstName,
-          .lastName = driver.lastName,
+          .replayName = driver.name,
           .driver = driver.name,
           .team = model.entryAt(row.car.listed).team,
           .laps = row.laps,
           .raceTime = row.raceTime,
           .retired = row.retired,
           .lapsLed = row.lapsLed,
-          .bestLap = row.bestLap};
+          .bestLap = row.bestLap,
+          .finishPosition = row.position};
+}
+
+// The best-lap row of the replay's practice sessions that takes the pole:
+// the fastest lap, of equal laps the earlier session's, then the one set
+// first; null without a practice lap.
+const BestLapRow* poleRow(const ReportModel& model) {
+  const BestLapRow* pole = nullptr;
+  for (const ReportSession& session : model.sessions) {
+    if (session.type != SessT::PRACTICE || session.fastestLaps.empty()) continue;
+    const BestLapRow& fastest = session.bestLaps[session.fastestLaps.front()];
+    if (pole == nullptr || fastest.lapTime < pole->lapTime) pole = &fastest;
+  }
+  return pole;
 }
 
 // The driver each car of the entry list raced with: the one its race row
@@ -41,8 +54,7 @@ std::vector<CompetitorId> entryDrivers(const ReportModel& model, const ReportSes
       raced[listed].listed = static_cast<std::uint32_t>(listed);
       raced[listed].driver = 0;
     }
-    const DriverRow& driver = model.driverOf(raced[listed]);
-    drivers.emplace_back(driver.firstName, driver.lastName);
+    drivers.push_back(model.driverOf(raced[listed]).name);
   }
   return drivers;
 }
@@ -57,18 +69,22 @@ const ReportSession* firstRace(const ReportModel& model) {
 }
 
 Round roundOf(const Data& data, const std::string& file) {
-  // A round needs the track and the race classification.
-  const Sections sections = Sections()
-                                .set(Flag::REPLAYINFO, false)
-                                .set(Flag::ENTRYLIST, false)
-                                .set(Flag::PRACTICERESULTS, false);
+  // A round needs the track, the practice laps (for the pole) and the race classification.
+  const Sections sections = Sections().set(Flag::REPLAYINFO, false).set(Flag::ENTRYLIST, false);
   return roundOf(buildReportModel(data, sections), file);
 }
 
 Round roundOf(const ReportModel& model, const std::string& file) {
   const ReportSession* race = firstRace(model);
   if (race == nullptr) throw Error("the replay holds no race session");
-  Round round{file, model.track, {}, {}, entryDrivers(model, *race)};
+  Round round;
+  round.file = file;
+  round.track = model.track;
+  round.entryDrivers = entryDrivers(model, *race);
+  if (const BestLapRow* pole = poleRow(model)) {
+    round.pole = model.driverOf(pole->car).name;
+    round.poleTeam = model.entryAt(pole->car.listed).team;
+  }
   round.classification.reserve(race->results.size());
   std::unordered_map<std::uint32_t, std::size_t> rowOfCar;
   for (const RaceRow& row : race->results) {

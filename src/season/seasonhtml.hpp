@@ -21,6 +21,9 @@ struct SeasonPageLinks {
   html::SiteLinks site;
 };
 
+/// The title of a league's pages: its name and season.
+std::u16string leagueTitleText(const LeagueTitle& league);
+
 /// The whole page as UTF-8 text; well-formed XML, no outside resource. With
 /// `links`, the tracks and names lead to their pages.
 void seasonHTML(OutputSink& sink, const Standings& standings, const SeasonPageLinks* links = nullptr);

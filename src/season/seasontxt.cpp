@@ -23,7 +23,54 @@ char16_t upperCase(char16_t c) {
   }
 }
 
-std::u16string numberText(std::uint64_t n) { return toUtf16(std::to_string(n)); }
+std::u16string numberText(std::int64_t n) { return toUtf16(std::to_string(n)); }
+
+// The league's name and season, the first line of a league's text; empty
+// when the file gives neither.
+std::string leagueLine(const LeagueTitle& league) {
+  std::u16string line = league.name.value_or(u"");
+  if (league.season) line += league.name ? u", season " + *league.season : u"Season " + *league.season;
+  if (line.empty()) return {};
+  std::string text;
+  appendShown(text, line);   // a control character of the file is shown, not obeyed
+  return text + "\n\n";
+}
+
+// The stewards' decisions of every round: round, driver, decision, reason.
+void appendDecisions(std::string& out, const std::vector<RoundSummary>& rounds) {
+  struct Line {
+    std::size_t round;
+    const RoundDecision* decision;
+    std::u16string text;
+  };
+  std::vector<Line> lines;
+  std::size_t driverWidth = 6;
+  std::size_t decisionWidth = 8;
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    for (const RoundDecision& decision : rounds[r].decisions) {
+      lines.push_back({r + 1, &decision, decisionText(decision)});
+      driverWidth = std::max(driverWidth, decision.driver.size());
+      decisionWidth = std::max(decisionWidth, lines.back().text.size());
+    }
+  }
+  if (lines.empty()) return;
+  out += "Stewards' decisions\n\nRound  ";
+  appendPadded(out, std::u16string_view(u"Driver"), driverWidth, true);
+  out += "  ";
+  appendPadded(out, std::u16string_view(u"Decision"), decisionWidth, true);
+  out += "  Reason\n";
+  for (const Line& line : lines) {
+    appendPadded(out, std::to_string(line.round), 5, false);
+    out += "  ";
+    appendPadded(out, line.decision->driver, driverWidth, true);
+    out += "  ";
+    appendPadded(out, line.text, decisionWidth, true);
+    out += "  ";
+    appendShown(out, line.decision->reason);
+    out += '\n';
+  }
+  out += '\n';
+}
 
 void appendTable(std::string& out, std::string_view title, std::u16string_view nameHeading,
                  const std::vector<StandingsRow>& rows, const std::vector<RoundSummary>& rounds) {
@@ -78,8 +125,8 @@ void appendTable(std::string& out, std::string_view title, std::u16string_view n
 
 std::u16string roundCell(const std::optional<RoundResult>& result) {
   if (!result) return {};
-  std::u16string text = numberText(result->position);
-  if (result->retired) text += u'R';
+  std::u16string text = result->disqualified ? u"DQ" : numberText(result->position);
+  if (result->retired && !result->disqualified) text += u'R';
   return result->counted ? text : u'(' + text + u')';
 }
 
@@ -91,10 +138,26 @@ std::u16string roundHeading(std::size_t number, std::u16string_view track) {
   return heading;
 }
 
+std::u16string decisionText(const RoundDecision& decision) {
+  switch (decision.kind) {
+    case PenaltyKind::Time:
+      return toUtf16(fmt::format("+{}.{:03} s", decision.value / 1000, decision.value % 1000));
+    case PenaltyKind::Places:
+      return toUtf16(fmt::format("-{} {}", decision.value, decision.value == 1 ? "place" : "places"));
+    case PenaltyKind::Disqualified: return u"disqualified";
+    case PenaltyKind::Points: break;
+  }
+  return toUtf16(fmt::format("-{} {}", decision.value, decision.value == 1 ? "point" : "points"));
+}
+
 void seasonTXT(OutputSink& sink, const Standings& standings) {
-  appendTable(sink.text(), "Drivers' Championship", u"Driver", standings.drivers, standings.rounds);
+  std::string& out = sink.text();
+  if (standings.league) out += leagueLine(*standings.league);
+  appendTable(out, "Drivers' Championship", u"Driver", standings.drivers, standings.rounds);
   sink.checkpoint();
-  appendTable(sink.text(), "Teams' Championship", u"Team", standings.teams, standings.rounds);
+  appendTable(out, "Teams' Championship", u"Team", standings.teams, standings.rounds);
+  sink.checkpoint();
+  appendDecisions(out, standings.rounds);
 }
 
 }  // namespace marvolt

@@ -1,5 +1,7 @@
 #include "season/sitepages.hpp"
 
+#include <algorithm>
+
 #include "frontend/telvo.hpp"
 #include "reports/rephtml.hpp"
 #include "reports/svgchart.hpp"
@@ -24,13 +26,107 @@ std::string downloads(std::string_view links) {
   return out;
 }
 
-// "Round N: track", the link text of a round.
-std::u16string roundTitle(std::size_t r, const RoundSummary& round) {
-  return u"Round " + toUtf16(std::to_string(r + 1)) + u": " + round.track;
-}
-
 void appendEmptyCells(std::string& out, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) out += "<td></td>"sv;
+}
+
+// "Round N: name", the link text of a round in the navigation; "Round N"
+// when the round has neither name nor track.
+std::u16string roundTitle(std::size_t r, const RoundSummary& round) {
+  const std::u16string number = u"Round " + toUtf16(std::to_string(r + 1));
+  const std::u16string text = roundLinkText(r + 1, round);
+  return text == number ? number : number + u": " + text;
+}
+
+// A time penalty or gap of the official classification: "+10.000".
+void appendSignedTime(std::string& out, std::int64_t ms) {
+  out += '+';
+  appendText(out, msecToTime(static_cast<std::uint32_t>(std::min<std::int64_t>(ms, 0xFFFFFFFE))));
+}
+
+// A gap counted in laps, as official classifications give it: "+1 lap".
+void appendLapsCell(std::string& out, std::int32_t laps) {
+  out += "<td class=\"r\">+"sv;
+  appendInt(out, laps);
+  out += laps == 1 ? " lap</td>"sv : " laps</td>"sv;
+}
+
+void appendOfficialRow(std::string& out, const OfficialResult& row) {
+  out += "<tr><td class=\"r x0\">"sv;
+  if (row.disqualified) {
+    out += "DQ"sv;
+  } else {
+    appendInt(out, row.position);
+  }
+  out += "</td><td class=\"y1\">"sv;
+  appendText(out, row.driver);
+  out += "</td>"sv;
+  html::appendTextCell(out, row.team);
+  html::appendIntCell(out, row.laps);
+  html::appendTimeCell(out, static_cast<std::uint32_t>(std::min<std::int64_t>(row.raceTimeMs, 0xFFFFFFFE)));
+  if (row.disqualified) {
+    appendEmptyCells(out, 2);
+  } else {
+    if (row.lapsBehind > 0) {
+      appendLapsCell(out, row.lapsBehind);
+    } else {
+      html::appendTimeCell(out, static_cast<std::uint32_t>(row.gapMs));
+    }
+    if (row.intervalMs) {
+      html::appendTimeCell(out, static_cast<std::uint32_t>(*row.intervalMs));
+    } else if (row.lapsBehindAhead > 0) {
+      appendLapsCell(out, row.lapsBehindAhead);
+    } else {
+      out += "<td></td>"sv;
+    }
+  }
+  out += "<td class=\"r\">"sv;
+  if (row.penaltyMs > 0) appendSignedTime(out, row.penaltyMs);
+  out += "</td>"sv;
+  html::appendTextCell(out, row.retired ? u"DNF" : u"");
+  html::appendIntCell(out, static_cast<std::int64_t>(row.points));
+  out += "</tr>\n"sv;
+}
+
+// The official classification of a round and the stewards' decisions on
+// it, with their reasons: what opens a league's round page.
+std::string officialSection(std::size_t r, const RoundSummary& round) {
+  std::string out = "<section aria-labelledby=\"official\">\n<h2 id=\"official\">Official classification</h2>\n"
+                    "<p class=\"meta\">Round ";
+  appendInt(out, static_cast<std::int64_t>(r + 1));
+  if (round.name) {
+    out += " \u00B7 "sv;
+    appendText(out, *round.name);
+  }
+  if (round.date) {
+    out += " \u00B7 "sv;
+    appendText(out, *round.date);
+  }
+  if (round.factor != 1) {
+    out += " \u00B7 points \u00D7"sv;
+    appendInt(out, round.factor);
+  }
+  out += "</p>\n"sv;
+  html::appendHead(out, {"[r x0]Pos", "[y1]Driver", "Team", ">Laps", ">Time", ">Gap", ">Interval", ">Penalty",
+                         "Remark", ">Points"});
+  for (const OfficialResult& row : round.classification) appendOfficialRow(out, row);
+  html::appendTail(out);
+  out += "<h2 id=\"decisions\">Stewards' decisions</h2>\n"sv;
+  if (round.decisions.empty()) {
+    out += "<p class=\"note\">No decisions in this round.</p>\n"sv;
+  } else {
+    html::appendHead(out, {"Driver", "Decision", "Reason"});
+    for (const RoundDecision& decision : round.decisions) {
+      out += "<tr>"sv;
+      html::appendTextCell(out, decision.driver);
+      html::appendTextCell(out, decisionText(decision));
+      html::appendTextCell(out, decision.reason);
+      out += "</tr>\n"sv;
+    }
+    html::appendTail(out);
+  }
+  out += "<h2 id=\"recorded\">The race as recorded</h2>\n</section>\n"sv;
+  return out;
 }
 
 // The chart of a row's championship position after each round, from the
@@ -73,6 +169,32 @@ html::SiteLinks memberLinks(bool driver) {
   links.nav += "</nav>\n"sv;
   links.downloads = downloads(kSeasonData);
   return links;
+}
+
+// A driver's or a team's statistics over the season: one row.
+void appendMemberStatistics(std::string& out, const StandingsRow& row, bool deductions) {
+  out += "<h2 id=\"statistics\">Statistics</h2>\n"sv;
+  if (deductions) {
+    html::appendHead(out, {">Starts", ">Wins", ">Podiums", ">Poles", ">Fastest laps", ">Laps led", ">Retirements",
+                           ">Best finish", ">Points deducted"});
+  } else {
+    html::appendHead(out, {">Starts", ">Wins", ">Podiums", ">Poles", ">Fastest laps", ">Laps led", ">Retirements",
+                           ">Best finish"});
+  }
+  out += "<tr>"sv;
+  for (const std::int64_t count : {std::int64_t{row.starts}, std::int64_t{row.wins}, std::int64_t{row.podiums},
+                                   std::int64_t{row.poles}, std::int64_t{row.fastestLaps},
+                                   static_cast<std::int64_t>(row.lapsLed), std::int64_t{row.retirements}}) {
+    html::appendIntCell(out, count);
+  }
+  if (row.bestFinish > 0) {
+    html::appendIntCell(out, row.bestFinish);
+  } else {
+    out += "<td></td>"sv;
+  }
+  if (deductions) html::appendIntCell(out, static_cast<std::int64_t>(row.pointsDeducted));
+  out += "</tr>\n"sv;
+  html::appendTail(out);
 }
 
 // A driver's fastest lap of a round: its bonus, or "yes" where it earns none.
@@ -135,7 +257,9 @@ html::SiteLinks SitePages::roundLinks(std::size_t r) const {
 void SitePages::roundPage(OutputSink& sink, std::size_t r) const {
   const html::SiteLinks links = roundLinks(r);
   // The race page without the lap dump, whose laps the JSON beside it holds.
-  reportHTML(sink, rounds_[r].model, RacePageHooks{standings_.rounds[r].entryDrivers, &links, false});
+  RacePageHooks hooks{standings_.rounds[r].entryDrivers, &links, false};
+  if (standings_.league) hooks.prelude = officialSection(r, standings_.rounds[r]);
+  reportHTML(sink, rounds_[r].model, hooks);
 }
 
 void SitePages::seasonPage(OutputSink& sink) const {
@@ -175,26 +299,34 @@ void SitePages::memberPage(OutputSink& sink, const Member& member) const {
   out += "</b> of "sv;
   appendInt(out, static_cast<std::int64_t>(member.tableSize));
   out += " \u00B7 <b>"sv;
-  appendInt(out, static_cast<std::int64_t>(row.points));
+  appendInt(out, row.points);
   out += "</b> "sv;
   out += row.points == 1 ? "point"sv : "points"sv;
   out += " \u00B7 "sv;
   html::appendCount(out, row.wins, "win"sv, "wins"sv);
-  out += "</p>\n</header>\n<h2 id=\"rounds\">Rounds</h2>\n"sv;
-  if (member.driver) {
+  out += "</p>\n</header>\n"sv;
+  const bool deductions = member.driver && standings_.league;
+  appendMemberStatistics(out, row, deductions);
+  out += "<h2 id=\"rounds\">Rounds</h2>\n"sv;
+  if (deductions) {
+    html::appendHead(out, {">Round", "Event", ">Pos", ">Points", ">Led", ">Best lap", ">Fastest lap", ">Deducted"});
+  } else if (member.driver) {
     html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", ">Fastest lap"});
+  } else if (standings_.league) {
+    html::appendHead(out, {">Round", "Event", ">Pos", ">Points", ">Led", ">Best lap", "Drivers"});
   } else {
     html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", "Drivers"});
   }
   for (std::size_t r = 0; r < rounds.size(); ++r) {
-    appendMemberRound(out, member, r);
+    appendMemberRound(out, member, r, deductions);
     sink.checkpoint();
   }
   out += "</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">Total</th><td class=\"r\">"sv;
-  appendInt(out, static_cast<std::int64_t>(row.points));
+  appendInt(out, row.points);
   out += "</td>"sv;
   html::appendIntCell(out, static_cast<std::int64_t>(row.lapsLed));
   appendEmptyCells(out, 2);
+  if (deductions) html::appendIntCell(out, static_cast<std::int64_t>(row.pointsDeducted));
   out += "</tr></tfoot></table></div>\n"sv;
   if (scoring_.best) {
     out += "<p class=\"note\">Only the "sv;
@@ -206,21 +338,25 @@ void SitePages::memberPage(OutputSink& sink, const Member& member) const {
 }
 
 // One round's row of a driver's or a team's page.
-void SitePages::appendMemberRound(std::string& out, const Member& member, std::size_t r) const {
+void SitePages::appendMemberRound(std::string& out, const Member& member, std::size_t r, bool deductions) const {
   out += "<tr><td class=\"r\">"sv;
   appendInt(out, static_cast<std::int64_t>(r + 1));
   out += "</td><td>"sv;
-  html::appendLink(out, names_.rounds[r] + ".html", standings_.rounds[r].track);
+  html::appendLink(out, names_.rounds[r] + ".html", roundLinkText(r + 1, standings_.rounds[r]));
   out += "</td>"sv;
   const std::optional<RoundResult>& result = member.row.results[r];
   if (!result) {
-    appendEmptyCells(out, 5);
+    appendEmptyCells(out, deductions ? 6 : 5);
     out += "</tr>\n"sv;
     return;
   }
   out += "<td class=\"r\">"sv;
-  appendInt(out, result->position);
-  if (result->retired) out += 'R';
+  if (result->disqualified) {
+    out += "DQ"sv;
+  } else {
+    appendInt(out, result->position);
+    if (result->retired) out += 'R';
+  }
   out += "</td><td class=\"r\">"sv;
   if (!result->counted) out += '(';
   appendInt(out, static_cast<std::int64_t>(result->points));
@@ -232,6 +368,14 @@ void SitePages::appendMemberRound(std::string& out, const Member& member, std::s
     appendFastestLapCell(out, *result);
   } else {
     appendTeamDrivers(out, *result);
+  }
+  if (deductions) {
+    out += "<td class=\"r\">"sv;
+    if (result->deducted > 0) {
+      out += '-';
+      appendInt(out, static_cast<std::int64_t>(result->deducted));
+    }
+    out += "</td>"sv;
   }
   out += "</tr>\n"sv;
 }

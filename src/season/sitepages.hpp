@@ -44,7 +44,7 @@ class SitePages {
  private:
   struct Member;
   void memberPage(OutputSink& sink, const Member& member) const;
-  void appendMemberRound(std::string& out, const Member& member, std::size_t r) const;
+  void appendMemberRound(std::string& out, const Member& member, std::size_t r, bool deductions) const;
   void appendTeamDrivers(std::string& out, const RoundResult& result) const;
   html::SiteLinks roundLinks(std::size_t r) const;
 

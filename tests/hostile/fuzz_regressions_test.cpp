@@ -10,6 +10,7 @@
 #include "model/data.hpp"
 #include "model/ini.hpp"
 #include "pipeline.hpp"
+#include "season/league.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
 
@@ -25,7 +26,8 @@ std::vector<std::string> regressions(const std::string& target) {
   return paths;
 }
 
-// Replays answer with a report or a replay error; INI texts parse or fail
+// Replays answer with a report or a replay error; league files are read or
+// refused with their message; INI texts parse or fail
 // with the reader's error. A carset the loading
 // cannot parse ends the run through the fatal exit with its message as it
 // is, digits and "%" included, and status 2.
@@ -41,6 +43,11 @@ TEST(FuzzRegressions, EveryKeptInputAgain) {
         EXPECT_FALSE(e.message().empty()) << path;
       }
     }
+  }
+  // League files are read or refused with a message naming their line.
+  for (const std::string& path : regressions("league")) {
+    const std::string error = errorOf([&] { marvolt::parseLeague(readFile(path), "league.toml"); });
+    EXPECT_TRUE(error.empty() || error.starts_with("league.toml:")) << path << ": " << error;
   }
   const std::vector<std::string> carsets = regressions("carset");
   EXPECT_FALSE(carsets.empty());

@@ -6,7 +6,7 @@ completions=$(cd "$1" && pwd)
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work" && mkdir sub && touch a.rpy B.RPY c.cst notes.txt "my race.rpy"
+cd "$work" && mkdir sub && touch a.rpy B.RPY c.cst notes.txt "my race.rpy" l.toml
 # The season's completion brings marvolt's along.
 . "$completions/marvolt-season.bash"
 
@@ -35,7 +35,7 @@ check "json" _marvolt marvolt --format = j
 check "--format=semikv" _marvolt marvolt --format=s
 check "B.RPY|a.rpy|my race.rpy|sub" _marvolt marvolt --laps ""
 check "c.cst|sub" _marvolt marvolt --cst ""
-check "B.RPY|a.rpy|c.cst|my race.rpy|notes.txt|sub" _marvolt marvolt -o ""
+check "B.RPY|a.rpy|c.cst|l.toml|my race.rpy|notes.txt|sub" _marvolt marvolt -o ""
 check "notes.txt" _marvolt marvolt -o n
 check "html|json|txt" _marvolt_season marvolt-season --format =
 check "--best=" _marvolt_season marvolt-season --b
@@ -44,4 +44,6 @@ check "" _marvolt_season marvolt-season --points=9,6
 check "B.RPY|a.rpy|my race.rpy|sub" _marvolt_season marvolt-season a.rpy ""
 check "--site" _marvolt_season marvolt-season --si
 check "sub" _marvolt_season marvolt-season --site ""
+check "--league" _marvolt_season marvolt-season --le
+check "l.toml|sub" _marvolt_season marvolt-season --league ""
 exit $((failed > 0))

@@ -3,7 +3,7 @@
 //     node browser_check.mjs MARVOLT MARVOLT_SEASON SOURCE_DIR [--screenshots DOCS_DIR]
 //
 // Writes the sample replay's page (with and without --laps), the sample
-// season's page and the sample season's site, checks them with the Nu HTML
+// season's page and the sample league's site, checks them with the Nu HTML
 // checker and html-validate's accessibility rules, then renders each at 390
 // and 1280 px and checks what
 // a reader gets: no sideways scrolling of the page on a phone, chart text of
@@ -127,9 +127,9 @@ function writePages(marvolt, season, source, work) {
     page.file = path.join(work, `${page.name}.html`);
     fs.writeFileSync(page.file, run(...page.args));
   }
-  // The sample season's site: its pages are reached by following the links of index.html.
+  // The sample league's site: its pages are reached by following the links of index.html.
   const site = path.join(work, 'site');
-  run(season, ['--site', site, '--fastest-lap=1', '--cst', carset, ...rounds], source);
+  run(season, ['--league', path.join(source, 'examples/season/league.toml'), '--site', site], source);
   const kv = run(marvolt, ['--format=semikv', '--cst', carset, replay]).toString();
   const table = kv.match(/table_start;table=Race Results;\n([\s\S]*?)table_end;/);
   const drivers = table ? table[1].trim().split('\n').map((row) => row.match(/drivername=([^;]*)/)[1]) : [];

@@ -93,5 +93,33 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   EXPECT_FALSE(buildReportModel(DataGPL(), Sections()).hasEvent);
 }
 
+// A session's courses view its one array of crossings; a copy's view the
+// copy's, and outlive the original.
+TEST(ReportModel, ACopyViewsItsOwnCrossings) {
+  const Loaded replay(weekend());
+  const Sections sections = Sections().set(Flag::LAPTIMES, true);
+  const ReportModel copy = [&] {
+    const ReportModel original = buildReportModel(*replay.data, sections, true);
+    return ReportModel(original);
+  }();
+  const ReportModel fresh = buildReportModel(*replay.data, sections, true);
+  for (std::size_t s = 0; s < copy.sessions.size(); ++s) {
+    const ReportSession& session = copy.sessions[s];
+    std::size_t viewed = 0;
+    for (std::size_t c = 0; c < session.courses.size(); ++c) {
+      const std::span<const Crossing> crossings = session.courses[c].crossings;
+      if (!crossings.empty()) {
+        EXPECT_EQ(crossings.data(), session.lapCrossings.data() + viewed);
+      }
+      viewed += crossings.size();
+      ASSERT_EQ(crossings.size(), fresh.sessions[s].courses[c].crossings.size());
+      for (std::size_t j = 0; j < crossings.size(); ++j) {
+        EXPECT_EQ(crossings[j].clock(), fresh.sessions[s].courses[c].crossings[j].clock());
+      }
+    }
+    EXPECT_EQ(viewed, session.lapCrossings.size());
+  }
+}
+
 }  // namespace
 }  // namespace marvolt

@@ -42,7 +42,37 @@ TEST(Round, RaceRowsFastestLapOrderAndEntryDrivers) {
   // Of the two equal laps, car 1's was set first.
   EXPECT_EQ(round.fastestLaps, (std::vector<std::size_t>{0, 1, 2}));
   EXPECT_EQ(round.entryDrivers,
-            (std::vector<CompetitorId>{{u"Al", u"One"}, {u"Bo", u"Two"}, {u"Cy", u"Three"}, {u"Di", u"Four"}}));
+            (std::vector<CompetitorId>{u"Al One", u"Bo Two", u"Cy Three", u"Di Four"}));
+}
+
+// The pole: the fastest practice lap (testing excluded), of equal laps the
+// earlier session's; none without a practice session.
+TEST(Round, PoleFromThePracticeSessions) {
+  const auto poleOf = [](const std::vector<std::int16_t>& types) {
+    ReplayBuilder b;
+    b.addDriver(1, 1, "Al", "One");
+    b.addDriver(2, 2, "Bo", "Two");
+    b.addDriver(3, 3, "Cy", "Three");
+    // Per session before the race: Cy fastest in testing; Bo in the first
+    // practice, Al as fast in the second.
+    const std::vector<std::vector<CarLapsRec>> laps = {
+        {CarLapsRec::fromClocks(3, {0, 80000})},
+        {CarLapsRec::fromClocks(2, {0, 90000}), CarLapsRec::fromClocks(1, {0, 95000})},
+        {CarLapsRec::fromClocks(1, {0, 90000})}};
+    for (std::size_t s = 0; s < types.size(); ++s) {
+      b.addSlot(types[s], 10, 3600.0f);
+      b.sessions.push_back(laps[s]);
+    }
+    b.addSlot(kRace, 1, 604800.0f);
+    b.sessions.push_back({CarLapsRec::fromClocks(1, {0, 91000}), CarLapsRec::fromClocks(2, {0, 92000})});
+    const Loaded replay(b);
+    const Round round = roundOf(*replay.data, "r.rpy");
+    return toUtf8(round.pole.value_or(u"none"));
+  };
+  EXPECT_EQ(poleOf({kTesting, kPractice, kPractice}), "Bo Two");
+  EXPECT_EQ(poleOf({kTesting, kTesting, kPractice}), "Al One");
+  EXPECT_EQ(poleOf({kTesting}), "none");
+  EXPECT_EQ(poleOf({}), "none");
 }
 
 }  // namespace

@@ -96,20 +96,28 @@ TEST(SeasonStandings, JsonDocumentWithCarsetTeamNames) {
   testsupport::writeText(dir.file("teams.cst"), "[Carset]\nCarDir = gpl67\n[Car5]\nTeam = Lotus \xC9quipe\n");
   const RunResult r =
       season(dir, {"--format=json", "--fastest-lap=2", "--best=1", "--cst", "teams.cst", "a.rpy", "b.rpy"});
+  // Statistics, pole and fastest lap with or without a league.
+  const std::string stats = R"("starts":1,"podiums":1,"poles":0,"fastest_laps":1,"laps_led":2,"retirements":0,)"
+                            R"("best_finish":1,"points_deducted":0,)";
   const std::string json =
-      R"({"schema":"marvolt-season/1","rounds":[{"round":1,"file":"a.rpy","track":"monza","winner":"Jim Clark"},)"
-      R"({"round":2,"file":"b.rpy","track":"spa","winner":"Denny Hulme"}],"drivers":[)"
-      R"({"position":1,"driver":"Denny Hulme","points":11,"wins":1,"results":[null,)"
+      R"({"schema":"marvolt-season/1","rounds":[{"round":1,"file":"a.rpy","track":"monza","winner":"Jim Clark",)"
+      R"("pole":null,"fastest_lap":"Graham Hill"},{"round":2,"file":"b.rpy","track":"spa","winner":"Denny Hulme",)"
+      R"("pole":null,"fastest_lap":"Denny Hulme"}],"drivers":[)"
+      R"({"position":1,"driver":"Denny Hulme","points":11,"wins":1,)" + stats + R"("results":[null,)"
       R"({"round":2,"position":1,"points":11,"counted":true,"remark":""}]},)"
-      R"({"position":2,"driver":"Jim Clark","points":9,"wins":1,"results":[)"
+      R"({"position":2,"driver":"Jim Clark","points":9,"wins":1,"starts":1,"podiums":1,"poles":0,"fastest_laps":0,)"
+      R"("laps_led":2,"retirements":0,"best_finish":1,"points_deducted":0,"results":[)"
       R"({"round":1,"position":1,"points":9,"counted":true,"remark":""},null]},)"
-      R"({"position":3,"driver":"Graham Hill","points":8,"wins":0,"results":[)"
+      R"({"position":3,"driver":"Graham Hill","points":8,"wins":0,"starts":2,"podiums":2,"poles":0,"fastest_laps":1,)"
+      R"("laps_led":0,"retirements":1,"best_finish":2,"points_deducted":0,"results":[)"
       R"({"round":1,"position":2,"points":8,"counted":true,"remark":""},)"
       R"({"round":2,"position":2,"points":6,"counted":false,"remark":"DNF"}]}],"teams":[)"
-      "{\"position\":1,\"team\":\"Lotus \xC3\x89quipe\",\"points\":9,\"wins\":1,\"results\":["
+      "{\"position\":1,\"team\":\"Lotus \xC3\x89quipe\",\"points\":9,\"wins\":1,"
+      R"("starts":3,"podiums":3,"poles":0,"fastest_laps":1,"laps_led":2,"retirements":1,"best_finish":1,)"
+      R"("points_deducted":0,"results":[)"
       R"({"round":1,"position":1,"points":9,"counted":true,"remark":""},)"
       R"({"round":2,"position":2,"points":6,"counted":false,"remark":"DNF"}]},)"
-      R"({"position":2,"team":"Brabham Racing Organisation","points":9,"wins":1,"results":[null,)"
+      R"({"position":2,"team":"Brabham Racing Organisation","points":9,"wins":1,)" + stats + R"("results":[null,)"
       R"({"round":2,"position":1,"points":9,"counted":true,"remark":""}]}]})"
       "\n";
   EXPECT_EQ(answer(r), Answer(0, json, ""));

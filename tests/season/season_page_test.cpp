@@ -30,7 +30,8 @@ TEST(SeasonStandings, HtmlPageWithTablesAndProgressionCharts) {
             (std::vector<std::string>{"r1.rpy", "r2.rpy", "r3.rpy", "r4.rpy"}));
   EXPECT_EQ(page.texts("(//h:table)[2]/h:thead/h:tr/h:th[6]"), std::vector<std::string>{"4 <SP"});
   EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr[1]/h:td"),
-            (std::vector<std::string>{"1", "Jim Clark", "1", "", "2", "(2)", "15", "1"}));
+            (std::vector<std::string>{"1", "Jim Clark", "1", "", "2", "(2)", "15", "1", "3", "3", "0", "0", "2", "0",
+                                      "1"}));
   EXPECT_EQ(page.texts("(//h:table)[2]/h:tbody/h:tr/h:td[2]").size(), 6u);
   EXPECT_EQ(page.texts("//s:svg[@id='driverpoints']//s:text[@class='lb']").size(), 6u);
   EXPECT_EQ(page.texts("//s:svg[@id='teampoints']//s:text[@class='lb']").size(), 3u);

@@ -2,12 +2,12 @@
 // countback and name order, progression, and each driver's and team's
 // rounds with the fastest-lap bonus, laps led, best laps and a team's
 // drivers. The default scale is checked end to end (season_cli_test.cpp).
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "frontend/telvo.hpp"
 #include "season/standings.hpp"
@@ -19,17 +19,17 @@ namespace {
 // winner down, "!" after it for a retirement, then "|laps led|best lap" when
 // they matter; `fastest` is the order of the fastest laps by rows.
 Round round(const std::vector<std::string>& cars, std::vector<std::size_t> fastest = {}) {
-  Round r{"r.rpy", u"monza", {}, std::move(fastest), {}};
+  Round r;
+  r.file = "r.rpy";
+  r.track = u"monza";
+  r.fastestLaps = std::move(fastest);
   for (const std::string& spec : cars) {
     std::string car = spec.substr(0, spec.find('|'));
     const bool retired = car.back() == '!';
     if (retired) car.pop_back();
-    const auto space = car.find(' ');
     const auto slash = car.find('/');
     RoundCar& c = r.classification.emplace_back();
-    c.firstName = toUtf16(car.substr(0, space));
-    c.lastName = toUtf16(car.substr(space + 1, slash - space - 1));
-    c.driver = toUtf16(car.substr(0, slash));
+    c.replayName = c.driver = toUtf16(car.substr(0, slash));
     c.team = toUtf16(car.substr(slash + 1));
     c.retired = retired;
     if (const auto bar = spec.find('|'); bar != std::string::npos) {
@@ -116,8 +116,8 @@ TEST(Standings, ProgressionWinsAndRoundWinners) {
                                      round({"A A/T", "C C/V"})};
   const Standings s = computeStandings(rounds, Scoring{{9, 6}, 0, 2});
   ASSERT_EQ(s.drivers.size(), 3u);
-  EXPECT_EQ(s.drivers[0].progression, (std::vector<std::uint64_t>{9, 9, 9, 18}));
-  EXPECT_EQ(s.drivers[1].progression, (std::vector<std::uint64_t>{6, 15, 15, 15}));
+  EXPECT_EQ(s.drivers[0].progression, (std::vector<std::int64_t>{9, 9, 9, 18}));
+  EXPECT_EQ(s.drivers[1].progression, (std::vector<std::int64_t>{6, 15, 15, 15}));
   // The championship position after each round; none before the first entered.
   EXPECT_EQ(s.drivers[0].positions, (std::vector<std::uint32_t>{1, 2, 2, 1}));
   EXPECT_EQ(s.drivers[1].positions, (std::vector<std::uint32_t>{2, 1, 1, 2}));
@@ -138,12 +138,11 @@ std::string season(const StandingsRow& row) {
       out += " -;";
       continue;
     }
-    const std::string points = std::to_string(r->points);
-    // Formatted, not added up: MinGW's g++ 12 warns falsely on a chain of "+".
-    out += fmt::format(" {}{}{}", r->position, r->retired ? "R " : " ", r->counted ? points : "(" + points + ")");
+    out += fmt::format(fmt::runtime(r->counted ? " {}{}{}" : " {}{}({})"), r->position, r->retired ? "R " : " ",
+                       r->points);
     if (r->fastestLap) out += fmt::format("+{}", r->bonus);
-    out += fmt::format(" L{} B{}", r->lapsLed, r->bestLap == NOTIME ? std::string("-") : std::to_string(r->bestLap));
-    for (const std::size_t d : r->drivers) out += " d" + std::to_string(d);
+    out += fmt::format(" L{} B{}", r->lapsLed, r->bestLap == NOTIME ? "-" : std::to_string(r->bestLap));
+    for (const std::size_t d : r->drivers) out += fmt::format(" d{}", d);
     out += ";";
   }
   return out;
@@ -156,8 +155,8 @@ std::string season(const StandingsRow& row) {
 TEST(Standings, SeasonOfEachDriverAndTeam) {
   std::vector<Round> rounds = {round({"A A/Lotus|3|90", "B B/Lotus|2|88", "C C/BRM!"}, {1, 0}),
                                round({"C C/BRM|4|91", "A A/Lotus|1|92"})};
-  rounds[0].entryDrivers = {{u"A", u"A"}, {u"X", u"X"}, {u"C", u"C"}};
-  rounds[1].entryDrivers = {{u"X", u"X"}, {u"Y", u"Y"}, {u"A", u"A"}};
+  rounds[0].entryDrivers = {u"A A", u"X X", u"C C"};
+  rounds[1].entryDrivers = {u"X X", u"Y Y", u"A A"};
   const std::pair<Scoring, std::vector<std::string>> cases[] = {
       {Scoring{{9, 6, 4}, 1, std::nullopt},
        {"A A led 4: 1 9 L3 B90; 2 6 L1 B92;", "C C led 4: 3R 4 L0 B-; 1 9 L4 B91;", "B B led 2: 2 7+1 L2 B88; -;",
@@ -176,6 +175,25 @@ TEST(Standings, SeasonOfEachDriverAndTeam) {
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(s.rounds[0].entryDrivers, (std::vector<std::size_t>{0, 3, 1}));
     EXPECT_EQ(s.rounds[1].entryDrivers, (std::vector<std::size_t>{3, 4, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace marvolt
+
+namespace marvolt {
+namespace {
+
+// Every link to a round has text: its name, else its track, else "Round N".
+TEST(Standings, RoundLinkTexts) {
+  const std::tuple<std::optional<std::u16string>, std::u16string, std::u16string> cases[] = {
+      {u"Monaco Grand Prix", u"monaco", u"Monaco Grand Prix"}, {u"", u"monaco", u"monaco"},
+      {std::nullopt, u"monaco", u"monaco"}, {std::nullopt, u"   ", u"Round 3"}, {std::nullopt, u"", u"Round 3"}};
+  for (const auto& [name, track, text] : cases) {
+    RoundSummary round;
+    round.name = name;
+    round.track = track;
+    EXPECT_EQ(roundLinkText(3, round), text) << toUtf8(track);
   }
 }
 

@@ -114,18 +114,25 @@ void writeEveryWay(const marvolt::League& league) {
   marvolt::applyLeague(league, scored);
   const marvolt::Scoring scoring = marvolt::leagueScoring(league, {});
   const marvolt::Standings standings = marvolt::computeStandings(scored, scoring, marvolt::leagueTitle(league));
-  marvolt::seasonTXT(standings);
-  marvolt_fuzz::requireJson(marvolt::seasonJSON(standings));
-  requireWellFormed(marvolt::seasonHTML(standings));
+  using marvolt::OutputSink, marvolt::renderToString;
+  renderToString([&](OutputSink& sink) { marvolt::seasonTXT(sink, standings); });
+  marvolt_fuzz::requireJson(renderToString([&](OutputSink& sink) { marvolt::seasonJSON(sink, standings); }));
+  requireWellFormed(renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
   marvolt::SiteNames names;
   for (std::size_t r = 0; r < rounds.size(); ++r) names.rounds.push_back("round-" + std::to_string(r));
   names.drivers.assign(standings.drivers.size(), "driver.html");
   names.teams.assign(standings.teams.size(), "team.html");
   const marvolt::SitePages pages(rounds, standings, scoring, names);
-  requireWellFormed(pages.seasonPage());
-  for (std::size_t r = 0; r < rounds.size(); ++r) requireWellFormed(pages.roundPage(r));
-  for (std::size_t i = 0; i < standings.drivers.size(); ++i) requireWellFormed(pages.driverPage(i));
-  for (std::size_t i = 0; i < standings.teams.size(); ++i) requireWellFormed(pages.teamPage(i));
+  requireWellFormed(renderToString([&](OutputSink& sink) { pages.seasonPage(sink); }));
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    requireWellFormed(renderToString([&](OutputSink& sink) { pages.roundPage(sink, r); }));
+  }
+  for (std::size_t i = 0; i < standings.drivers.size(); ++i) {
+    requireWellFormed(renderToString([&](OutputSink& sink) { pages.driverPage(sink, i); }));
+  }
+  for (std::size_t i = 0; i < standings.teams.size(); ++i) {
+    requireWellFormed(renderToString([&](OutputSink& sink) { pages.teamPage(sink, i); }));
+  }
 }
 
 }  // namespace

@@ -72,9 +72,10 @@ void dumpRecords(const marvolt::DataGPL& model) {
 void scoreAsSeason(const marvolt::Data& model) {
   const marvolt::Round round = marvolt::roundOf(model, "fuzz.rpy");
   const marvolt::Standings standings = marvolt::computeStandings({round, round}, marvolt::Scoring{{9, 6, 4}, 1, 1});
-  marvolt::seasonTXT(standings);
-  marvolt_fuzz::requireJson(marvolt::seasonJSON(standings));
-  requireWellFormed(marvolt::seasonHTML(standings));
+  using marvolt::OutputSink;
+  marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonTXT(sink, standings); });
+  marvolt_fuzz::requireJson(marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonJSON(sink, standings); }));
+  requireWellFormed(marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
 }
 
 }  // namespace

@@ -59,15 +59,17 @@ std::string_view sameNameExtension(Report::Format format) {
   }
 }
 
-// Opens the replay, loads its model and builds the whole report text.
-std::string makeReport(const std::string& replayPath, Report::Format format) {
+// Opens the replay, loads its model and works out everything the report
+// prints: every error and warning of the replay and the carset comes before
+// the first byte of the report.
+ReportModel makeReport(const std::string& replayPath, Report::Format format) {
   LoadedReplay replay;
   try {
     replay = loadReplay(replayPath, carsetSettings(cstfile, hasOpt("cst-auto"), false));
   } catch (const FileSystemError& e) {
     err(ExitStatus::Invalid, " accessing file %s", e.message());
   }
-  return Report(*replay.data, format, reportSections()).toString();
+  return Report(*replay.data, format, reportSections()).model();
 }
 
 // Takes the option `key` into the program-wide settings.
@@ -126,8 +128,8 @@ ExitStatus runMarvolt(const std::string& program, const std::vector<std::string>
   if (hasOpt("osame") && output.empty()) output = sameNameOutput(cl.replay.value(), sameNameExtension(format));
   if (!mayReplaceOutput(output, hasOpt("force"))) return ExitStatus::Declined;
 
-  const std::string report = makeReport(*cl.replay, format);
-  writeOutput(output, report);
+  const ReportModel report = makeReport(*cl.replay, format);
+  writeOutput(output, [&](OutputSink& sink) { renderReport(sink, report, format); });
   return ExitStatus::Success;
 }
 

@@ -216,13 +216,13 @@ SiteRound readSiteRound(const std::string& path, const LoadOptions& options) {
   });
 }
 
-std::string seasonReport(const Standings& standings, SeasonFormat format) {
+void seasonReport(OutputSink& sink, const Standings& standings, SeasonFormat format) {
   switch (format) {
-    case SeasonFormat::JSON: return seasonJSON(standings);
-    case SeasonFormat::HTML: return seasonHTML(standings);
+    case SeasonFormat::JSON: return seasonJSON(sink, standings);
+    case SeasonFormat::HTML: return seasonHTML(sink, standings);
     case SeasonFormat::TXT: break;
   }
-  return seasonTXT(standings);
+  seasonTXT(sink, standings);
 }
 
 ExitStatus runSeason(const std::string& program, const std::vector<std::string>& args) {
@@ -241,8 +241,8 @@ ExitStatus runSeason(const std::string& program, const std::vector<std::string>&
     return ExitStatus::Success;
   }
 
-  const std::string report = seasonReport(standingsOf(readRounds(cl, options, readRound), cl, league), cl.format);
-  writeOutput(cl.output, report);
+  const Standings standings = standingsOf(readRounds(cl, options, readRound), cl, league);
+  writeOutput(cl.output, [&](OutputSink& sink) { seasonReport(sink, standings, cl.format); });
   return ExitStatus::Success;
 }
 

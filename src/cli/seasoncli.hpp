@@ -8,6 +8,7 @@
 
 #include "cli/options.hpp"
 #include "frontend/error.hpp"
+#include "frontend/sink.hpp"
 #include "model/data.hpp"
 #include "season/leaguerounds.hpp"
 #include "season/site.hpp"
@@ -47,8 +48,8 @@ Round readRound(const std::string& path, const LoadOptions& options);
 /// pages; a failure becomes a fatal error naming the file.
 SiteRound readSiteRound(const std::string& path, const LoadOptions& options);
 
-/// The standings as text in `format`.
-std::string seasonReport(const Standings& standings, SeasonFormat format);
+/// Writes the standings in `format` into `sink`.
+void seasonReport(OutputSink& sink, const Standings& standings, SeasonFormat format);
 
 /// Runs marvolt-season, started as `program`, on the arguments after the
 /// program name; returns the exit status.

@@ -4,18 +4,20 @@
 
 namespace marvolt {
 
-ConsoleOutput cout(platform::Stream::Out);
-ConsoleOutput cerr(platform::Stream::Err);
+ConsoleOutput cout(platform::Stream::Out, false);
+ConsoleOutput cerr(platform::Stream::Err, true);
 
 void ConsoleOutput::write(std::string_view text) {
   // The plain write skips the intermediate copy: a report can be large.
   platform::writeStream(stream_, text);
 }
 
-void ConsoleOutput::writeln(std::string_view text) {
-  std::string line(text);
-  line += '\n';
-  emit(std::move(line));
+void ConsoleOutput::writeln(std::string_view text) { emitLine(std::string(text), true); }
+
+void ConsoleOutput::emitLine(std::string text, bool ended) {
+  if (messages_) showControls(text);
+  if (ended) text += '\n';
+  emit(std::move(text));
 }
 
 void ConsoleOutput::flush() {

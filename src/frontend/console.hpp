@@ -12,11 +12,13 @@
 namespace marvolt {
 
 /// A writer bound to standard output or standard error. Each call hands its
-/// text to the stream in one block write; write errors are ignored.
+/// text to the stream in one block write; write errors are ignored. A writer
+/// of messages shows every control character of a line's text as U+FFFD:
+/// a name read from a file cannot steer the terminal or split the line.
 class ConsoleOutput {
  public:
-  /// Binds the writer to `stream`.
-  explicit ConsoleOutput(platform::Stream stream) : stream_(stream) {}
+  /// Binds the writer to `stream`; `messages` shows the control characters.
+  ConsoleOutput(platform::Stream stream, bool messages) : stream_(stream), messages_(messages) {}
   virtual ~ConsoleOutput() = default;
   ConsoleOutput(const ConsoleOutput&) = delete;
   ConsoleOutput& operator=(const ConsoleOutput&) = delete;
@@ -29,24 +31,25 @@ class ConsoleOutput {
   template <typename... A>
   void writef(std::string_view format, const A&... args) {
     const FmtArg list[] = {FmtArg(args)...};
-    emit(formatLang(format, list));
+    emitLine(formatLang(format, list), false);
   }
   /// Writes the formatted text and a line break.
   template <typename... A>
   void writefln(std::string_view format, const A&... args) {
     const FmtArg list[] = {FmtArg(args)...};
-    std::string text = formatLang(format, list);
-    text += '\n';
-    emit(std::move(text));
+    emitLine(formatLang(format, list), true);
   }
   /// Hands anything pending to the stream and flushes it.
   virtual void flush();
 
  private:
   void emit(std::string text);
+  /// Emits a line's text, shown as the writer shows it, and the line break when `ended`.
+  void emitLine(std::string text, bool ended);
   std::string buffer_;
   std::size_t pos_ = 0;
   platform::Stream stream_;
+  bool messages_;
 };
 
 /// The writer of standard output.

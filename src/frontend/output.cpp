@@ -37,12 +37,29 @@ void refuseInput(const std::string& path, const platform::FileId& id) {
   }
 }
 
-void writeToStdout(std::string_view text) {
-  cout.write(text);
-  if (const std::optional<std::string> reason = platform::flushStream(platform::Stream::Out)) {
-    throw Error(fmt::format("Cannot write the report to standard output ({})", *reason));
+// Standard output as a sink.
+class StdoutSink final : public OutputSink {
+ public:
+  StdoutSink() : OutputSink(kBound) {}
+
+ private:
+  void deliver(std::string_view bytes) override {
+    platform::writeStream(platform::Stream::Out, bytes);
+    if (const std::optional<std::string> reason = platform::flushStream(platform::Stream::Out)) {
+      throw Error(fmt::format("Cannot write the report to standard output ({})", *reason));
+    }
   }
-}
+};
+
+// An output file being written as a sink.
+class FileSink final : public OutputSink {
+ public:
+  explicit FileSink(platform::OutputFile& file) : OutputSink(kBound), file_(file) {}
+
+ private:
+  void deliver(std::string_view bytes) override { file_.write(bytes); }
+  platform::OutputFile& file_;
+};
 
 }  // namespace
 
@@ -70,7 +87,12 @@ bool confirmOverwrite(const std::string& path) {
 }
 
 bool mayReplaceOutput(const std::string& path, bool force) {
-  if (path.empty() || !pathExists(path)) return true;
+  if (path.empty()) return true;
+  if (platform::isStreamOutput(path)) {
+    checkNotInput(path);
+    return true;
+  }
+  if (!pathExists(path)) return true;
   // The question comes first, as for any existing file; an answer that
   // would replace an input file is refused.
   if (!force && !confirmOverwrite(path)) return false;
@@ -78,23 +100,29 @@ bool mayReplaceOutput(const std::string& path, bool force) {
   return true;
 }
 
-void writeOutput(const std::string& path, std::string_view text) {
+void writeOutput(const std::string& path, const Render& render) {
   if (path.empty()) {
-    writeToStdout(text);
+    StdoutSink sink;
+    render(sink);
+    sink.finish();
     return;
   }
   checkNotInput(path);
   cerr.writefln("Writing output to file %s", absolutePath(path));
-  replaceOutputFile(path, text);
+  replaceOutputFile(path, render);
 }
 
-void replaceOutputFile(const std::string& path, std::string_view text) {
+void replaceOutputFile(const std::string& path, const Render& render) {
   // The file the name leads to at the moment of writing is compared with
   // the inputs again before anything of it is lost.
   try {
-    platform::replaceFile(path, text, [&path](const platform::FileId* existing) {
+    platform::OutputFile file(path, [&path](const platform::FileId* existing) {
       if (existing != nullptr) refuseInput(path, *existing);
     });
+    FileSink sink(file);
+    render(sink);
+    sink.finish();
+    file.commit();
   } catch (const platform::SystemError& e) {
     throw Error(path + ": " + e.reason());
   }

@@ -3,8 +3,10 @@
 // protected inputs: the replays and the carset).
 #pragma once
 
+#include <functional>
 #include <string>
-#include <string_view>
+
+#include "frontend/sink.hpp"
 
 namespace marvolt {
 
@@ -23,15 +25,22 @@ bool confirmOverwrite(const std::string& path);
 
 /// Settles an output file that exists already, before any replay is read:
 /// unless `force`, asks; false when the answer declines. An output that is
-/// an input is refused.
+/// an input is refused. A device, a pipe or one of the program's own open
+/// files holds nothing to lose: it is written without a question.
 bool mayReplaceOutput(const std::string& path, bool force);
 
-/// Writes the output to standard output (empty path) or replaces the file
-/// `path` whole, announcing it on standard error.
-void writeOutput(const std::string& path, std::string_view text);
+/// Writes an output into the sink it is given.
+using Render = std::function<void(OutputSink& sink)>;
 
-/// Replaces the file `path` whole with `text`, unannounced; refuses (throws)
-/// when `path` leads to an input, before anything of it is lost.
-void replaceOutputFile(const std::string& path, std::string_view text);
+/// Writes the output that `render` makes to standard output (empty path),
+/// or replaces the file `path` whole with it, announcing that on standard
+/// error. Standard output gets the text as it is made; a failing write
+/// there may leave part of it written.
+void writeOutput(const std::string& path, const Render& render);
+
+/// Replaces the file `path` whole with what `render` makes, unannounced;
+/// refuses (throws) when `path` leads to an input, before anything of it is
+/// lost. On any failure the old file is left as it was.
+void replaceOutputFile(const std::string& path, const Render& render);
 
 }  // namespace marvolt

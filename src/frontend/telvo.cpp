@@ -301,10 +301,16 @@ std::string fromCodePageUtf8(std::string_view bytes) {
   return out;
 }
 
-void appendUtf8(std::string& out, std::u16string_view wide) {
+namespace {
+
+// Appends wide text as UTF-8; with `shown`, a control character as U+FFFD.
+template <bool shown>
+void appendWide(std::string& out, std::u16string_view wide) {
   for (std::size_t i = 0; i < wide.size(); ++i) {
     const char16_t u = wide[i];
-    if (u < 0x80) {
+    if (shown && isControl(u)) {
+      appendCodePoint(out, 0xFFFD);
+    } else if (u < 0x80) {
       out += static_cast<char>(u);
     } else if (u >= 0xD800 && u < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
                wide[i + 1] < 0xE000) {
@@ -315,6 +321,31 @@ void appendUtf8(std::string& out, std::u16string_view wide) {
     } else {
       appendCodePoint(out, u);
     }
+  }
+}
+
+}  // namespace
+
+void appendUtf8(std::string& out, std::u16string_view wide) { appendWide<false>(out, wide); }
+
+void appendShown(std::string& out, std::u16string_view wide) { appendWide<true>(out, wide); }
+
+void showControls(std::string& utf8, std::size_t from) {
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  std::size_t i = from;
+  // Most texts hold none: nothing is copied until the first.
+  while (i < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F) {
+      utf8.replace(i, 1, kReplacement);
+    } else if (c1) {
+      utf8.replace(i, 2, kReplacement);
+    } else {
+      ++i;
+      continue;
+    }
+    i += kReplacement.size();
   }
 }
 
@@ -354,7 +385,7 @@ std::size_t utf16Length(std::string_view utf8) {
 void appendPadded(std::string& out, std::u16string_view wide, std::size_t width, bool left) {
   const std::size_t fill = wide.size() < width ? width - wide.size() : 0;
   if (!left) out.append(fill, ' ');
-  appendUtf8(out, wide);
+  appendShown(out, wide);
   if (left) out.append(fill, ' ');
 }
 

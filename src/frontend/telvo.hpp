@@ -129,6 +129,18 @@ char16_t cp1252ToUnicode(std::uint8_t byte);
 /// Appends the UTF-8 form of wide text (unpaired surrogates give U+FFFD).
 void appendUtf8(std::string& out, std::u16string_view wide);
 
+/// Whether `c` is a control character: C0 (U+0000 to U+001F), DEL or C1
+/// (U+0080 to U+009F).
+constexpr bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+/// Appends wide text as appendUtf8 does, but each control character as
+/// U+FFFD: a text read from a file is shown, never obeyed, on a terminal.
+void appendShown(std::string& out, std::u16string_view wide);
+
+/// Replaces each control character of the UTF-8 text `utf8` from byte
+/// `from` on by U+FFFD; malformed bytes stay as they are.
+void showControls(std::string& utf8, std::size_t from = 0);
+
 /// UTF-8 form of wide text.
 std::string toUtf8(std::u16string_view wide);
 
@@ -138,8 +150,8 @@ std::u16string toUtf16(std::string_view utf8);
 /// Length of UTF-8 text counted in UTF-16 units.
 std::size_t utf16Length(std::string_view utf8);
 
-/// Appends wide text as UTF-8, padded with spaces to `width` UTF-16 units,
-/// right-aligned unless `left`; a longer text is written whole.
+/// Appends wide text as appendShown does, padded with spaces to `width`
+/// UTF-16 units, right-aligned unless `left`; a longer text is written whole.
 void appendPadded(std::string& out, std::u16string_view wide, std::size_t width, bool left);
 
 /// Appends UTF-8 text padded with spaces to `width` UTF-16 units.

@@ -120,21 +120,50 @@ void makeDirectory(const std::string& path);
 /// when there is none yet), before anything is written; may throw to refuse.
 using ReplaceCheck = std::function<void(const FileId* existing)>;
 
-/// Writes `text` as the whole content of the file `path`.
+/// An output file written as a stream of pieces.
 ///
 /// A regular file, or a name where nothing is, is written to a temporary file
 /// in the same folder (the folder of the file a symbolic link leads to, so
-/// the link stays) and renamed over it only once the whole text is written
-/// and flushed; a replaced file's permissions are kept. On failure the
-/// temporary file is removed and the old file is left as it was. Anything
-/// else (a device, a pipe, /dev/stdout) is opened and written directly, as
-/// a stream. Throws SystemError (Write) on failure.
-void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check);
+/// the link stays) and renamed over it by commit() only once the whole text
+/// is written and flushed; a replaced file's permissions are kept. An output
+/// file given up (destroyed before commit(), or failing) removes its
+/// temporary file and leaves the old file as it was; so does an interrupt
+/// (Ctrl-C, a termination request, the terminal or console closing), after
+/// which the program ends as the interrupt asks. Anything else (a device, a
+/// pipe, /dev/stdout) is opened and written directly, as a stream.
+class OutputFile {
+ public:
+  /// Opens the output `path`, after `check` has seen what it replaces;
+  /// throws SystemError (Write) on failure.
+  OutputFile(const std::string& path, const ReplaceCheck& check);
+  /// Gives the output up unless it was committed.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
-/// Asks the system to give the memory [data, data + size) its pages now
-/// rather than one at a time as they are first written; a hint, which a
-/// system may ignore.
-void prefaultPages(void* data, std::size_t size);
+  /// Appends `bytes`; throws SystemError (Write) on failure.
+  void write(std::string_view bytes);
+  /// Flushes the text and puts it in place; throws SystemError (Write) on failure.
+  void commit();
+
+  /// What an open output file holds: each system's own.
+  struct State;
+
+ private:
+  State* state_;
+};
+
+/// Writes `text` as the whole content of the file `path`, as OutputFile does.
+inline void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
+  OutputFile file(path, check);
+  file.write(text);
+  file.commit();
+}
+
+/// Whether writing to `path` writes into a stream that holds nothing to
+/// lose: a device, a pipe, or one of this process's own open files
+/// (/dev/stdout, /dev/fd/N, /proc/self/fd/N), whatever that file is.
+bool isStreamOutput(const std::string& path);
 
 // ---------------------------------------------------------------- paths
 

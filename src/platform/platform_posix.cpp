@@ -2,11 +2,13 @@
 #include "platform/platform.hpp"
 
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -43,11 +45,6 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
-  /// Closes the descriptor; the errno of a failure, else 0.
-  int close() {
-    const int result = ::close(std::exchange(fd_, -1));
-    return result == 0 ? 0 : errno;
-  }
 
  private:
   int fd_;
@@ -101,31 +98,66 @@ std::optional<std::string> linkTarget(const std::string& path) {
   }
 }
 
-// Writes `text` straight into what `path` names (a device, a pipe, a
-// directory that then refuses), as a stream.
-void writeDirectly(const std::string& path, std::string_view text, const ReplaceCheck& check) {
-  Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-  if (file.get() < 0) failWrite(path, errno);
-  struct stat st {};
-  if (::fstat(file.get(), &st) != 0) failWrite(path, errno);
-  const FileId id = idOf(st);
-  check(&id);
-  if (S_ISREG(st.st_mode) && ::ftruncate(file.get(), 0) != 0) failWrite(path, errno);
-  if (const int e = writeAll(file.get(), text)) failWrite(path, e);
-  if (const int e = file.close()) failWrite(path, e);
+// ---------------------------------------------------------------- interrupts
+
+// The temporary files in flight, which an interrupt removes: a fixed table,
+// since a signal handler may neither allocate nor lock. A path is entered
+// before its file is created and cleared once the file is renamed or removed.
+struct PendingFile {
+  std::atomic<bool> used{false};
+  char path[PATH_MAX] = {};
+};
+constexpr std::size_t kPendingFiles = 8;
+PendingFile pendingFiles[kPendingFiles];
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Removes every temporary file in flight, then lets the signal do what it
+// would have done: the handler was reset on entry, and the signal raised
+// again is delivered on return.
+extern "C" void onInterrupt(int signal) {
+  for (PendingFile& file : pendingFiles) {
+    if (file.used.load()) ::unlink(file.path);
+  }
+  ::raise(signal);
 }
 
-// A new file beside `target` for its next content (0666 less the umask):
-// its name and its descriptor.
-std::pair<std::string, int> createTemporary(const std::string& path, const std::string& target) {
-  const auto [folder, name] = splitFolder(target);
-  for (unsigned attempt = 0;; ++attempt) {
-    std::string temporary = fmt::format("{}/.{}.{}-{}.tmp", folder, name, ::getpid(), attempt);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST && attempt < 100) continue;
-    if (fd < 0) failWrite(path, errno);
-    return {temporary, fd};
+// Installs the handler, once, for each interrupt the program was started
+// with its default action for: an ignored one (SIGHUP under nohup, SIGINT of
+// a background job) stays ignored.
+void handleInterrupts() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : kInterrupts) sigaddset(&action.sa_mask, signal);
+  for (const int signal : kInterrupts) {
+    struct sigaction old {};
+    if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) ::sigaction(signal, &action, nullptr);
   }
+}
+
+// Enters `path` into the table; the slot, or null when the table is full
+// or the path too long (the file is then not removed by an interrupt).
+PendingFile* enterPending(const std::string& path) {
+  handleInterrupts();
+  if (path.size() >= PATH_MAX) return nullptr;
+  for (PendingFile& file : pendingFiles) {
+    if (file.used.load()) continue;
+    std::memcpy(file.path, path.c_str(), path.size() + 1);
+    file.used.store(true);
+    return &file;
+  }
+  return nullptr;
+}
+
+void clearPending(PendingFile*& file) {
+  if (file != nullptr) file->used.store(false);
+  file = nullptr;
 }
 
 }  // namespace
@@ -197,50 +229,120 @@ void makeDirectory(const std::string& path) {
   }
 }
 
-void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
-  // A name ending in "/" can only be a directory: the system answers that.
-  const std::optional<std::string> target = linkTarget(path);
-  if (!target || target->empty() || target->back() == '/') return writeDirectly(path, text, check);
-  struct stat old {};
-  const bool exists = ::stat(target->c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode)) return writeDirectly(path, text, check);
-  if (!exists && errno != ENOENT) failWrite(path, errno);
-  const FileId id = idOf(old);
-  check(exists ? &id : nullptr);
+struct OutputFile::State {
+  std::string path;        // as given, for messages
+  std::string target;      // what the temporary file is renamed to
+  std::string temporary;   // empty: written directly
+  PendingFile* pending = nullptr;
+  int fd = -1;
+};
 
-  const auto [temporary, fd] = createTemporary(path, *target);
-  Descriptor file(fd);
-  int e = 0;
-  if (exists) {
-    // The replaced file's owner and permissions pass to its successor; an
-    // owner this user may not give stays the writer.
-    if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
-    }
-    if (::fchmod(file.get(), old.st_mode & 07777) != 0) e = errno;
-  }
-  if (e == 0) e = writeAll(file.get(), text);
-  if (e == 0 && ::fsync(file.get()) != 0 && errno != EINVAL) e = errno;   // EINVAL: nothing to flush
-  if (const int closed = file.close(); e == 0) e = closed;
-  if (e == 0 && ::rename(temporary.c_str(), target->c_str()) != 0) e = errno;
-  if (e != 0) {
-    ::unlink(temporary.c_str());
-    failWrite(path, e);
+namespace {
+
+// Opens what `path` names (a device, a pipe, a directory that then refuses)
+// to be written directly, as a stream.
+void openDirectly(OutputFile::State& state, const ReplaceCheck& check) {
+  state.fd = ::open(state.path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (state.fd < 0) failWrite(state.path, errno);
+  struct stat st {};
+  if (::fstat(state.fd, &st) != 0) failWrite(state.path, errno);
+  const FileId id = idOf(st);
+  check(&id);
+  if (S_ISREG(st.st_mode) && ::ftruncate(state.fd, 0) != 0) failWrite(state.path, errno);
+}
+
+// Creates a new file beside the target for its next content (0666 less the
+// umask), entered into the table of pending files before it exists.
+void createTemporary(OutputFile::State& state) {
+  const auto [folder, name] = splitFolder(state.target);
+  for (unsigned attempt = 0;; ++attempt) {
+    state.temporary = fmt::format("{}/.{}.{}-{}.tmp", folder, name, ::getpid(), attempt);
+    clearPending(state.pending);
+    state.pending = enterPending(state.temporary);
+    state.fd = ::open(state.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (state.fd >= 0) return;
+    const int e = errno;
+    clearPending(state.pending);
+    state.temporary.clear();
+    if (e != EEXIST || attempt == 100) failWrite(state.path, e);
   }
 }
 
-void prefaultPages(void* data, std::size_t size) {
-#ifdef MADV_POPULATE_WRITE
-  // Only whole pages inside the range are handed to the system; a kernel
-  // without this advice refuses it, and the pages then come one by one.
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + page - 1) / page * page;
-  const std::uintptr_t last = (start + size) / page * page;
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-  static_cast<void>(data);
-  static_cast<void>(size);
-#endif
+// Closes the file and removes the temporary one, if any.
+void giveUp(OutputFile::State& state) {
+  if (state.fd >= 0) ::close(std::exchange(state.fd, -1));
+  if (!state.temporary.empty()) ::unlink(state.temporary.c_str());
+  state.temporary.clear();
+  clearPending(state.pending);
+}
+
+void open(OutputFile::State& state, const ReplaceCheck& check) {
+  // A name ending in "/" can only be a directory: the system answers that.
+  const std::optional<std::string> target = linkTarget(state.path);
+  if (!target || target->empty() || target->back() == '/') return openDirectly(state, check);
+  struct stat old {};
+  const bool exists = ::stat(target->c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode)) return openDirectly(state, check);
+  if (!exists && errno != ENOENT) failWrite(state.path, errno);
+  const FileId id = idOf(old);
+  check(exists ? &id : nullptr);
+  state.target = *target;
+  createTemporary(state);
+  if (exists) {
+    // The replaced file's owner and permissions pass to its successor; an
+    // owner this user may not give stays the writer.
+    if (::fchown(state.fd, old.st_uid, old.st_gid) != 0) {
+    }
+    if (::fchmod(state.fd, old.st_mode & 07777) != 0) failWrite(state.path, errno);
+  }
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path, const ReplaceCheck& check) : state_(new State{path, {}, {}}) {
+  try {
+    open(*state_, check);
+  } catch (...) {
+    giveUp(*state_);
+    delete state_;
+    throw;
+  }
+}
+
+OutputFile::~OutputFile() {
+  giveUp(*state_);
+  delete state_;
+}
+
+void OutputFile::write(std::string_view bytes) {
+  if (const int e = writeAll(state_->fd, bytes)) {
+    giveUp(*state_);
+    failWrite(state_->path, e);
+  }
+}
+
+void OutputFile::commit() {
+  State& state = *state_;
+  int e = 0;
+  if (!state.temporary.empty() && ::fsync(state.fd) != 0 && errno != EINVAL) e = errno;   // EINVAL: nothing to flush
+  if (::close(std::exchange(state.fd, -1)) != 0 && e == 0) e = errno;
+  if (e == 0 && !state.temporary.empty() && ::rename(state.temporary.c_str(), state.target.c_str()) != 0) e = errno;
+  if (e != 0) {
+    giveUp(state);
+    failWrite(state.path, e);
+  }
+  state.temporary.clear();
+  clearPending(state.pending);
+}
+
+bool isStreamOutput(const std::string& path) {
+  try {
+    if (!linkTarget(path)) return true;
+  } catch (const SystemError&) {
+    return false;   // a loop of links: the write says so
+  }
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 // ---------------------------------------------------------------- paths

@@ -17,6 +17,8 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
+#include <iterator>
 #include <climits>
 #include <cerrno>
 #include <cstdio>
@@ -283,52 +285,129 @@ bool holdingFolderExists(std::wstring path) {
   return folder.empty() || isDirectoryAttr(attributesOf(folder));
 }
 
-// Creates a temporary file beside `target`, under a name no other file has.
-// Returns its handle, and its name in `name`.
-HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
-  const std::wstring folder = folderOf(target);
-  const std::wstring base = target.substr(folder.size());
+// ---------------------------------------------------------------- interrupts
+
+// The temporary files in flight, which an interrupt removes: a fixed table,
+// filled before each file is created and cleared once it is renamed or
+// removed. The console's handler runs on a thread of its own, so each file
+// is opened for deletion by others while it is written.
+struct PendingFile {
+  std::atomic<bool> used{false};
+  wchar_t path[32768] = {};
+};
+constexpr std::size_t kPendingFiles = 8;
+PendingFile pendingFiles[kPendingFiles];
+
+// Removes every temporary file in flight on Ctrl-C, Ctrl-Break or the
+// console closing, then leaves the event to the next handler: the system's
+// own ends the program as it would have. An ignored Ctrl-C never comes here.
+BOOL WINAPI onInterrupt(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    for (PendingFile& file : pendingFiles) {
+      if (file.used.load()) ::DeleteFileW(file.path);
+    }
+  }
+  return FALSE;
+}
+
+// Enters `path` into the table (installing the handler, once); the slot,
+// or null when the table is full or the path too long.
+PendingFile* enterPending(const std::wstring& path) {
+  static const bool installed = ::SetConsoleCtrlHandler(onInterrupt, TRUE) != 0;
+  static_cast<void>(installed);
+  if (path.size() >= std::size(PendingFile{}.path)) return nullptr;
+  for (PendingFile& file : pendingFiles) {
+    if (file.used.load()) continue;
+    std::copy(path.c_str(), path.c_str() + path.size() + 1, file.path);
+    file.used.store(true);
+    return &file;
+  }
+  return nullptr;
+}
+
+void clearPending(PendingFile*& file) {
+  if (file != nullptr) file->used.store(false);
+  file = nullptr;
+}
+
+}  // namespace
+
+struct OutputFile::State {
+  std::string path;          // as given, for messages
+  std::wstring target;       // what the temporary file is renamed to
+  std::wstring temporary;    // empty: written directly
+  PendingFile* pending = nullptr;
+  HANDLE file = nullptr;
+};
+
+namespace {
+
+// Creates a temporary file beside the target, under a name no other file has.
+void createTemporary(OutputFile::State& state) {
+  const std::wstring folder = folderOf(state.target);
+  const std::wstring base = state.target.substr(folder.size());
   const DWORD process = ::GetCurrentProcessId();
   for (unsigned attempt = 0;; ++attempt) {
-    name = folder + L"." + base + L"." + std::to_wstring(process) + L"-" + std::to_wstring(attempt) + L".tmp";
-    HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS || attempt == 100) return file;
+    state.temporary = folder + L"." + base + L"." + std::to_wstring(process) + L"-" + std::to_wstring(attempt) + L".tmp";
+    clearPending(state.pending);
+    state.pending = enterPending(state.temporary);
+    const HANDLE file = ::CreateFileW(state.temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      state.file = file;
+      return;
+    }
+    const DWORD code = ::GetLastError();
+    clearPending(state.pending);
+    const std::wstring failed = std::exchange(state.temporary, std::wstring());
+    if (code != ERROR_FILE_EXISTS || attempt == 100) throwPathError(state.path, reasonFor(code, failed));
   }
 }
 
-// Writes `text` to a temporary file beside `target` and renames it over
-// `target`; on failure the temporary file is removed and the reason thrown.
-void replaceByRename(const std::string& path, const std::wstring& target, std::string_view text) {
-  std::wstring temporary;
-  Handle file(createTemporaryBeside(target, temporary));
-  if (!file) throwPathError(path, reasonFor(::GetLastError(), temporary));
-  const auto fail = [&](DWORD code) {
-    if (file) file.close();
-    ::DeleteFileW(temporary.c_str());
-    throwPathError(path, reasonFor(code, temporary));
-  };
-  if (!writeAll(file.get(), text) || ::FlushFileBuffers(file.get()) == 0) fail(::GetLastError());
-  if (!file.close()) fail(::GetLastError());
-  // A replaced file's attributes are kept, all but read-only: the rename
-  // over a read-only file is refused, as the user asked for.
-  const DWORD old = attributesOf(target);
-  if (old != INVALID_FILE_ATTRIBUTES) {
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if ((old & kKept) != 0) ::SetFileAttributesW(temporary.c_str(), (old & kKept) | FILE_ATTRIBUTE_ARCHIVE);
-  }
-  if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
-    fail(::GetLastError());
-  }
+// Opens the device or pipe `path` names, to be written directly.
+void openDirectly(OutputFile::State& state, const std::wstring& wide) {
+  const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throwPathError(state.path, reasonFor(::GetLastError(), wide));
+  state.file = file;
 }
 
-// Writes `text` straight into the device or pipe `path` names.
-void writeInto(const std::string& path, const std::wstring& wide, std::string_view text) {
-  Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) throwPathError(path, reasonFor(::GetLastError(), wide));
-  if (!writeAll(file.get(), text) || !file.close()) throwPathError(path, reasonOf(::GetLastError()));
+// Closes the file and removes the temporary one, if any.
+void giveUp(OutputFile::State& state) {
+  if (state.file != nullptr) ::CloseHandle(std::exchange(state.file, nullptr));
+  if (!state.temporary.empty()) ::DeleteFileW(state.temporary.c_str());
+  state.temporary.clear();
+  clearPending(state.pending);
 }
+
+[[noreturn]] void failAndGiveUp(OutputFile::State& state, DWORD code) {
+  const std::wstring temporary = state.temporary;
+  giveUp(state);
+  throwPathError(state.path, temporary.empty() ? reasonOf(code) : reasonFor(code, temporary));
+}
+
+void open(OutputFile::State& state, const ReplaceCheck& check) {
+  const std::wstring wide = widePath(state.path);
+  const FileStatus status = fileStatus(state.path);
+  const bool identified = status.kind != FileKind::Missing && status.id != FileId{};
+  check(identified ? &status.id : nullptr);
+  switch (status.kind) {
+    case FileKind::Directory: throwPathError(state.path, "Is a directory");
+    case FileKind::Other: return openDirectly(state, wide);
+    case FileKind::Regular: state.target = outputTarget(wide); break;
+    case FileKind::Missing:
+      // A file name ending in a separator can only be a directory, as the C library says.
+      if (endsWithSeparator(state.path) && holdingFolderExists(wide)) throwPathError(state.path, "Is a directory");
+      state.target = wide;
+      break;
+  }
+  createTemporary(state);
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- console
+
+namespace {
 
 bool consoleConversion = true;
 
@@ -465,28 +544,49 @@ void makeDirectory(const std::string& path) {
   throwPathError(path, reasonFor(code, wide), Operation::MakeDirectory);
 }
 
-void replaceFile(const std::string& path, std::string_view text, const ReplaceCheck& check) {
-  const std::wstring wide = widePath(path);
-  const FileStatus status = fileStatus(path);
-  const bool identified = status.kind != FileKind::Missing && status.id != FileId{};
-  check(identified ? &status.id : nullptr);
-  switch (status.kind) {
-    case FileKind::Directory: throwPathError(path, "Is a directory");
-    case FileKind::Other: writeInto(path, wide, text); return;
-    case FileKind::Regular: replaceByRename(path, outputTarget(wide), text); return;
-    case FileKind::Missing:
-      // A file name ending in a separator can only be a directory, as the C library says.
-      if (endsWithSeparator(path) && holdingFolderExists(wide)) throwPathError(path, "Is a directory");
-      replaceByRename(path, wide, text);
-      return;
+OutputFile::OutputFile(const std::string& path, const ReplaceCheck& check) : state_(new State{path, {}, {}}) {
+  try {
+    open(*state_, check);
+  } catch (...) {
+    giveUp(*state_);
+    delete state_;
+    throw;
   }
 }
 
-void prefaultPages(void* data, std::size_t size) {
-  // A hint only: Windows gives a fresh allocation its pages as they are first written.
-  static_cast<void>(data);
-  static_cast<void>(size);
+OutputFile::~OutputFile() {
+  giveUp(*state_);
+  delete state_;
 }
+
+void OutputFile::write(std::string_view bytes) {
+  if (!writeAll(state_->file, bytes)) failAndGiveUp(*state_, ::GetLastError());
+}
+
+void OutputFile::commit() {
+  State& state = *state_;
+  if (state.temporary.empty()) {
+    if (::CloseHandle(std::exchange(state.file, nullptr)) == 0) failAndGiveUp(state, ::GetLastError());
+    return;
+  }
+  if (::FlushFileBuffers(state.file) == 0) failAndGiveUp(state, ::GetLastError());
+  if (::CloseHandle(std::exchange(state.file, nullptr)) == 0) failAndGiveUp(state, ::GetLastError());
+  // A replaced file's attributes are kept, all but read-only: the rename
+  // over a read-only file is refused, as the user asked for.
+  const DWORD old = attributesOf(state.target);
+  if (old != INVALID_FILE_ATTRIBUTES) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((old & kKept) != 0) ::SetFileAttributesW(state.temporary.c_str(), (old & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+  }
+  if (::MoveFileExW(state.temporary.c_str(), state.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ==
+      0) {
+    failAndGiveUp(state, ::GetLastError());
+  }
+  state.temporary.clear();
+  clearPending(state.pending);
+}
+
+bool isStreamOutput(const std::string& path) { return fileStatus(path).kind == FileKind::Other; }
 
 // ---------------------------------------------------------------- paths
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "frontend/telvo.hpp"
-#include "platform/platform.hpp"
 #include "reports/pagestyle.hpp"
 #include "timing/timetext.hpp"
 
@@ -162,11 +161,6 @@ void appendDecimal(std::string& out, double value) {
   }
   if (negative && tenths != 0) *--at = '-';
   out.append(at, static_cast<std::size_t>(end - at));
-}
-
-void reserveMapped(std::string& out, std::size_t bytes) {
-  out.reserve(out.size() + bytes);
-  platform::prefaultPages(out.data() + out.size(), bytes);
 }
 
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text) {

@@ -29,11 +29,6 @@ void appendInt(std::string& out, std::int64_t value);
 /// Appends a number rounded to one decimal, without a trailing ".0".
 void appendDecimal(std::string& out, double value);
 
-/// Makes room for `bytes` more text in `out` and has the system map that
-/// room at once: one call instead of a page fault for every 4 KiB written.
-/// The room should be close to what is then written.
-void reserveMapped(std::string& out, std::size_t bytes);
-
 /// Appends `<tag>` + escaped text + `</tag>`.
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text);
 

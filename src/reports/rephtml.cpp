@@ -36,35 +36,6 @@ bool chartable(const ReportSession& session) {
   return session.running <= kMostChartedCars && session.crossings <= kMostChartedCrossings;
 }
 
-// The room the page of a model takes, rather a little more than less: it
-// is reserved and mapped before the first byte is written. Estimates in
-// bytes: a table row, a car's lap table, a lap in it, a point of a chart.
-std::size_t pageRoom(const ReportModel& model, bool lapDump) {
-  const Sections& sections = model.sections;
-  std::size_t name = 8;   // the longest start number and driver name
-  for (const EntryRow& entry : model.entries) {
-    for (const DriverRow& driver : entry.drivers) name = std::max(name, toUtf8(driver.name).size() + 7);
-  }
-  std::size_t room = 12288 + model.entries.size() * (600 + 2 * name);   // with its hover rules
-  for (const ReportSession& session : model.sessions) {
-    const bool race = session.type == SessT::RACE;
-    const bool charts = race && sections.has(Flag::RACERESULTS) && chartable(session);
-    const std::size_t tables = race ? 2 : session.type == SessT::PRACTICE ? 1 : 0;
-    room += session.lists * tables * (320 + name);
-    if (charts) room += 3 * (session.lists * (360 + 2 * name) + session.crossings * (80 + name));
-    if (lapDump && sections.has(Flag::LAPTIMES)) {
-      room += session.lists * (260 + name) + session.crossings * 22;
-      for (const LapListRow& list : session.lapLists) {
-        for (const Crossing& crossing : session.courses[list.first].crossings) {
-          room += crossing.flags() != LapFlag::NONE ? 48 : 0;
-        }
-      }
-    }
-    room += charts ? 3 * 8192 : 1024;
-  }
-  return room;
-}
-
 // The classes of a lap cell with flags, and their meaning.
 void appendFlagAttributes(std::string& out, LapFlag flags) {
   out += " class=\""sv;
@@ -275,7 +246,7 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
 std::string lapTimeCaption(const std::vector<ChartCar>& cars, const svg::Axis& axis) {
   std::string caption(kLapTimeChart.caption);
   const bool clipped = std::any_of(cars.begin(), cars.end(), [&axis](const ChartCar& car) {
-    const std::vector<Crossing>& laps = car.course->crossings;
+    const std::span<const Crossing> laps = car.course->crossings;
     return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
                        [&axis](const Crossing& lap) { return lap.lapTime / 1000.0 > axis.max; });
   });
@@ -292,19 +263,22 @@ bool anyLapCompleted(const std::vector<ChartCar>& cars) {
   return std::any_of(cars.begin(), cars.end(), [](const ChartCar& car) { return car.course->crossings.size() > 1; });
 }
 
-void appendFigure(std::string& out, const svg::LineChart& chart, std::string_view caption) {
-  html::appendFigure(out, caption, [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
+// The figure of a chart, handed on series by series.
+void appendFigure(OutputSink& sink, const svg::LineChart& chart, std::string_view caption) {
+  html::appendFigure(sink.text(), caption, [&chart, &sink](std::string& figure) {
+    svg::appendLineChart(figure, chart, [&sink] { sink.checkpoint(); });
+  });
+  sink.checkpoint();
 }
 
-// Renders the HTML page of a model.
+// Renders the HTML page of a model, row by row, into a sink.
 class HtmlWriter {
  public:
-  HtmlWriter(const ReportModel& model, const RacePageHooks& hooks, std::string& out)
-      : model_(model), hooks_(hooks), rep_(out) {}
+  HtmlWriter(const ReportModel& model, const RacePageHooks& hooks, OutputSink& sink)
+      : model_(model), hooks_(hooks), sink_(sink), rep_(sink.text()) {}
 
   void page() {
     const Sections& sections = model_.sections;
-    html::reserveMapped(rep_, pageRoom(model_, hooks_.lapDump));
     const bool eventInfo = sections.has(Flag::EVENTINFO);
     const bool saver = sections.has(Flag::REPLAYINFO);
     // No more hover rules than a chart has lines.
@@ -363,6 +337,7 @@ class HtmlWriter {
       appendTimeCell(rep_, row.clock);
       appendTextCell(rep_, row.remark);
       rep_ += "</tr>\n"sv;
+      sink_.checkpoint();
     }
     appendTail(rep_);
   }
@@ -393,6 +368,7 @@ class HtmlWriter {
       appendTimeCell(rep_, row.bestLap);
       appendTextCell(rep_, row.remark);
       rep_ += "</tr>\n"sv;
+      sink_.checkpoint();
     }
     appendTail(rep_);
     charts(session);
@@ -497,6 +473,7 @@ class HtmlWriter {
         appendTextCell(rep_, d < entry.drivers.size() ? entry.drivers[d].remark : std::u16string());
         rep_ += "</tr>\n"sv;
       }
+      sink_.checkpoint();
     }
     appendTail(rep_);
   }
@@ -524,17 +501,17 @@ class HtmlWriter {
     const std::string id = std::to_string(session.number);
     // One chart at a time: each reuses the memory of the one before.
     for (const RaceChartKind* kind : {&kLapChart, &kGapChart}) {
-      appendFigure(rep_, raceChart(*kind, cars, id), kind->caption);
+      appendFigure(sink_, raceChart(*kind, cars, id), kind->caption);
     }
     if (!anyLapCompleted(cars)) {
       rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
       return;
     }
     const svg::LineChart times = raceChart(kLapTimeChart, cars, id);
-    appendFigure(rep_, times, lapTimeCaption(cars, times.y));
+    appendFigure(sink_, times, lapTimeCaption(cars, times.y));
   }
 
-  void lapTable(const LapListRow& list, const std::vector<Crossing>& laps) {
+  void lapTable(const LapListRow& list, std::span<const Crossing> laps) {
     rep_ += "<div><h4>"sv;
     html::appendSwatch(rep_, colourOf(list.car));
     appendInt(rep_, list.car.startNum);
@@ -566,20 +543,19 @@ class HtmlWriter {
       rep_ += "</td>"sv;
     }
     rep_ += "</tr>\n</tbody></table></div></div>\n"sv;
+    sink_.checkpoint();
   }
 
   const ReportModel& model_;
   const RacePageHooks& hooks_;
+  OutputSink& sink_;
   std::string& rep_;
 };
 
 }  // namespace
 
-std::string reportHTML(const ReportModel& model, const RacePageHooks& hooks) {
-  if (!model.hasEvent) return {};
-  std::string rep;
-  HtmlWriter(model, hooks, rep).page();
-  return rep;
+void reportHTML(OutputSink& sink, const ReportModel& model, const RacePageHooks& hooks) {
+  if (model.hasEvent) HtmlWriter(model, hooks, sink).page();
 }
 
 }  // namespace marvolt

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/sink.hpp"
 #include "reports/htmlpage.hpp"
 #include "reports/reportmodel.hpp"
 
@@ -22,7 +23,7 @@ struct RacePageHooks {
                                             ///< view of the race, before the race as the replay recorded it
 };
 
-/// The whole HTML page of a model; empty when it has no event.
-std::string reportHTML(const ReportModel& model, const RacePageHooks& hooks = {});
+/// Writes the HTML page of a model into `sink`; nothing when it has no event.
+void reportHTML(OutputSink& sink, const ReportModel& model, const RacePageHooks& hooks = {});
 
 }  // namespace marvolt

@@ -13,60 +13,34 @@ namespace marvolt {
 namespace {
 
 constexpr std::string_view kSchema = "marvolt-report/1";
-// Room per crossing of the lap lists: a lap object with its race standing.
-constexpr std::size_t kLapBytes = 112;
-
-// The writer's output stream: appends straight to the report text. The
-// writer asks for room before each run of characters; the text is grown
-// ahead a page at a time and each character is then one store. Flush cuts
-// the text to what was written (the writer flushes when the document ends).
-class StringOut {
- public:
-  using Ch = char;
-  explicit StringOut(std::string& out) : out_(out), used_(out.size()) {}
-  void Put(char c) {
-    Reserve(1);
-    PutUnsafe(c);
-  }
-  void Reserve(std::size_t count) {
-    if (out_.size() - used_ < count) out_.resize(used_ + std::max(count, kGrowth));
-  }
-  void PutUnsafe(char c) { out_[used_++] = c; }
-  void Flush() { out_.resize(used_); }
-
- private:
-  static constexpr std::size_t kGrowth = 4096;
-  std::string& out_;
-  std::size_t used_;
-};
-
-// RapidJSON's hooks for room and unchecked writes, found by argument-dependent lookup.
-void PutReserve(StringOut& out, std::size_t count) { out.Reserve(count); }
-void PutUnsafe(StringOut& out, char c) { out.PutUnsafe(c); }
-
 // Holds the stream, so that it is made before the writer that uses it.
 struct StreamHolder {
-  explicit StreamHolder(std::string& out) : stream(out) {}
-  StringOut stream;
+  explicit StreamHolder(OutputSink& sink) : stream(sink) {}
+  SinkOut stream;
 };
 
 }  // namespace
 
 /// RapidJSON's compact writer over the report text, with one call per member.
-class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
+class JsonWriter : private StreamHolder, public rapidjson::Writer<SinkOut> {
  public:
-  explicit JsonWriter(std::string& out) : StreamHolder(out), rapidjson::Writer<StringOut>(stream) {}
+  explicit JsonWriter(OutputSink& sink) : StreamHolder(sink), rapidjson::Writer<SinkOut>(stream) {}
 
   /// The name of the next member. The names are this format's own plain
   /// ASCII words, so they go in quoted as they are, without the escape scan
   /// a text needs (half the time of a lap list).
   void key(std::string_view name) {
-    char quoted[kLongestKey + 2];
-    MARVOLT_ASSERT(name.size() <= kLongestKey, "JSON member name too long");
-    quoted[0] = '"';
-    std::memcpy(quoted + 1, name.data(), name.size());
-    quoted[name.size() + 1] = '"';
-    RawValue(quoted, name.size() + 2, rapidjson::kStringType);
+    // The writer places the name (its comma and its state); the stream
+    // takes it in one piece rather than character by character.
+    Prefix(rapidjson::kStringType);
+    os_->Write(name.data(), name.size(), '"', '"');
+  }
+  /// An unsigned number, its digits written in one piece.
+  void Uint(unsigned value) {
+    char digits[10];
+    const char* end = rapidjson::internal::u32toa(value, digits);
+    Prefix(rapidjson::kNumberType);
+    os_->Write(digits, static_cast<std::size_t>(end - digits));
   }
   /// A UTF-8 text value.
   void utf8(std::string_view value) { String(value.data(), static_cast<rapidjson::SizeType>(value.size())); }
@@ -110,7 +84,6 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<StringOut> {
   }
 
  private:
-  static constexpr std::size_t kLongestKey = 24;
   std::string scratch_;   // one name at a time as UTF-8
 };
 
@@ -120,7 +93,7 @@ namespace {
 // Renders the JSON document of a model.
 class JsonRenderer {
  public:
-  JsonRenderer(const ReportModel& model, std::string& out) : model_(model), json_(out) {}
+  JsonRenderer(const ReportModel& model, OutputSink& sink) : model_(model), sink_(sink), json_(sink) {}
 
   void render() {
     const Sections& sections = model_.sections;
@@ -180,6 +153,7 @@ class JsonRenderer {
       }
       json_.EndArray();
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -215,6 +189,7 @@ class JsonRenderer {
       json_.field("clock_ms", row.clock);
       json_.field("remark", row.remark);
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -235,6 +210,7 @@ class JsonRenderer {
       json_.msOrNull("best_lap_ms", row.bestLap);
       json_.field("laps_behind", row.lapsBehind);
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
@@ -270,22 +246,21 @@ class JsonRenderer {
       }
       json_.EndArray();
       json_.EndObject();
+      sink_.checkpoint();
     }
     json_.EndArray();
   }
 
   const ReportModel& model_;
+  OutputSink& sink_;
   JsonWriter json_;
 };
 
 }  // namespace
 
-std::string reportJSON(const ReportModel& model) {
-  std::string rep;
-  if (model.hasEvent) rep.reserve(model.room(128, kLapBytes));
-  JsonRenderer(model, rep).render();
-  rep += '\n';
-  return rep;
+void reportJSON(OutputSink& sink, const ReportModel& model) {
+  JsonRenderer(model, sink).render();
+  sink.text() += '\n';
 }
 
 }  // namespace marvolt

@@ -3,14 +3,14 @@
 // race history of every race.
 #pragma once
 
-#include <string>
-
+#include "frontend/sink.hpp"
 #include "reports/reportmodel.hpp"
 
 namespace marvolt {
 
-/// The whole JSON report of a model, ended by a line break. A model without
-/// event still gives a document: its replay member, no entries, no sessions.
-std::string reportJSON(const ReportModel& model);
+/// Writes the JSON report of a model, ended by a line break, into `sink`. A
+/// model without event still gives a document: its replay member, no
+/// entries, no sessions.
+void reportJSON(OutputSink& sink, const ReportModel& model);
 
 }  // namespace marvolt

@@ -8,20 +8,25 @@
 
 namespace marvolt {
 
-std::string renderReport(const ReportModel& model, Report::Format format) {
+void renderReport(OutputSink& sink, const ReportModel& model, Report::Format format) {
   switch (format) {
-    case Report::Format::TXT: return reportTXT(model);
-    case Report::Format::SEMIKV: return reportSemiKV(model);
-    case Report::Format::JSON: return reportJSON(model);
-    case Report::Format::HTML: return reportHTML(model);
+    case Report::Format::TXT: return reportTXT(sink, model);
+    case Report::Format::SEMIKV: return reportSemiKV(sink, model);
+    case Report::Format::JSON: return reportJSON(sink, model);
+    case Report::Format::HTML: return reportHTML(sink, model);
   }
   cerr.writeln("Output format not supported");
-  return {};
 }
 
-std::string Report::toString() const {
+ReportModel Report::model() const {
   // Only the documents show the course of a race: the text formats need no history.
-  return renderReport(buildReportModel(data, sections, format == Format::JSON || format == Format::HTML), format);
+  return buildReportModel(data, sections, format == Format::JSON || format == Format::HTML);
 }
+
+std::string renderReport(const ReportModel& model, Report::Format format) {
+  return renderToString([&](OutputSink& sink) { renderReport(sink, model, format); });
+}
+
+std::string Report::toString() const { return renderReport(model(), format); }
 
 }  // namespace marvolt

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "frontend/enums.hpp"
+#include "frontend/sink.hpp"
 #include "model/data.hpp"
 #include "reports/reportmodel.hpp"
 
@@ -23,13 +24,19 @@ class Report {
   virtual ~Report() = default;
   /// The whole report as UTF-8 text; empty for an unsupported format.
   virtual std::string toString() const;
+  /// What the report prints, worked out: everything but the rendering.
+  ReportModel model() const;
 
   const Data& data;
   Format format;
   Sections sections;
 };
 
-/// The report of a model in `format`; empty for an unsupported format.
+/// Writes the report of a model in `format` into `sink`; nothing for an
+/// unsupported format.
+void renderReport(OutputSink& sink, const ReportModel& model, Report::Format format);
+
+/// The report of a model in `format` as one text; empty for an unsupported format.
 std::string renderReport(const ReportModel& model, Report::Format format);
 
 /// Renders the session tables in session order (a practice's best laps; a

@@ -1,6 +1,7 @@
 #include "reports/reportmodel.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <unordered_map>
 
@@ -127,20 +128,22 @@ class ModelBuilder {
     std::unordered_map<std::uint32_t, bool> seen;
     seen.reserve(timing.timing.size());
     s.courses.reserve(timing.timing.size());
+    // One array for the crossings of every list, never grown: each course views its part.
+    s.lapCrossings.reserve(s.crossings);
     for (const TimingEntry& car : timing.timing) {
       const bool first = seen.try_emplace(car.carid, true).second;
       CarCourse& course = s.courses.emplace_back();
       course.carid = car.carid;
-      course.crossings.resize(car.laps.size());
+      const std::size_t offset = s.lapCrossings.size();
       std::uint32_t prev = 0;
-      for (std::size_t j = 0; j < car.laps.size(); ++j) {
-        const TimedLap& lap = car.laps[j];
+      for (const TimedLap& lap : car.laps) {
         // The timing counts each new period of the replay's clock, so no
         // lap lasts a whole period.
         MARVOLT_ASSERT(lap.clock - prev <= Crossing::kLongestLap, "a lap as long as the replay clock's period");
-        course.crossings[j] = {lap.clock - prev, lap.clock, lap.flags};
+        s.lapCrossings.emplace_back(lap.clock - prev, lap.clock, lap.flags);
         prev = lap.clock;
       }
+      course.crossings = std::span<const Crossing>(s.lapCrossings).subspan(offset);
       const CarHistory* raced = first ? history.car(car.carid) : nullptr;
       if (raced == nullptr) continue;
       course.standings.reserve(raced->standings.size());
@@ -189,6 +192,23 @@ class ModelBuilder {
 
 }  // namespace
 
+ReportSession::ReportSession(const ReportSession& other) : SessionFields(other) {
+  const Crossing* const begin = other.lapCrossings.data();
+  const Crossing* const end = begin + other.lapCrossings.size();
+  const std::less<const Crossing*> before;
+  for (CarCourse& course : courses) {
+    const Crossing* const viewed = course.crossings.data();
+    if (course.crossings.empty() || before(viewed, begin) || !before(viewed, end)) continue;   // not a view of them
+    course.crossings = std::span<const Crossing>(lapCrossings).subspan(static_cast<std::size_t>(viewed - begin),
+                                                                       course.crossings.size());
+  }
+}
+
+ReportSession& ReportSession::operator=(const ReportSession& other) {
+  if (this != &other) *this = ReportSession(other);
+  return *this;
+}
+
 const EntryRow& ReportModel::entryAt(std::uint32_t listed) const {
   static const EntryRow placeholder = entryRow(Entry::placeholderEntry());
   return listed < entries.size() ? entries[listed] : placeholder;
@@ -198,18 +218,6 @@ const DriverRow& ReportModel::driverOf(const CarRef& car) const {
   static const DriverRow placeholder = driverRow(Driver::placeholder());
   const EntryRow& entry = entryAt(car.listed);
   return car.driver < entry.drivers.size() ? entry.drivers[car.driver] : placeholder;
-}
-
-std::size_t ReportModel::room(std::size_t perLine, std::size_t perCrossing) const {
-  constexpr std::size_t kFixed = 16384;
-  std::size_t bytes = kFixed + 2 * perLine * entries.size();
-  for (const ReportSession& session : sessions) {
-    bytes += 3 * perLine * session.lists;
-    for (const LapListRow& list : session.lapLists) {
-      bytes += perCrossing * session.courses[list.first].crossings.size();
-    }
-  }
-  return bytes;
 }
 
 ReportModel buildReportModel(const Data& data, const Sections& sections, bool raceHistory) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -115,7 +116,7 @@ struct RaceStanding {
 /// The crossings of one lap list of a session.
 struct CarCourse {
   std::uint32_t carid = 0;
-  std::vector<Crossing> crossings;
+  std::span<const Crossing> crossings;   ///< a part of the session's `lapCrossings`
   std::vector<RaceStanding> standings;   ///< with the race history, first list of a car id: after each crossing number
 };
 
@@ -128,13 +129,14 @@ struct LapListRow {
   std::uint32_t first = 0;   ///< the course of the first lap list of its car id
 };
 
-/// One session with what the sections ask of it.
-struct ReportSession {
+/// What a session holds: see ReportSession.
+struct SessionFields {
   std::size_t number = 0;     ///< the place in the event, from 1
   SessT type = SessT::TESTING;
   bool classified = false;    ///< the classifications were asked for (best laps; and results in a race)
   std::vector<BestLapRow> bestLaps;
   std::vector<RaceRow> results;
+  std::vector<Crossing> lapCrossings;   ///< every crossing of the courses, list after list, in one array
   std::vector<CarCourse> courses;    ///< one per lap list: with the lap dump or the race history
   std::vector<LapListRow> lapLists;  ///< with the lap dump: every lap list, in the replay's order
   std::size_t lists = 0;             ///< lap lists in the replay
@@ -145,6 +147,18 @@ struct ReportSession {
   /// then in the rows' order. The first row of a car still classified holds
   /// the fastest lap; the text report's order is that of bestLaps.
   std::vector<std::uint32_t> fastestLaps{};
+};
+
+/// One session with what the sections ask of it. Its courses view its own
+/// crossings: a session moves whole, and a copy's courses view the copy's.
+struct ReportSession : SessionFields {
+  ReportSession() = default;
+  ReportSession(ReportSession&&) = default;
+  ReportSession& operator=(ReportSession&&) = default;
+  /// A copy whose courses view its own crossings.
+  ReportSession(const ReportSession& other);
+  /// Becomes a copy of `other`, its courses on its own crossings.
+  ReportSession& operator=(const ReportSession& other);
 };
 
 /// Everything a report prints.
@@ -163,9 +177,6 @@ struct ReportModel {
   const EntryRow& entryAt(std::uint32_t listed) const;
   /// The driver a row names, or the placeholder driver.
   const DriverRow& driverOf(const CarRef& car) const;
-  /// Room for a report of `perLine` bytes per entry, row and car, and
-  /// `perCrossing` per crossing of the lap dump.
-  std::size_t room(std::size_t perLine, std::size_t perCrossing) const;
 };
 
 /// The model of `data` for the given sections: only what they ask for is

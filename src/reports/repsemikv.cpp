@@ -9,8 +9,6 @@ namespace marvolt {
 
 namespace {
 
-// Bytes of report per crossing of the lap tables.
-constexpr std::size_t kLapBytes = 96;
 constexpr char kSeparatorMark = '\x12';
 constexpr std::string_view kProtectedSemicolon = "\xCD\xBE";  // U+037E
 
@@ -25,11 +23,12 @@ std::string timeText(std::uint32_t ms) {
 
 namespace {
 
-// The ";" of a value become U+037E and its U+0012 become ";".
+// The ";" of a value become U+037E, its U+0012 become ";" and its other
+// control characters U+FFFD.
 void protectValue(std::string& out, std::size_t valueStart) {
-  const std::size_t semicolon = out.find(';', valueStart);
-  if (semicolon == std::string::npos && out.find(kSeparatorMark, valueStart) == std::string::npos) return;
-  const std::string value = out.substr(valueStart);
+  const auto special = [](char c) { return c == ';' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F' || c == '\xC2'; };
+  if (std::none_of(out.begin() + static_cast<std::ptrdiff_t>(valueStart), out.end(), special)) return;
+  std::string value = out.substr(valueStart);
   out.resize(valueStart);
   for (const char c : value) {
     if (c == ';') {
@@ -38,6 +37,15 @@ void protectValue(std::string& out, std::size_t valueStart) {
       out += c == kSeparatorMark ? ';' : c;
     }
   }
+  showControls(out, valueStart);
+}
+
+// The room a row piece is formatted in before it joins the report: the
+// protection looks back at each value, and a failing format leaves nothing.
+std::string& scratch() {
+  static std::string room;
+  room.clear();
+  return room;
 }
 
 }  // namespace
@@ -47,19 +55,15 @@ void rformatTo(std::string& out, std::string_view format, std::initializer_list<
   // as it is put in, and a U+0012 of a value becomes ";". So the format is
   // used as it is, unless it holds a U+0012 itself, which becomes ";" too.
   const std::span<const FmtArg> args(values.begin(), values.size());
-  const std::size_t start = out.size();
-  try {
-    if (format.find(kSeparatorMark) == std::string_view::npos) {
-      formatLangTo(out, format, args, protectValue);
-      return;
-    }
+  std::string& piece = scratch();
+  if (format.find(kSeparatorMark) == std::string_view::npos) {
+    formatLangTo(piece, format, args, protectValue);
+  } else {
     std::string marked(format);
     std::replace(marked.begin(), marked.end(), kSeparatorMark, ';');
-    formatLangTo(out, marked, args, protectValue);
-  } catch (...) {
-    out.resize(start);
-    throw;
+    formatLangTo(piece, marked, args, protectValue);
   }
+  out += piece;
 }
 
 std::string rformat(std::string_view format, std::initializer_list<FmtArg> values) {
@@ -70,10 +74,13 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
 
 namespace {
 
-// Renders the key=value report of a model into one UTF-8 text.
+// Puts `text` at `at`; returns its end.
+char* put(char* at, std::string_view text) { return std::copy(text.begin(), text.end(), at); }
+
+// Renders the key=value report of a model, row by row, into a sink.
 class SemiKVWriter {
  public:
-  explicit SemiKVWriter(std::string& out) : rep_(out) {}
+  explicit SemiKVWriter(OutputSink& sink) : sink_(sink), rep_(sink.text()) {}
 
   void replayInfo(const ReportModel& model) {
     rep_ += "table_start;table=Replay Info;\n";
@@ -103,6 +110,7 @@ class SemiKVWriter {
         append("driver%d_nat=%s;", {n, driver.nat});
         append("driver%d_remark=%s;\n", {n, driver.remark});
       }
+      sink_.checkpoint();
     }
     rep_ += "table_end;\n\n";
   }
@@ -119,6 +127,7 @@ class SemiKVWriter {
       append("laptime=%s;", {timeText(row.lapTime)});
       append("gap=%s;", {timeText(row.gap)});
       append("lap=%s;clock=%s;remark=%s;\n", {row.lap, timeText(row.clock), row.remark});
+      sink_.checkpoint();
     }
     rep_ += "table_end;\n\n";
   }
@@ -132,6 +141,7 @@ class SemiKVWriter {
       append("drivername=%s;", {row.car.name});
       append("laps=%s;clock=%s;", {row.laps, timeText(row.raceTime)});
       append("gap=%s;diff=%s;remark=%s;\n", {timeText(row.gap), timeText(row.interval), row.remark});
+      sink_.checkpoint();
     }
     rep_ += "table_end;\n\n";
   }
@@ -147,20 +157,21 @@ class SemiKVWriter {
         // The values of a lap row are a number, two time texts and a flag
         // text: none can hold a ";" or U+0012, so the protection of rformat
         // leaves them as they are and the row is written directly.
+        // Each row is put together in one piece, then its flags.
         std::size_t j = 0;
-        char number[24];
+        char row[4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8];
         for (const Crossing& crossing : session.courses[list.own].crossings) {
-          rep_ += "lap=";
-          rep_.append(number, std::to_chars(number, number + sizeof number, j++).ptr);
-          rep_ += ";laptime=";
-          appendMsecToTime(rep_, crossing.lapTime);
-          rep_ += ";clock=";
-          appendMsecToTime(rep_, crossing.clock());
-          rep_ += ";remark=";
+          char* at = put(row, "lap=");
+          at = std::to_chars(at, row + sizeof row, j++).ptr;
+          at = writeMsecToTime(put(at, ";laptime="), crossing.lapTime);
+          at = writeMsecToTime(put(at, ";clock="), crossing.clock());
+          at = put(at, ";remark=");
+          rep_.append(row, static_cast<std::size_t>(at - row));
           appendLapFlagStr(rep_, crossing.flags());
           rep_ += ";\n";
         }
         rep_ += "table_end;\n\n";
+        sink_.checkpoint();
       }
     }
   }
@@ -168,21 +179,19 @@ class SemiKVWriter {
  private:
   void append(std::string_view format, std::initializer_list<FmtArg> values) { rformatTo(rep_, format, values); }
 
+  OutputSink& sink_;
   std::string& rep_;
 };
 
 }  // namespace
 
-std::string reportSemiKV(const ReportModel& model) {
-  if (!model.hasEvent) return {};
-  std::string rep;
-  rep.reserve(model.room(128, kLapBytes));
-  SemiKVWriter writer(rep);
+void reportSemiKV(OutputSink& sink, const ReportModel& model) {
+  if (!model.hasEvent) return;
+  SemiKVWriter writer(sink);
   if (model.sections.has(Flag::REPLAYINFO)) writer.replayInfo(model);
   if (model.sections.has(Flag::EVENTINFO)) writer.eventInfo(model);
   if (model.sections.has(Flag::ENTRYLIST)) writer.entryList(model);
   renderSessions(writer, model);
-  return rep;
 }
 
 }  // namespace marvolt

@@ -1,5 +1,6 @@
 #include "reports/reptxt.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 
@@ -12,9 +13,6 @@ namespace marvolt {
 
 namespace {
 
-// Bytes of report per crossing of the lap dump.
-constexpr std::size_t kLapBytes = 44;
-
 // Appends milliseconds as time text right-aligned in `width` columns.
 void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::string_view prefix = {}) {
   std::string time(prefix);
@@ -22,10 +20,16 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   appendPadded(out, std::string_view(time), width, false);
 }
 
-// Renders the text report of a model into one UTF-8 text.
+// Puts `text` right-aligned in `width` columns at `at`; returns its end.
+char* putRight(char* at, std::string_view text, std::size_t width) {
+  for (std::size_t fill = text.size(); fill < width; ++fill) *at++ = ' ';
+  return std::copy(text.begin(), text.end(), at);
+}
+
+// Renders the text report of a model, row by row, into a sink.
 class TxtWriter {
  public:
-  explicit TxtWriter(std::string& out) : rep_(out) {}
+  explicit TxtWriter(OutputSink& sink) : sink_(sink), rep_(sink.text()) {}
 
   void entryList(const ReportModel& model) {
     rep_ += "Entry List\n\n";
@@ -42,9 +46,10 @@ class TxtWriter {
         appendPadded(rep_, driver.name, 23, true);
         appendPadded(rep_, driver.nat, 5, true);
         rep_ += "  ";
-        appendUtf8(rep_, driver.remark);
+        appendShown(rep_, driver.remark);
         rep_ += '\n';
       }
+      sink_.checkpoint();
     }
   }
 
@@ -63,8 +68,9 @@ class TxtWriter {
       fmt::format_to(std::back_inserter(rep_), " {:>4} ", row.lap);
       appendTime(rep_, row.clock, 12);
       rep_ += "  ";
-      appendUtf8(rep_, row.remark);
+      appendShown(rep_, row.remark);
       rep_ += '\n';
+      sink_.checkpoint();
     }
     rep_ += '\n';
   }
@@ -83,8 +89,9 @@ class TxtWriter {
       rep_ += ' ';
       appendTime(rep_, row.interval, 10, "-");
       rep_ += "  ";
-      appendUtf8(rep_, row.remark);
+      appendShown(rep_, row.remark);
       rep_ += '\n';
+      sink_.checkpoint();
     }
     rep_ += '\n';
   }
@@ -104,50 +111,53 @@ class TxtWriter {
     rep_ += "Car number ";
     rep_.append(number, std::to_chars(number, number + sizeof number, list.car.startNum).ptr);
     rep_ += " laptimes\n";
+    // Each line is put together in one piece, then its flags.
+    char line[24 + 2 + kTimeChars + 2];
     char time[kTimeChars];
     for (std::size_t j = 0; j < course.crossings.size(); ++j) {
       const Crossing& crossing = course.crossings[j];
-      appendRight(rep_, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
-      rep_ += ": ";
-      appendRight(rep_, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
-      rep_ += "  ";
+      char* at = putRight(line, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
+      *at++ = ':';
+      *at++ = ' ';
+      at = putRight(at, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
+      *at++ = ' ';
+      *at++ = ' ';
+      rep_.append(line, static_cast<std::size_t>(at - line));
       appendLapFlagStr(rep_, crossing.flags());
       rep_ += '\n';
     }
     rep_ += '\n';
+    sink_.checkpoint();
   }
 
+  OutputSink& sink_;
   std::string& rep_;
 };
 
 }  // namespace
 
-std::string reportTXT(const ReportModel& model) {
-  if (!model.hasEvent) return {};
-  std::string rep;
-  // The whole report fits without growing: a growing text is copied at every
-  // step, and the pages of room that stay unwritten cost no memory.
-  rep.reserve(model.room(128, kLapBytes));
+void reportTXT(OutputSink& sink, const ReportModel& model) {
+  if (!model.hasEvent) return;
+  std::string& rep = sink.text();
   const Sections& sections = model.sections;
   if (sections.has(Flag::REPLAYINFO)) {
     rep += "Replay Info\nsaver     : ";
-    appendUtf8(rep, model.saverFirstName);
+    appendShown(rep, model.saverFirstName);
     rep += ' ';
-    appendUtf8(rep, model.saverLastName);
+    appendShown(rep, model.saverLastName);
     rep += '\n';
   }
   if (sections.has(Flag::EVENTINFO)) {
     rep += "Event Info\ntrack     : ";
-    appendUtf8(rep, model.track);
+    appendShown(rep, model.track);
     rep += "\ncarset    : ";
-    appendUtf8(rep, model.carset);
+    appendShown(rep, model.carset);
     rep += "\n\n";
   }
-  TxtWriter writer(rep);
+  TxtWriter writer(sink);
   if (sections.has(Flag::ENTRYLIST)) writer.entryList(model);
   rep += '\n';
   renderSessions(writer, model);
-  return rep;
 }
 
 }  // namespace marvolt

@@ -1,13 +1,13 @@
 // The fixed-column text report.
 #pragma once
 
-#include <string>
+#include "frontend/sink.hpp"
 
 #include "reports/reportmodel.hpp"
 
 namespace marvolt {
 
-/// The whole text report of a model; empty when it has no event.
-std::string reportTXT(const ReportModel& model);
+/// Writes the text report of a model into `sink`; nothing when it has no event.
+void reportTXT(OutputSink& sink, const ReportModel& model);
 
 }  // namespace marvolt

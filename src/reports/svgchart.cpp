@@ -316,16 +316,22 @@ void appendLabel(std::string& out, const PlacedLabel& label, const Series& serie
 
 }  // namespace
 
-void appendLineChart(std::string& out, const LineChart& chart) { appendLineChart(out, chart, layOut(chart)); }
+void appendLineChart(std::string& out, const LineChart& chart, const Checkpoint& checkpoint) {
+  appendLineChart(out, chart, layOut(chart), checkpoint);
+}
 
-void appendLineChart(std::string& out, const LineChart& chart, const ChartLayout& layout) {
+void appendLineChart(std::string& out, const LineChart& chart, const ChartLayout& layout,
+                     const Checkpoint& checkpoint) {
   appendStart(out, chart, layout);
   appendLegend(out, chart, layout);
   appendGrid(out, layout);
   appendAxes(out, chart, layout);
   // The lines, then their labels above every line.
   Scratch scratch;
-  for (const PlacedSeries& line : layout.lines) appendSeries(out, chart, line, layout.frame, scratch);
+  for (const PlacedSeries& line : layout.lines) {
+    appendSeries(out, chart, line, layout.frame, scratch);
+    if (checkpoint) checkpoint();
+  }
   openTag(out, "g", style::kLabels);
   out += '>';
   for (const PlacedLabel& label : layout.labels) appendLabel(out, label, chart.series[label.series]);

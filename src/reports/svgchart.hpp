@@ -6,6 +6,7 @@
 // them; each car's class links its lines, labels and table rows for hovering.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "reports/chartlayout.hpp"
@@ -13,11 +14,16 @@
 
 namespace marvolt::svg {
 
+/// Called between the parts of a chart (each series), where the text written
+/// so far may be handed on.
+using Checkpoint = std::function<void()>;
+
 /// Appends the chart as one `<svg>` element in its scrolling box.
-void appendLineChart(std::string& out, const LineChart& chart);
+void appendLineChart(std::string& out, const LineChart& chart, const Checkpoint& checkpoint = {});
 
 /// Appends the chart as laid out in `layout` (made by layOut, or by hand):
 /// its texts, colours and titles come from `chart`, every place from `layout`.
-void appendLineChart(std::string& out, const LineChart& chart, const ChartLayout& layout);
+void appendLineChart(std::string& out, const LineChart& chart, const ChartLayout& layout,
+                     const Checkpoint& checkpoint = {});
 
 }  // namespace marvolt::svg

@@ -214,9 +214,8 @@ std::u16string leagueTitleText(const LeagueTitle& league) {
   return league.season ? u"Season " + *league.season : u"Season standings";
 }
 
-std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links) {
-  std::string out;
-  out.reserve(16384 + 2048 * (standings.drivers.size() + standings.teams.size()) * (standings.rounds.size() + 1));
+void seasonHTML(OutputSink& sink, const Standings& standings, const SeasonPageLinks* links) {
+  std::string& out = sink.text();
   // No more hover rules than a chart has lines.
   const std::size_t rows = std::max(standings.drivers.size(), standings.teams.size());
   std::vector<std::size_t> hovered(std::min(rows, svg::kMostLines));
@@ -232,6 +231,7 @@ std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links)
   out += standings.rounds.size() == 1 ? " round"sv : " rounds"sv;
   out += "</p>\n</header>\n"sv;
   appendRounds(out, standings.rounds, links != nullptr ? &links->rounds : nullptr, league);
+  sink.checkpoint();
   // Each championship is a scope of its own for hovering: row i of the
   // drivers and row i of the teams are different cars.
   appendCarsSection(out);
@@ -239,13 +239,13 @@ std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links)
               links != nullptr ? &links->drivers : nullptr, league);
   appendProgression(out, "driverpoints", standings.drivers, standings.rounds);
   out += "</section>\n"sv;
+  sink.checkpoint();
   appendCarsSection(out);
   appendTable(out, "teams", "Teams' Championship", "Team", standings.teams, standings.rounds,
               links != nullptr ? &links->teams : nullptr, false);
   appendProgression(out, "teampoints", standings.teams, standings.rounds);
   out += "</section>\n"sv;
   html::endPage(out, site);
-  return out;
 }
 
 }  // namespace marvolt

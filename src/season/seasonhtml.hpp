@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/sink.hpp"
 #include "reports/htmlpage.hpp"
 #include "season/standings.hpp"
 
@@ -25,6 +26,6 @@ std::u16string leagueTitleText(const LeagueTitle& league);
 
 /// The whole page as UTF-8 text; well-formed XML, no outside resource. With
 /// `links`, the tracks and names lead to their pages.
-std::string seasonHTML(const Standings& standings, const SeasonPageLinks* links = nullptr);
+void seasonHTML(OutputSink& sink, const Standings& standings, const SeasonPageLinks* links = nullptr);
 
 }  // namespace marvolt

@@ -7,7 +7,7 @@ namespace marvolt {
 
 namespace {
 
-using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
+using Writer = rapidjson::Writer<SinkOut>;
 
 void putString(Writer& w, std::string_view utf8) {
   w.String(utf8.data(), static_cast<rapidjson::SizeType>(utf8.size()));
@@ -202,9 +202,9 @@ void putTable(Writer& w, const char* nameKey, const std::vector<StandingsRow>& r
 
 }  // namespace
 
-std::string seasonJSON(const Standings& standings) {
-  rapidjson::StringBuffer buffer;
-  Writer w(buffer);
+void seasonJSON(OutputSink& sink, const Standings& standings) {
+  SinkOut stream(sink);
+  Writer w(stream);
   w.StartObject();
   w.Key("schema");
   w.String("marvolt-season/1");
@@ -220,14 +220,14 @@ std::string seasonJSON(const Standings& standings) {
   }
   w.Key("rounds");
   putRounds(w, standings.rounds, league);
+  sink.checkpoint();
   w.Key("drivers");
   putTable(w, "driver", standings.drivers, league);
+  sink.checkpoint();
   w.Key("teams");
   putTable(w, "team", standings.teams, league);
   w.EndObject();
-  std::string out(buffer.GetString(), buffer.GetSize());
-  out += '\n';
-  return out;
+  sink.text() += '\n';
 }
 
 }  // namespace marvolt

@@ -1,13 +1,13 @@
 // The standings as a JSON document of the schema "marvolt-season/1".
 #pragma once
 
-#include <string>
+#include "frontend/sink.hpp"
 
 #include "season/standings.hpp"
 
 namespace marvolt {
 
 /// The rounds and both championship tables as one compact JSON line.
-std::string seasonJSON(const Standings& standings);
+void seasonJSON(OutputSink& sink, const Standings& standings);
 
 }  // namespace marvolt

@@ -30,7 +30,10 @@ std::u16string numberText(std::int64_t n) { return toUtf16(std::to_string(n)); }
 std::string leagueLine(const LeagueTitle& league) {
   std::u16string line = league.name.value_or(u"");
   if (league.season) line += league.name ? u", season " + *league.season : u"Season " + *league.season;
-  return line.empty() ? std::string() : toUtf8(line) + "\n\n";
+  if (line.empty()) return {};
+  std::string text;
+  appendShown(text, line);   // a control character of the file is shown, not obeyed
+  return text + "\n\n";
 }
 
 // The stewards' decisions of every round: round, driver, decision, reason.
@@ -63,7 +66,7 @@ void appendDecisions(std::string& out, const std::vector<RoundSummary>& rounds) 
     out += "  ";
     appendPadded(out, line.text, decisionWidth, true);
     out += "  ";
-    out += toUtf8(line.decision->reason);
+    appendShown(out, line.decision->reason);
     out += '\n';
   }
   out += '\n';
@@ -147,13 +150,14 @@ std::u16string decisionText(const RoundDecision& decision) {
   return toUtf16(fmt::format("-{} {}", decision.value, decision.value == 1 ? "point" : "points"));
 }
 
-std::string seasonTXT(const Standings& standings) {
-  std::string out;
+void seasonTXT(OutputSink& sink, const Standings& standings) {
+  std::string& out = sink.text();
   if (standings.league) out += leagueLine(*standings.league);
   appendTable(out, "Drivers' Championship", u"Driver", standings.drivers, standings.rounds);
+  sink.checkpoint();
   appendTable(out, "Teams' Championship", u"Team", standings.teams, standings.rounds);
+  sink.checkpoint();
   appendDecisions(out, standings.rounds);
-  return out;
 }
 
 }  // namespace marvolt

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "frontend/sink.hpp"
+
 #include "season/standings.hpp"
 
 namespace marvolt {
@@ -21,7 +23,7 @@ std::u16string roundCell(const std::optional<RoundResult>& result);
 std::u16string decisionText(const RoundDecision& decision);
 
 /// With a league, its name and season first; both championship tables; with
-/// stewards' decisions, their table last. UTF-8 text.
-std::string seasonTXT(const Standings& standings);
+/// stewards' decisions, their table last. UTF-8 text, written into `sink`.
+void seasonTXT(OutputSink& sink, const Standings& standings);
 
 }  // namespace marvolt

@@ -39,10 +39,10 @@ SiteNames siteNames(const std::vector<SiteRound>& rounds, const Standings& stand
   return names;
 }
 
-// One file of the site: its name and what makes its text.
+// One file of the site: its name and what writes its text.
 struct SiteFile {
   std::string name;
-  std::function<std::string()> text;
+  Render text;
 };
 
 // Refuses, before anything is written, a site file name that is an input,
@@ -70,17 +70,17 @@ void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, con
   // season page, which leads to all, last.
   std::vector<SiteFile> files;
   for (std::size_t r = 0; r < rounds.size(); ++r) {
-    files.push_back({names.rounds[r] + ".json", [&rounds, r] { return reportJSON(rounds[r].model); }});
-    files.push_back({names.rounds[r] + ".html", [&pages, r] { return pages.roundPage(r); }});
+    files.push_back({names.rounds[r] + ".json", [&rounds, r](OutputSink& sink) { reportJSON(sink, rounds[r].model); }});
+    files.push_back({names.rounds[r] + ".html", [&pages, r](OutputSink& sink) { pages.roundPage(sink, r); }});
   }
   for (std::size_t i = 0; i < names.drivers.size(); ++i) {
-    files.push_back({names.drivers[i], [&pages, i] { return pages.driverPage(i); }});
+    files.push_back({names.drivers[i], [&pages, i](OutputSink& sink) { pages.driverPage(sink, i); }});
   }
   for (std::size_t i = 0; i < names.teams.size(); ++i) {
-    files.push_back({names.teams[i], [&pages, i] { return pages.teamPage(i); }});
+    files.push_back({names.teams[i], [&pages, i](OutputSink& sink) { pages.teamPage(sink, i); }});
   }
-  files.push_back({"season.json", [&standings] { return seasonJSON(standings); }});
-  files.push_back({"index.html", [&pages] { return pages.seasonPage(); }});
+  files.push_back({"season.json", [&standings](OutputSink& sink) { seasonJSON(sink, standings); }});
+  files.push_back({"index.html", [&pages](OutputSink& sink) { pages.seasonPage(sink); }});
 
   for (const SiteFile& file : files) checkSiteFile(platform::joinPath(dir, file.name));
   try {
@@ -89,7 +89,7 @@ void writeSite(const std::string& dir, const std::vector<SiteRound>& rounds, con
     err(ExitStatus::Failure, "%s", e.what());   // a missing parent folder, or a file in its place
   }
   cerr.writefln("Writing site to directory %s", absolutePath(dir));
-  for (const SiteFile& file : files) replaceOutputFile(platform::joinPath(dir, file.name), file.text());
+  for (const SiteFile& file : files) replaceOutputFile(platform::joinPath(dir, file.name), file.text);
 }
 
 }  // namespace marvolt

@@ -254,15 +254,15 @@ html::SiteLinks SitePages::roundLinks(std::size_t r) const {
   return links;
 }
 
-std::string SitePages::roundPage(std::size_t r) const {
+void SitePages::roundPage(OutputSink& sink, std::size_t r) const {
   const html::SiteLinks links = roundLinks(r);
   // The race page without the lap dump, whose laps the JSON beside it holds.
   RacePageHooks hooks{standings_.rounds[r].entryDrivers, &links, false};
   if (standings_.league) hooks.prelude = officialSection(r, standings_.rounds[r]);
-  return reportHTML(rounds_[r].model, hooks);
+  reportHTML(sink, rounds_[r].model, hooks);
 }
 
-std::string SitePages::seasonPage() const {
+void SitePages::seasonPage(OutputSink& sink) const {
   SeasonPageLinks links;
   links.rounds.reserve(names_.rounds.size());
   for (const std::string& round : names_.rounds) links.rounds.push_back(round + ".html");
@@ -272,23 +272,22 @@ std::string SitePages::seasonPage() const {
       "<nav class=\"site\" aria-label=\"Season\"><a href=\"#rounds\">Rounds</a><a href=\"#drivers\">Drivers' "
       "Championship</a><a href=\"#teams\">Teams' Championship</a></nav>\n";
   links.site.downloads = downloads(kSeasonData);
-  return seasonHTML(standings_, &links);
+  seasonHTML(sink, standings_, &links);
 }
 
-std::string SitePages::driverPage(std::size_t row) const {
-  return memberPage({standings_.drivers[row], row, true, standings_.drivers.size()});
+void SitePages::driverPage(OutputSink& sink, std::size_t row) const {
+  memberPage(sink, {standings_.drivers[row], row, true, standings_.drivers.size()});
 }
 
-std::string SitePages::teamPage(std::size_t row) const {
-  return memberPage({standings_.teams[row], row, false, standings_.teams.size()});
+void SitePages::teamPage(OutputSink& sink, std::size_t row) const {
+  memberPage(sink, {standings_.teams[row], row, false, standings_.teams.size()});
 }
 
-std::string SitePages::memberPage(const Member& member) const {
+void SitePages::memberPage(OutputSink& sink, const Member& member) const {
   const StandingsRow& row = member.row;
   const std::vector<RoundSummary>& rounds = standings_.rounds;
   const html::SiteLinks links = memberLinks(member.driver);
-  std::string out;
-  out.reserve(16384 + 1024 * rounds.size());
+  std::string& out = sink.text();
   html::beginPage(out, row.name + (member.driver ? u" \u00B7 driver's season" : u" \u00B7 team's season"), {},
                   &links);
   out += "<header>\n<h1>"sv;
@@ -318,7 +317,10 @@ std::string SitePages::memberPage(const Member& member) const {
   } else {
     html::appendHead(out, {">Round", "Track", ">Pos", ">Points", ">Led", ">Best lap", "Drivers"});
   }
-  for (std::size_t r = 0; r < rounds.size(); ++r) appendMemberRound(out, member, r, deductions);
+  for (std::size_t r = 0; r < rounds.size(); ++r) {
+    appendMemberRound(out, member, r, deductions);
+    sink.checkpoint();
+  }
   out += "</tbody><tfoot><tr><th scope=\"row\" colspan=\"3\">Total</th><td class=\"r\">"sv;
   appendInt(out, row.points);
   out += "</td>"sv;
@@ -333,7 +335,6 @@ std::string SitePages::memberPage(const Member& member) const {
   }
   appendPositionChart(out, row, member.place, member.tableSize, rounds);
   html::endPage(out, &links);
-  return out;
 }
 
 // One round's row of a driver's or a team's page.

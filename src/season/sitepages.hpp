@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/sink.hpp"
 #include "reports/htmlpage.hpp"
 #include "season/site.hpp"
 #include "season/standings.hpp"
@@ -32,17 +33,17 @@ class SitePages {
             const SiteNames& names);
 
   /// The page of round `r` (from 0): the race page of its model.
-  std::string roundPage(std::size_t r) const;
+  void roundPage(OutputSink& sink, std::size_t r) const;
   /// The season page, index.html.
-  std::string seasonPage() const;
+  void seasonPage(OutputSink& sink) const;
   /// The page of row `row` of the drivers' table.
-  std::string driverPage(std::size_t row) const;
+  void driverPage(OutputSink& sink, std::size_t row) const;
   /// The page of row `row` of the teams' table.
-  std::string teamPage(std::size_t row) const;
+  void teamPage(OutputSink& sink, std::size_t row) const;
 
  private:
   struct Member;
-  std::string memberPage(const Member& member) const;
+  void memberPage(OutputSink& sink, const Member& member) const;
   void appendMemberRound(std::string& out, const Member& member, std::size_t r, bool deductions) const;
   void appendTeamDrivers(std::string& out, const RoundResult& result) const;
   html::SiteLinks roundLinks(std::size_t r) const;

@@ -2,6 +2,7 @@
 // ends with, and a standard output that cannot be written (full or closed).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
 #include <string>
 
@@ -37,12 +38,15 @@ TEST(Process, MarvoltStatusesAndFailedWrites) {
   // The usage and version texts are console messages: they stay silent.
   EXPECT_EQ(marvolt({"--version"}, full).status, 0);
   EXPECT_EQ(marvolt({"--help"}, full).status, 0);
-  EXPECT_EQ(ended(marvolt({"--force", "-o", "/dev/full", "race.rpy"})),
+  // A device, or the program's own standard output (here a regular file),
+  // holds nothing to lose: written as it is, without the question.
+  EXPECT_EQ(ended(marvolt({"-o", "/dev/full", "race.rpy"})),
             Ended(1, "Writing output to file /dev/full\n/dev/full: No space left on device\n"));
-  // /dev/stdout is the standard output the caller chose, written as it is.
-  const RunResult toStdout = marvolt({"--force", "-o", "/dev/stdout", "race.rpy"});
-  EXPECT_EQ(toStdout.out, marvolt({"race.rpy"}).out);
-  EXPECT_EQ(toStdout.err, "Writing output to file /dev/stdout\n");
+  for (const std::string stream : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    const RunResult toStdout = marvolt({"-o", stream, "race.rpy"});
+    EXPECT_EQ(ended(toStdout), Ended(0, "Writing output to file " + stream + "\n"));
+    EXPECT_EQ(toStdout.out, marvolt({"race.rpy"}).out);
+  }
   // A write that fails half-way (here past a file-size limit) leaves the old
   // file as it was and no temporary file.
   writeText(dir.file("out.html"), "old report");
@@ -65,3 +69,35 @@ TEST(Process, SeasonStatusesAndAFullStandardOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// A season of `rounds` rounds in `dir` (r1.rpy ...), for a site that takes a while.
+std::vector<std::string> longSeason(const TempDir& dir, std::size_t rounds) {
+  seasonraces::writeSeason(dir);
+  std::vector<std::string> args{"--site", "site"};
+  for (std::size_t r = 0; r < rounds; ++r) args.push_back("r" + std::to_string(r % 3 + 1) + ".rpy");
+  return args;
+}
+
+}  // namespace
+
+// An interrupt while a site's file is being written removes its temporary
+// file, then ends the program as the signal would have; an ignored one
+// stays ignored.
+TEST(Process, AnInterruptLeavesNoTemporaryFile) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    TempDir dir;
+    const RunOptions options{std::nullopt, "", 0, false, signal, 0, dir.file("site")};
+    const RunResult r = runProcessIn(Program::Season, dir, longSeason(dir, 60), options);
+    ASSERT_TRUE(r.interrupted) << signal;
+    EXPECT_EQ(r.signal, signal);
+    for (const auto& [name, text] : regularFiles(dir.file("site"))) EXPECT_FALSE(name.ends_with(".tmp")) << name;
+  }
+  TempDir dir;
+  const RunOptions ignored{std::nullopt, "", 0, false, SIGHUP, SIGHUP, dir.file("site")};
+  const RunResult r = runProcessIn(Program::Season, dir, longSeason(dir, 60), ignored);
+  EXPECT_TRUE(r.interrupted);
+  EXPECT_EQ(std::pair(r.status, r.signal), std::pair(0, 0));
+  EXPECT_TRUE(regularFiles(dir.file("site")).contains("index.html"));
+}

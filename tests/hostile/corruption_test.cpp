@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/telvo.hpp"
 #include "pipeline.hpp"
 #include "support/harness.hpp"
 #include "support/replay_builder.hpp"
@@ -268,7 +269,10 @@ TEST_F(Corruption, TheBinaryAnswersAsThePipelineDoes) {
     EXPECT_EQ(r.files.count("old.txt") != 0 ? r.files.at("old.txt") : "", inProcess.reported ? inProcess.report : old);
     if (!inProcess.reported) {
       ++failures;
-      EXPECT_EQ(r.err, hostile::renamed(inProcess.error, path, "damaged.rpy") + "\n");
+      // A chunk label's control bytes are shown as U+FFFD on standard error.
+      std::string message = hostile::renamed(inProcess.error, path, "damaged.rpy");
+      marvolt::showControls(message);
+      EXPECT_EQ(r.err, message + "\n");
     }
   }
   EXPECT_GT(failures, damaged.size() / 2);

@@ -44,14 +44,17 @@ TEST(JsonReport, RendersTheRowsOfAModel) {
   model.track = u"t";
   model.carset = u"c";
   model.sessions.resize(2);
-  model.sessions[0] = {1, SessT::PRACTICE, true, {}, {}, {}, {}, 0, 0, 0};
+  model.sessions[0].number = 1;
+  model.sessions[0].type = SessT::PRACTICE;
+  model.sessions[0].classified = true;
   ReportSession& race = model.sessions[1];
   race.number = 2;
   race.type = SessT::RACE;
   race.classified = true;
   const CarRef car{7, 3, kNotListed, kNotListed, u"X Y"};
   race.results.push_back({1, car, 9, 1000, 0, NOTIME, u"DNF", 2, NOTIME, 1, 0});
-  race.courses.push_back({7, {{5, 5, LapFlag::OFFTRACK | LapFlag::UNKNOWN}}, {{1, 0, 5}}});
+  race.lapCrossings = {{5, 5, LapFlag::OFFTRACK | LapFlag::UNKNOWN}};
+  race.courses.push_back({7, race.lapCrossings, {{1, 0, 5}}});
   race.lapLists.push_back({car, 0, 0});
   const std::string sessions =
       R"("sessions":[{"number":1,"type":"PRACTICE","best_laps":[],"laps":[]},{"number":2,"type":"RACE",)"
@@ -117,6 +120,32 @@ TEST(JsonReport, AnyNameByteGivesValidJsonThatRoundTrips) {
   const Value& wrapped = doc["sessions"][0u]["laps"][1u]["laps"][2u];
   EXPECT_EQ(wrapped["lap_time_ms"].GetUint(), (20u + 0x1000000u) - 90000u);
   EXPECT_EQ(wrapped["clock_ms"].GetUint(), 20u + 0x1000000u);
+}
+
+// The text formats show each control character of a name as U+FFFD rather
+// than obey it (a row stays one line); key=value keeps its own rule for
+// U+0012 (";"). The JSON above keeps the exact text.
+TEST(JsonReport, TextFormatsShowControlCharacters) {
+  const auto times = [](std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += "\uFFFD";
+    return s;
+  };
+  const std::string name = times(15) + "\" " + times(16);
+  const std::string kvName = times(15) + "\" " + times(2) + ";" + times(13);
+  for (const auto& [format, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"--format=txt", "\n      " + name},
+           {"--format=semikv", "driver1_name=" + kvName + ";"}}) {
+    const RunResult r = runReplay(hostileNames(), {format, "--laps"}, kHostileCarset);
+    ASSERT_EQ(r.status, 0) << format;
+    EXPECT_NE(r.out.find(shown), std::string::npos) << format;
+    EXPECT_NE(r.out.find("Rodr\u00EDguez \uFFFD\u00FF\u0178"), std::string::npos) << format;
+    for (std::size_t i = 0; i < r.out.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(r.out[i]);
+      EXPECT_TRUE(byte >= 0x20 ? byte != 0x7F && !(byte == 0xC2 && r.out[i + 1] < '\xA0') : byte == '\n')
+          << format << " at " << i;
+    }
+  }
 }
 
 // Every document validates against docs/report.schema.json (checked by

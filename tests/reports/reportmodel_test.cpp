@@ -80,7 +80,7 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   ASSERT_EQ(testing.lapLists.size(), 3u);
   // A second lap list of a car id shows the first in the lap dumps; its own crossings stay.
   EXPECT_EQ(testing.lapLists[1].first, 0u);
-  const std::vector<Crossing>& own = testing.courses[testing.lapLists[1].own].crossings;
+  const std::span<const Crossing> own = testing.courses[testing.lapLists[1].own].crossings;
   EXPECT_EQ(own.size(), 3u);
   EXPECT_EQ(own[2].lapTime, 45u);
   const CarRef& stranger = testing.lapLists[2].car;
@@ -91,6 +91,34 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   // Laps led come with the race rows, with or without the history of the charts.
   EXPECT_EQ(buildReportModel(*replay.data, Sections()).sessions[1].results[0].lapsLed, 2u);
   EXPECT_FALSE(buildReportModel(DataGPL(), Sections()).hasEvent);
+}
+
+// A session's courses view its one array of crossings; a copy's view the
+// copy's, and outlive the original.
+TEST(ReportModel, ACopyViewsItsOwnCrossings) {
+  const Loaded replay(weekend());
+  const Sections sections = Sections().set(Flag::LAPTIMES, true);
+  const ReportModel copy = [&] {
+    const ReportModel original = buildReportModel(*replay.data, sections, true);
+    return ReportModel(original);
+  }();
+  const ReportModel fresh = buildReportModel(*replay.data, sections, true);
+  for (std::size_t s = 0; s < copy.sessions.size(); ++s) {
+    const ReportSession& session = copy.sessions[s];
+    std::size_t viewed = 0;
+    for (std::size_t c = 0; c < session.courses.size(); ++c) {
+      const std::span<const Crossing> crossings = session.courses[c].crossings;
+      if (!crossings.empty()) {
+        EXPECT_EQ(crossings.data(), session.lapCrossings.data() + viewed);
+      }
+      viewed += crossings.size();
+      ASSERT_EQ(crossings.size(), fresh.sessions[s].courses[c].crossings.size());
+      for (std::size_t j = 0; j < crossings.size(); ++j) {
+        EXPECT_EQ(crossings[j].clock(), fresh.sessions[s].courses[c].crossings[j].clock());
+      }
+    }
+    EXPECT_EQ(viewed, session.lapCrossings.size());
+  }
 }
 
 }  // namespace

@@ -111,6 +111,25 @@ TEST(LeagueStandings, TextOfALeagueSeason) {
             "\n");
 }
 
+// A league's names and reasons are shown, never obeyed: each control
+// character prints as U+FFFD in the season's text and in messages.
+TEST(LeagueStandings, ControlCharactersAreShown) {
+  TempDir dir;
+  writeSeason(dir);
+  testsupport::writeText(dir.file("l.toml"), "name = \"Club\\u001B[31m\"\n" + kRounds +
+                                                 "[[driver]]\nname = \"Denny Hulme\"\nteam = \"Ki\\twi\"\n"
+                                                 "[[penalty]]\nround = 2\ndriver = \"Denny Hulme\"\n"
+                                                 "disqualified = true\nreason = \"Push\\nstart\\u0085\"\n");
+  testsupport::writeText(dir.file("bad.toml"), kRounds + penalty("Jim\\u0007Clarke"));
+  const RunResult r = season(dir, {"--league", "l.toml"});
+  EXPECT_EQ(r.status, 0);
+  for (const std::string shown : {"Club\uFFFD[31m\n", " Ki\uFFFDwi ", "  Push\uFFFDstart\uFFFD\n"}) {
+    EXPECT_NE(r.out.find(shown), std::string::npos) << shown;
+  }
+  EXPECT_EQ(r.out.find_first_of("\x1B\x07\t"), std::string::npos);
+  EXPECT_NE(season(dir, {"--league", "bad.toml"}).err.find("Jim\uFFFDClarke"), std::string::npos);
+}
+
 // The sample league's site: titled with the league's name, each round page
 // opening with its official classification and the decisions with reasons.
 TEST(LeagueSite, SampleLeagueEndToEnd) {

@@ -71,6 +71,8 @@ enum class Program { Marvolt, Season };
 /// What one run of a program did.
 struct RunResult {
   int status = -1;                               ///< exit status, or -1 when killed
+  int signal = 0;                                ///< process runs: the signal that ended it, or 0
+  bool interrupted = false;                      ///< process runs: `interrupt` was sent with a temporary file in flight
   std::string out;                               ///< standard output
   std::string err;                               ///< standard error
   std::map<std::string, std::string> files;      ///< regular files in the directory afterwards
@@ -82,6 +84,9 @@ struct RunOptions {
   std::string stdoutPath;             ///< process runs: standard output goes to this path (for /dev/full)
   long fileSizeLimit = 0;             ///< process runs: the most bytes a file may hold; a longer write fails
   bool closedStdout = false;          ///< process runs: standard output is closed
+  int interrupt = 0;                  ///< process runs: this signal is sent once a temporary file is in `watched`
+  int ignored = 0;                    ///< process runs: this signal is ignored from the start
+  std::string watched{};              ///< process runs: the folder watched for a temporary file (".*.tmp")
 };
 
 /// Runs `program` with `args` inside the test process, in `dir` (the working

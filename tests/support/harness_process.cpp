@@ -23,6 +23,30 @@ void redirect(const std::string& path, int fd, int flags) {
   ::close(opened);
 }
 
+// Whether `dir` holds a temporary file of an output being replaced.
+bool holdsTemporary(const std::string& dir) {
+  if (::access(dir.c_str(), F_OK) != 0) return false;
+  for (const auto& [name, text] : regularFiles(dir)) {
+    if (name.starts_with(".") && name.ends_with(".tmp")) return true;
+  }
+  return false;
+}
+
+// Stops the process `pid` now and then until a temporary file is seen in
+// `watched` while it is stopped, and sends it `signal` then; false when it
+// ended first (its status is then in `wstatus`).
+bool interruptInFlight(pid_t pid, int signal, const std::string& watched, int& wstatus) {
+  for (;;) {
+    ::usleep(500);
+    ::kill(pid, SIGSTOP);
+    if (::waitpid(pid, &wstatus, WUNTRACED) != pid || !WIFSTOPPED(wstatus)) return false;
+    const bool inFlight = holdsTemporary(watched);
+    if (inFlight) ::kill(pid, signal);
+    ::kill(pid, SIGCONT);
+    if (inFlight) return true;
+  }
+}
+
 }  // namespace
 
 RunResult runProcessIn(Program which, const TempDir& dir, const std::vector<std::string>& args,
@@ -47,6 +71,7 @@ RunResult runProcessIn(Program which, const TempDir& dir, const std::vector<std:
     redirect(options.input ? inPath : "/dev/null", 0, O_RDONLY);
     redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
     if (options.closedStdout) ::close(1);
+    if (options.ignored != 0) std::signal(options.ignored, SIG_IGN);
     redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
     if (options.fileSizeLimit > 0) {
       // A write past the limit then fails with EFBIG instead of a signal.
@@ -57,11 +82,17 @@ RunResult runProcessIn(Program which, const TempDir& dir, const std::vector<std:
     ::execv(cargv[0], cargv.data());
     ::_exit(127);
   }
-  int wstatus = 0;
-  while (::waitpid(pid, &wstatus, 0) < 0) {
-  }
   RunResult result;
+  int wstatus = 0;
+  bool reaped = false;
+  if (options.interrupt != 0) {
+    result.interrupted = interruptInFlight(pid, options.interrupt, options.watched, wstatus);
+    reaped = !result.interrupted;
+  }
+  while (!reaped && ::waitpid(pid, &wstatus, 0) < 0) {
+  }
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
   result.out = options.stdoutPath.empty() ? readFile(outPath) : "";
   result.err = readFile(errPath);
   result.files = regularFiles(dir.path());

@@ -94,22 +94,19 @@ class TextRoom {
   /// Appends a text of any length.
   void put(std::string_view text) {
     if (kRoom - used_ < text.size()) {
-      flush();
-      if (text.size() > kRoom) {
-        out_.append(text);
-        return;
-      }
+      putLong(text);
+      return;
     }
     std::memcpy(room_ + used_, text.data(), text.size());
     used_ += text.size();
   }
   /// Appends what the room holds to the text.
-  void flush() {
-    out_.append(room_, used_);
-    used_ = 0;
-  }
+  void flush();
 
  private:
+  // Appends a text that does not fit into the room as it is.
+  void putLong(std::string_view text);
+
   std::string& out_;
   std::size_t used_ = 0;
   char room_[kRoom];

@@ -15,6 +15,23 @@ void OutputSink::drain(bool all) {
   buffer_.erase(0, size);
 }
 
+// Out of line, so that what writes into the room stays small enough to be
+// put in place wherever it is called.
+void TextRoom::flush() {
+  out_.append(room_, used_);
+  used_ = 0;
+}
+
+void TextRoom::putLong(std::string_view text) {
+  flush();
+  if (text.size() > kRoom) {
+    out_.append(text);
+  } else {
+    std::memcpy(room_, text.data(), text.size());
+    used_ = text.size();
+  }
+}
+
 std::size_t wholeCharacters(std::string_view text) {
   // Look back over at most three continuation bytes for the lead byte.
   std::size_t start = text.size();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -62,6 +63,54 @@ std::string renderToString(Render&& render) {
   render(static_cast<OutputSink&>(sink));
   return sink.take();
 }
+
+/// A room of a few kilobytes in front of a text, where a writer puts short
+/// pieces together with plain stores: they join the text in one append when
+/// the room fills, and when it is flushed (at the latest when it goes).
+/// Nothing else may append to the text while the room holds bytes.
+class TextRoom {
+ public:
+  /// The bytes the room holds.
+  static constexpr std::size_t kRoom = 4096;
+
+  /// A room in front of `out`.
+  explicit TextRoom(std::string& out) : out_(out) {}
+  TextRoom(const TextRoom&) = delete;
+  TextRoom& operator=(const TextRoom&) = delete;
+  ~TextRoom() { flush(); }
+
+  /// Where the next `size` bytes (kRoom at most) go: write them, then commit their end.
+  char* reserve(std::size_t size) {
+    if (kRoom - used_ < size) flush();
+    return room_ + used_;
+  }
+  /// Takes the bytes written from reserve() up to `end`.
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - room_); }
+  /// Appends one character.
+  void put(char c) {
+    if (used_ == kRoom) flush();
+    room_[used_++] = c;
+  }
+  /// Appends a text of any length.
+  void put(std::string_view text) {
+    if (kRoom - used_ < text.size()) {
+      putLong(text);
+      return;
+    }
+    std::memcpy(room_ + used_, text.data(), text.size());
+    used_ += text.size();
+  }
+  /// Appends what the room holds to the text.
+  void flush();
+
+ private:
+  // Appends a text that does not fit into the room as it is.
+  void putLong(std::string_view text);
+
+  std::string& out_;
+  std::size_t used_ = 0;
+  char room_[kRoom];
+};
 
 /// The length of the longest start of `text` that ends on a whole UTF-8
 /// character: a sequence cut short at the end is left out.

@@ -36,50 +36,23 @@
 namespace marvolt {
 
 /// RapidJSON's output stream over a sink: the characters are gathered in a
-/// small room of the stream's own (one store each) and appended to the
-/// sink's text as it fills and when the document ends. The sink hands its
-/// text on at its checkpoints; the characters still in the room follow.
+/// room of the stream's own (one store each) and appended to the sink's
+/// text as it fills and when the document ends. The sink hands its text on
+/// at its checkpoints; the characters still in the room follow.
 class SinkOut {
  public:
   using Ch = char;
   /// Writes into the text of `sink`.
-  explicit SinkOut(OutputSink& sink) : out_(sink.text()) {}
-  SinkOut(const SinkOut&) = delete;
-  SinkOut& operator=(const SinkOut&) = delete;
-  ~SinkOut() { Flush(); }
+  explicit SinkOut(OutputSink& sink) : room_(sink.text()) {}
   /// Appends one character.
-  void Put(char c) {
-    if (used_ == kRoom) Flush();
-    room_[used_++] = c;
-  }
-  /// Appends `size` characters at once, between `open` and `close` when not NUL.
-  void Write(const char* text, std::size_t size, char open = '\0', char close = '\0') {
-    if (kRoom - used_ < size + 2) Flush();
-    if (size + 2 > kRoom) {
-      if (open != '\0') out_ += open;
-      out_.append(text, size);
-      if (close != '\0') out_ += close;
-      return;
-    }
-    // Names and numbers are short: a plain copy beats a call.
-    char* at = room_ + used_;
-    if (open != '\0') *at++ = open;
-    for (std::size_t i = 0; i < size; ++i) at[i] = text[i];
-    at += size;
-    if (close != '\0') *at++ = close;
-    used_ = static_cast<std::size_t>(at - room_);
-  }
+  void Put(char c) { room_.put(c); }
   /// Appends what the room holds to the sink's text.
-  void Flush() {
-    out_.append(room_, used_);
-    used_ = 0;
-  }
+  void Flush() { room_.flush(); }
+  /// The room, for a writer that puts a short piece (a name, a number) in at once.
+  TextRoom& room() { return room_; }
 
  private:
-  static constexpr std::size_t kRoom = 4096;
-  std::string& out_;
-  std::size_t used_ = 0;
-  char room_[kRoom];
+  TextRoom room_;
 };
 
 /// RapidJSON's hook for room, found by argument-dependent lookup: Put makes its own.

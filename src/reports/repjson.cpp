@@ -13,6 +13,7 @@ namespace marvolt {
 namespace {
 
 constexpr std::string_view kSchema = "marvolt-report/1";
+constexpr std::size_t kLongestName = 32;   // of the members' names
 // Holds the stream, so that it is made before the writer that uses it.
 struct StreamHolder {
   explicit StreamHolder(OutputSink& sink) : stream(sink) {}
@@ -30,17 +31,35 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<SinkOut> {
   /// ASCII words, so they go in quoted as they are, without the escape scan
   /// a text needs (half the time of a lap list).
   void key(std::string_view name) {
+    MARVOLT_ASSERT(name.size() <= kLongestName, "a member name longer than the format's own");
     // The writer places the name (its comma and its state); the stream
     // takes it in one piece rather than character by character.
     Prefix(rapidjson::kStringType);
-    os_->Write(name.data(), name.size(), '"', '"');
+    TextRoom& room = os_->room();
+    char* at = room.reserve(kLongestName + 2);
+    *at++ = '"';
+    std::memcpy(at, name.data(), name.size());
+    at += name.size();
+    *at++ = '"';
+    room.commit(at);
   }
-  /// An unsigned number, its digits written in one piece.
+  /// An unsigned number, its digits written straight into the stream's room.
   void Uint(unsigned value) {
-    char digits[10];
-    const char* end = rapidjson::internal::u32toa(value, digits);
     Prefix(rapidjson::kNumberType);
-    os_->Write(digits, static_cast<std::size_t>(end - digits));
+    TextRoom& room = os_->room();
+    room.commit(rapidjson::internal::u32toa(value, room.reserve(10)));
+  }
+  /// A signed number, as Uint.
+  void Int(int value) {
+    Prefix(rapidjson::kNumberType);
+    TextRoom& room = os_->room();
+    room.commit(rapidjson::internal::i32toa(value, room.reserve(11)));
+  }
+  /// A 64-bit unsigned number, as Uint.
+  void Uint64(std::uint64_t value) {
+    Prefix(rapidjson::kNumberType);
+    TextRoom& room = os_->room();
+    room.commit(rapidjson::internal::u64toa(value, room.reserve(20)));
   }
   /// A UTF-8 text value.
   void utf8(std::string_view value) { String(value.data(), static_cast<rapidjson::SizeType>(value.size())); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "reports/report.hpp"
 
@@ -75,7 +76,10 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
 namespace {
 
 // Puts `text` at `at`; returns its end.
-char* put(char* at, std::string_view text) { return std::copy(text.begin(), text.end(), at); }
+char* put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
 
 // Renders the key=value report of a model, row by row, into a sink.
 class SemiKVWriter {
@@ -156,20 +160,20 @@ class SemiKVWriter {
         append("session=%d;startnum=%d;\n", {session.number, num});
         // The values of a lap row are a number, two time texts and a flag
         // text: none can hold a ";" or U+0012, so the protection of rformat
-        // leaves them as they are and the row is written directly.
-        // Each row is put together in one piece, then its flags.
+        // leaves them as they are and the row is written directly, put
+        // together in a room in front of the report text.
+        TextRoom room(rep_);
         std::size_t j = 0;
-        char row[4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8];
         for (const Crossing& crossing : session.courses[list.own].crossings) {
-          char* at = put(row, "lap=");
-          at = std::to_chars(at, row + sizeof row, j++).ptr;
+          char* at = room.reserve(4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8 + kLapFlagChars + 2);
+          at = put(at, "lap=");
+          at = std::to_chars(at, at + 20, j++).ptr;
           at = writeMsecToTime(put(at, ";laptime="), crossing.lapTime);
           at = writeMsecToTime(put(at, ";clock="), crossing.clock());
-          at = put(at, ";remark=");
-          rep_.append(row, static_cast<std::size_t>(at - row));
-          appendLapFlagStr(rep_, crossing.flags());
-          rep_ += ";\n";
+          at = writeLapFlagStr(put(at, ";remark="), crossing.flags());
+          room.commit(put(at, ";\n"));
         }
+        room.flush();
         rep_ += "table_end;\n\n";
         sink_.checkpoint();
       }

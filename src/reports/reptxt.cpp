@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 
 #include <fmt/format.h>
@@ -20,10 +21,18 @@ void appendTime(std::string& out, std::uint32_t ms, std::size_t width, std::stri
   appendPadded(out, std::string_view(time), width, false);
 }
 
-// Puts `text` right-aligned in `width` columns at `at`; returns its end.
-char* putRight(char* at, std::string_view text, std::size_t width) {
-  for (std::size_t fill = text.size(); fill < width; ++fill) *at++ = ' ';
-  return std::copy(text.begin(), text.end(), at);
+// Writes a short text right-aligned in `width` columns (16 at most) at
+// `at`, which has room for both plus 16; returns its end. The text's own
+// room holds 16 bytes: a short one is copied in one piece.
+char* putRight(char* at, const char* text, std::size_t size, std::size_t width) {
+  std::memset(at, ' ', 16);
+  if (size < width) at += width - size;
+  if (size <= 16) {
+    std::memcpy(at, text, 16);
+  } else {
+    std::memcpy(at, text, size);
+  }
+  return at + size;
 }
 
 // Renders the text report of a model, row by row, into a sink.
@@ -107,26 +116,31 @@ class TxtWriter {
   // "Car number N laptimes", then "%3s: %9s  %s" per crossing with the
   // index, the lap time and the flags, then an empty line.
   void lapLines(const LapListRow& list, const CarCourse& course) {
-    char number[24];
-    rep_ += "Car number ";
-    rep_.append(number, std::to_chars(number, number + sizeof number, list.car.startNum).ptr);
-    rep_ += " laptimes\n";
-    // Each line is put together in one piece, then its flags.
-    char line[24 + 2 + kTimeChars + 2];
-    char time[kTimeChars];
+    constexpr std::size_t kNumber = 24;
+    TextRoom room(rep_);
+    char number[kNumber];
+    room.put("Car number ");
+    room.put(std::string_view(number, std::to_chars(number, number + kNumber, list.car.startNum).ptr));
+    room.put(" laptimes\n");
+    // Each line is put together in the room: the index, its time, its flags.
+    char time[kNumber];
+    static_assert(kTimeChars <= 16);
     for (std::size_t j = 0; j < course.crossings.size(); ++j) {
       const Crossing& crossing = course.crossings[j];
-      char* at = putRight(line, std::string_view(number, std::to_chars(number, number + sizeof number, j).ptr), 3);
+      char* at = room.reserve(kNumber + 2 + kTimeChars + 2 + kLapFlagChars + 1 + 32);
+      const char* numberEnd = std::to_chars(number, number + kNumber, j).ptr;
+      at = putRight(at, number, static_cast<std::size_t>(numberEnd - number), 3);
       *at++ = ':';
       *at++ = ' ';
-      at = putRight(at, std::string_view(time, writeMsecToTime(time, crossing.lapTime)), 9);
+      at = putRight(at, time, static_cast<std::size_t>(writeMsecToTime(time, crossing.lapTime) - time), 9);
       *at++ = ' ';
       *at++ = ' ';
-      rep_.append(line, static_cast<std::size_t>(at - line));
-      appendLapFlagStr(rep_, crossing.flags());
-      rep_ += '\n';
+      at = writeLapFlagStr(at, crossing.flags());
+      *at++ = '\n';
+      room.commit(at);
     }
-    rep_ += '\n';
+    room.put('\n');
+    room.flush();
     sink_.checkpoint();
   }
 

@@ -1,40 +1,67 @@
 #include "timing/timetext.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace marvolt {
 
-// Digit by digit: this runs for every lap of the lap dumps.
+namespace {
+
+// "00" to "99", two characters a number.
+constexpr std::array<char, 200> kTwoDigits = [] {
+  std::array<char, 200> digits{};
+  for (std::size_t n = 0; n < 100; ++n) {
+    digits[2 * n] = static_cast<char>('0' + n / 10);
+    digits[2 * n + 1] = static_cast<char>('0' + n % 10);
+  }
+  return digits;
+}();
+
+// Writes a number below 100 with two digits.
+char* putTwo(char* p, std::uint32_t value) {
+  std::memcpy(p, &kTwoDigits[2 * value], 2);
+  return p + 2;
+}
+
+// Writes a number below 100 with one digit below 10, else two.
+char* putUpToTwo(char* p, std::uint32_t value) {
+  if (value < 10) {
+    *p = static_cast<char>('0' + value);
+    return p + 1;
+  }
+  return putTwo(p, value);
+}
+
+}  // namespace
+
+// A few multiplications, no library call: this runs for every lap of the lap dumps.
 char* writeMsecToTime(char* p, std::uint32_t ms) {
   if (ms == NOTIME) {
-    for (const char c : {'-', '.', '-', '-', '-'}) *p++ = c;
-    return p;
+    std::memcpy(p, "-.---", 5);
+    return p + 5;
   }
-  const std::uint32_t hours = ms / 3600000;
-  const std::uint32_t minutes = ms / 60000 % 60;
-  const std::uint32_t seconds = ms / 1000 % 60;
-  const std::uint32_t millis = ms % 1000;
-  const auto two = [&p](std::uint32_t v) {
-    *p++ = static_cast<char>('0' + v / 10);
-    *p++ = static_cast<char>('0' + v % 10);
-  };
-  if (hours != 0) {
+  const std::uint32_t totalSeconds = ms / 1000;
+  const std::uint32_t millis = ms - totalSeconds * 1000;
+  if (totalSeconds < 60) {
+    p = putUpToTwo(p, totalSeconds);
+  } else if (totalSeconds < 3600) {
+    const std::uint32_t minutes = totalSeconds / 60;
+    p = putUpToTwo(p, minutes);
+    *p++ = ':';
+    p = putTwo(p, totalSeconds - minutes * 60);
+  } else {
+    const std::uint32_t hours = totalSeconds / 3600;
+    const std::uint32_t rest = totalSeconds - hours * 3600;
     p = std::to_chars(p, p + 4, hours).ptr;
     *p++ = ':';
-    two(minutes);
+    p = putTwo(p, rest / 60);
     *p++ = ':';
-    two(seconds);
-  } else if (minutes != 0) {
-    p = std::to_chars(p, p + 2, minutes).ptr;
-    *p++ = ':';
-    two(seconds);
-  } else {
-    p = std::to_chars(p, p + 2, seconds).ptr;
+    p = putTwo(p, rest % 60);
   }
   *p++ = '.';
   *p++ = static_cast<char>('0' + millis / 100);
-  two(millis % 100);
-  return p;
+  return putTwo(p, millis % 100);
 }
 
 void appendMsecToTime(std::string& out, std::uint32_t ms) {
@@ -53,14 +80,24 @@ std::u16string msecToTime(std::uint32_t ms) {
   return std::u16string(text.begin(), text.end());
 }
 
-void appendLapFlagStr(std::string& out, LapFlag flags) {
-  if (flags == LapFlag::NONE) return;   // most laps
-  const std::size_t start = out.size();
+static_assert(kLapFlagChars == kLapFlagNames[0].name.size() + kLapFlagNames[1].name.size() +
+                                    kLapFlagNames[2].name.size() + 2);
+
+char* writeLapFlagStr(char* out, LapFlag flags) {
+  if (flags == LapFlag::NONE) return out;   // most laps
+  char* const start = out;
   for (const LapFlagName& named : kLapFlagNames) {
     if (!hasFlag(flags, named.flag)) continue;
-    if (out.size() != start) out += ' ';
-    out += named.name;
+    if (out != start) *out++ = ' ';
+    out = std::copy(named.name.begin(), named.name.end(), out);
   }
+  return out;
+}
+
+void appendLapFlagStr(std::string& out, LapFlag flags) {
+  if (flags == LapFlag::NONE) return;
+  char text[kLapFlagChars];
+  out.append(text, writeLapFlagStr(text, flags));
 }
 
 std::u16string lapFlagStr(LapFlag flags) {

@@ -45,6 +45,11 @@ void appendMsecToTime(std::string& out, std::uint32_t ms);
 /// Appends `text` right-aligned in `width` columns (ASCII only): a column
 /// of numbers or times in the fixed-column reports.
 void appendRight(std::string& out, std::string_view text, std::size_t width);
+/// Room for the longest flag text, "Off Track Invalid Unknown".
+inline constexpr std::size_t kLapFlagChars = 25;
+/// Writes the names of the set flags, joined by spaces, at `out` (room for
+/// kLapFlagChars) and returns their end.
+char* writeLapFlagStr(char* out, LapFlag flags);
 /// The names of the set flags, joined by spaces.
 std::u16string lapFlagStr(LapFlag flags);
 /// Appends the names of the set flags, joined by spaces.

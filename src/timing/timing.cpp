@@ -1,7 +1,6 @@
 #include "timing/timing.hpp"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <limits>
 #include <unordered_map>
@@ -49,28 +48,27 @@ void appendCrossings(std::vector<TimedLap>& laps, std::uint32_t carid, std::span
   }
 }
 
-// Rows from this many cells up are sorted by their clocks' bytes: linear
-// in the row, where a comparison sort grows with the row's logarithm.
-constexpr std::size_t kRadixRow = 256;
+// A cell's place in its row of the race lap table: its clock, then its lap
+// list's place among the lap lists, in one number. Every key is different,
+// so ordering by key is the order of a stable sort by clock.
+std::uint64_t rowKey(std::uint32_t clock, std::size_t list) { return std::uint64_t{clock} << 32 | list; }
+std::size_t listOf(std::uint64_t key) { return static_cast<std::uint32_t>(key); }
 
-// Orders a row of one lap index by clock (unsigned), keeping the order of
-// cells with equal clocks: the order of std::stable_sort by TimingCell.
-void sortRowByClock(std::vector<TimingCell>& row, std::vector<TimingCell>& scratch) {
-  if (row.size() < kRadixRow) {
-    std::stable_sort(row.begin(), row.end());
-    return;
-  }
-  // Least significant byte first; each pass is stable, so the order of the
-  // previous passes (and of the lap lists) survives among equal bytes. A
-  // byte that all clocks share (the high byte of 24-bit clocks) is skipped.
-  scratch.resize(row.size());
-  for (unsigned shift = 0; shift < 32; shift += 8) {
-    std::array<std::size_t, 257> start{};
-    for (const TimingCell& cell : row) ++start[((cell.lapData.clock >> shift) & 0xFF) + 1];
-    if (std::find(start.begin() + 1, start.end(), row.size()) != start.end()) continue;
-    for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
-    for (const TimingCell& cell : row) scratch[start[(cell.lapData.clock >> shift) & 0xFF]++] = cell;
-    row.swap(scratch);
+// Sorts keys that are nearly in order: by insertion, unless the keys move
+// farther than a few places each, then by comparison.
+void sortNearlySorted(std::vector<std::uint64_t>& keys) {
+  const std::size_t budget = 8 * keys.size() + 64;
+  std::size_t moved = 0;
+  for (std::size_t i = 1; i < keys.size(); ++i) {
+    const std::uint64_t key = keys[i];
+    std::size_t k = i;
+    for (; k > 0 && keys[k - 1] > key; --k) keys[k] = keys[k - 1];
+    keys[k] = key;
+    moved += i - k;
+    if (moved > budget) {
+      std::sort(keys.begin(), keys.end());
+      return;
+    }
   }
 }
 
@@ -108,45 +106,52 @@ RaceLapTable Timing::createRaceLapTable(const std::vector<TimingEntry>& cars) co
   RaceLapTable rows;
   rows.reserve(std::max(kReservedRows, longest));
   rows.resize(longest);
-  // Row by row, each car's crossing number j in the order of the lap lists;
-  // a row is written once, with its exact room, and read back while the
-  // cars' nearby crossings are still in the cache.
-  std::vector<const TimingEntry*> running;
-  running.reserve(cars.size());
-  for (const TimingEntry& car : cars) {
-    if (!car.laps.empty()) running.push_back(&car);
+  // Row by row, the cars still running in the order of the row before:
+  // from one crossing to the next the order of a race barely changes, so
+  // each row starts nearly sorted. The first row starts in lap-list order.
+  std::vector<std::uint64_t> keys, previous;
+  for (std::size_t i = 0; i < cars.size(); ++i) {
+    if (!cars[i].laps.empty()) previous.push_back(rowKey(0, i));
   }
-  std::vector<TimingCell> scratch;
+  keys.reserve(previous.size());
   for (std::size_t j = 0; j < longest; ++j) {
-    std::erase_if(running, [j](const TimingEntry* car) { return car->laps.size() <= j; });
+    keys.clear();
+    for (const std::uint64_t key : previous) {
+      const TimingEntry& car = cars[listOf(key)];
+      if (car.laps.size() > j) keys.push_back(rowKey(car.laps[j].clock, listOf(key)));
+    }
+    sortNearlySorted(keys);
     std::vector<TimingCell>& row = rows[j];
-    row.reserve(running.size());
-    for (const TimingEntry* car : running) row.push_back({car->carid, car->driverid, lapIndex(j), car->laps[j]});
-    // Every cell of a row has the same lap index, so each row ends ordered by
-    // clock; cars with equal clocks keep the order of the lap lists.
-    sortRowByClock(row, scratch);
+    row.reserve(keys.size());
+    for (const std::uint64_t key : keys) {
+      const TimingEntry& car = cars[listOf(key)];
+      row.push_back({car.carid, car.driverid, lapIndex(j), car.laps[j]});
+    }
+    previous.swap(keys);
   }
   return rows;
 }
 
 BestLapResult Timing::bestlap(const TimingEntry& entry) const {
-  BestLapResult best{entry.carid, entry.driverid, 0, 0, 0, 0, u"no time"};
-  bool found = false;
+  // A later lap that is not slower replaces the best so far; the time was
+  // first set by the first lap of the best time.
+  std::size_t best = 0;
+  std::uint32_t bestTime = 0, firstClock = 0;
   std::uint32_t prev = 0;
   for (std::size_t i = 0; i < entry.laps.size(); ++i) {
     const TimedLap& lap = entry.laps[i];
     const std::uint32_t laptime = lap.clock - prev;
     prev = lap.clock;
     if (i == 0 || hasFlag(lap.flags, LapFlag::INVALID)) continue;
-    // A later lap that is not slower replaces the best so far; the time was
-    // first set by the first lap of the best time.
-    if (!found || laptime <= best.laptime) {
-      const std::uint32_t firstClock = found && laptime == best.laptime ? best.firstClock : lap.clock;
-      best = {entry.carid, entry.driverid, lapIndex(i), laptime, lap.clock, -1, lapFlagStr(lap.flags), firstClock};
-      found = true;
+    if (best == 0 || laptime <= bestTime) {
+      if (best == 0 || laptime < bestTime) firstClock = lap.clock;
+      best = i;
+      bestTime = laptime;
     }
   }
-  return best;
+  if (best == 0) return {entry.carid, entry.driverid, 0, 0, 0, 0, u"no time"};
+  const TimedLap& lap = entry.laps[best];
+  return {entry.carid, entry.driverid, lapIndex(best), bestTime, lap.clock, -1, lapFlagStr(lap.flags), firstClock};
 }
 
 std::uint32_t Timing::bestlap(const std::vector<TimedLap>& laps) const {
@@ -367,7 +372,8 @@ void TimingGPL::load(std::span<const CarLaps> cars) {
     appendCrossings(entry.laps, car.carid, car.laps);
     timing.push_back(std::move(entry));
   }
-  raceLapTable = createRaceLapTable(timing);
+  // Only the classification of a race reads the lap table.
+  if (session.type == SessT::RACE) raceLapTable = createRaceLapTable(timing);
 }
 
 }  // namespace marvolt

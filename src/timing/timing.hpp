@@ -109,7 +109,8 @@ class Timing {
   Timing(const Session& session, const Entries& entries);
   virtual ~Timing() = default;
 
-  /// Row r holds every car's crossing number r, ordered by clock.
+  /// Row r holds every car's crossing number r, ordered by clock; cars with
+  /// equal clocks in the order of the lap lists.
   virtual RaceLapTable createRaceLapTable(const std::vector<TimingEntry>& entries) const;
   /// Every car with a valid lap, fastest first, with the gap to the fastest.
   virtual std::vector<BestLapResult> getBestLapResults() const;
@@ -149,7 +150,7 @@ class Timing {
   Entries entries;
   TimingT type = TimingT::BESTLAP;
   std::vector<TimingEntry> timing;
-  RaceLapTable raceLapTable;
+  RaceLapTable raceLapTable;   ///< built for a race only
 
  protected:
   void requireRace() const;
@@ -164,7 +165,8 @@ class TimingGPL : public Timing {
   /// Loads the cars of `rpySession` and sets the timing kind from the session type.
   TimingGPL(const Session& session, const RpySession& rpySession, const Entries& entries);
   /// Fills the lap lists, each clock counted on past the 24 bits of its lap
-  /// word, and the race lap table; a clock past 32 bits is a damaged replay.
+  /// word, and in a race the race lap table; a clock past 32 bits is a
+  /// damaged replay.
   virtual void load(std::span<const CarLaps> cars);
   /// The flags of a raw flag byte.
   static LapFlag toLF(std::uint8_t raw);

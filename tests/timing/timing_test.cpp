@@ -39,8 +39,9 @@ Row row(const BestLapResult& r) { return {r.carid, r.lap, r.laptime, r.gap, r.cl
 
 TEST(TimeText, UnitBordersAndNoTime) {
   const std::pair<std::uint32_t, std::u16string> cases[] = {
-      {0, u"0.000"},           {59999, u"59.999"},        {60000, u"1:00.000"},
-      {83456, u"1:23.456"},    {3599999, u"59:59.999"},   {3600000, u"1:00:00.000"},
+      {0, u"0.000"},           {9999, u"9.999"},          {10000, u"10.000"},
+      {59999, u"59.999"},      {60000, u"1:00.000"},      {600000, u"10:00.000"},
+      {83456, u"1:23.456"},    {3599999, u"59:59.999"},   {3600000, u"1:00:00.000"}, {36061001, u"10:01:01.001"},
       {NOTIME, u"-.---"},      {0x80000000u, u"596:31:23.648"}, {4000000000u, u"1111:06:40.000"},
       {4294967295u, u"1193:02:47.295"}};
   for (const auto& [ms, text] : cases) EXPECT_EQ(msecToTime(ms), text) << ms;
@@ -65,35 +66,42 @@ std::vector<Cell> cells(const std::vector<TimingCell>& row) {
   return out;
 }
 
-TEST(RaceLapTable, LargeFieldsKeepTheOrderOfAStableSort) {
-  // Rows of hundreds of cells take another sorting path; every row must
-  // still equal the cells in lap-list order, stably sorted by clock. Clocks
-  // in a narrow band give many ties; some use all 32 bits.
-  std::vector<TimingEntry> cars;
-  std::uint32_t noise = 12345;
-  for (std::uint32_t c = 0; c < 700; ++c) {
-    TimingEntry e;
-    e.carid = 5000 - c;
-    e.driverid = c;
-    const std::size_t laps = c % 50 == 7 ? 2 : 4;  // some cars stop early
-    for (std::size_t j = 0; j < laps; ++j) {
-      noise = noise * 1664525u + 1013904223u;
-      std::uint32_t clock = static_cast<std::uint32_t>(j) * 90000 + (noise >> 24);
-      if (c % 97 == 3) clock |= 0x80000000u;
-      if (c % 89 == 5) clock = 0xFFFFFFFFu - (noise >> 28);
-      e.laps.push_back({clock, c % 3 == 0 ? LapFlag::OFFTRACK : LapFlag::NONE});
+TEST(RaceLapTable, EveryFieldKeepsTheOrderOfAStableSort) {
+  // Each row starts from the order of the row before and is sorted from
+  // there; every row must still equal the cells in lap-list order, stably
+  // sorted by clock. Race-like clocks (the order changes a little from lap
+  // to lap) and scattered ones, in small and large fields; clocks in a
+  // narrow band give many ties; some use all 32 bits.
+  const std::tuple<std::uint32_t, std::uint32_t, bool> fields[] = {
+      {5, 3, true}, {40, 3, true}, {40, 256, true}, {40, 256, false}, {700, 3, true}, {700, 256, false}};
+  for (const auto& [field, spread, raceLike] : fields) {
+    std::vector<TimingEntry> cars;
+    std::uint32_t noise = 12345;
+    for (std::uint32_t c = 0; c < field; ++c) {
+      TimingEntry e;
+      e.carid = 5000 - c;
+      e.driverid = c;
+      const std::size_t laps = c % 50 == 7 || c == 3 ? 2 : 4;  // some cars stop early
+      for (std::size_t j = 0; j < laps; ++j) {
+        noise = noise * 1664525u + 1013904223u;
+        std::uint32_t clock =
+            static_cast<std::uint32_t>(j) * 90000 + (raceLike ? c * spread / 4 : 0) + (noise >> 24) % spread;
+        if (c % 97 == 3) clock |= 0x80000000u;
+        if (c % 89 == 5) clock = 0xFFFFFFFFu - (noise >> 28);
+        e.laps.push_back({clock, c % 3 == 0 ? LapFlag::OFFTRACK : LapFlag::NONE});
+      }
+      cars.push_back(e);
     }
-    cars.push_back(e);
-  }
-  const RaceLapTable rows = timingOf(SessT::RACE, {})->createRaceLapTable(cars);
-  ASSERT_EQ(rows.size(), 4u);
-  for (std::size_t j = 0; j < rows.size(); ++j) {
-    std::vector<TimingCell> expected;
-    for (const TimingEntry& e : cars) {
-      if (e.laps.size() > j) expected.push_back({e.carid, e.driverid, static_cast<std::int16_t>(j), e.laps[j]});
+    const RaceLapTable rows = timingOf(SessT::RACE, {})->createRaceLapTable(cars);
+    ASSERT_EQ(rows.size(), 4u);
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+      std::vector<TimingCell> expected;
+      for (const TimingEntry& e : cars) {
+        if (e.laps.size() > j) expected.push_back({e.carid, e.driverid, static_cast<std::int16_t>(j), e.laps[j]});
+      }
+      std::stable_sort(expected.begin(), expected.end());
+      EXPECT_EQ(cells(rows[j]), cells(expected)) << field << " cars, spread " << spread << ", row " << j;
     }
-    std::stable_sort(expected.begin(), expected.end());
-    EXPECT_EQ(cells(rows[j]), cells(expected)) << "row " << j;
   }
 }
 

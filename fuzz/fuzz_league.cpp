@@ -5,8 +5,6 @@
 // marvolt::Error is the expected answer to a bad league file; anything else
 // (a sanitizer report, another exception, an abort, a page an XML parser
 // refuses, invalid JSON) is a finding.
-#include <libxml/parser.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +16,7 @@
 #include <vector>
 
 #include "frontend/error.hpp"
-#include "json_check.hpp"
+#include "output_checks.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
 #include "season/league.hpp"
@@ -35,17 +33,6 @@ namespace {
 
 using testsupport::CarLapsRec;
 using testsupport::ReplayBuilder;
-
-// Aborts unless an XML parser accepts the page whole, without the network.
-void requireWellFormed(const std::string& page) {
-  xmlDocPtr doc = xmlReadMemory(page.data(), static_cast<int>(page.size()), "page.html", nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (doc == nullptr) {
-    std::fprintf(stderr, "the HTML page is not well-formed XML\n");
-    std::abort();
-  }
-  xmlFreeDoc(doc);
-}
 
 // A race with a practice session: the drivers in `order` by car id (1 Jim
 // Clark, 2 Graham Hill, 3 J. Clark, 4 Denny Hulme), the last retiring, the
@@ -117,21 +104,21 @@ void writeEveryWay(const marvolt::League& league) {
   using marvolt::OutputSink, marvolt::renderToString;
   renderToString([&](OutputSink& sink) { marvolt::seasonTXT(sink, standings); });
   marvolt_fuzz::requireJson(renderToString([&](OutputSink& sink) { marvolt::seasonJSON(sink, standings); }));
-  requireWellFormed(renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
+  marvolt_fuzz::requireWellFormed(renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
   marvolt::SiteNames names;
   for (std::size_t r = 0; r < rounds.size(); ++r) names.rounds.push_back("round-" + std::to_string(r));
   names.drivers.assign(standings.drivers.size(), "driver.html");
   names.teams.assign(standings.teams.size(), "team.html");
   const marvolt::SitePages pages(rounds, standings, scoring, names);
-  requireWellFormed(renderToString([&](OutputSink& sink) { pages.seasonPage(sink); }));
+  marvolt_fuzz::requireWellFormed(renderToString([&](OutputSink& sink) { pages.seasonPage(sink); }));
   for (std::size_t r = 0; r < rounds.size(); ++r) {
-    requireWellFormed(renderToString([&](OutputSink& sink) { pages.roundPage(sink, r); }));
+    marvolt_fuzz::requireWellFormed(renderToString([&](OutputSink& sink) { pages.roundPage(sink, r); }));
   }
   for (std::size_t i = 0; i < standings.drivers.size(); ++i) {
-    requireWellFormed(renderToString([&](OutputSink& sink) { pages.driverPage(sink, i); }));
+    marvolt_fuzz::requireWellFormed(renderToString([&](OutputSink& sink) { pages.driverPage(sink, i); }));
   }
   for (std::size_t i = 0; i < standings.teams.size(); ++i) {
-    requireWellFormed(renderToString([&](OutputSink& sink) { pages.teamPage(sink, i); }));
+    marvolt_fuzz::requireWellFormed(renderToString([&](OutputSink& sink) { pages.teamPage(sink, i); }));
   }
 }
 

@@ -5,8 +5,6 @@
 // A marvolt::Error is the expected answer to bad bytes; anything else (a
 // sanitizer report, another exception, an abort, a page an XML parser
 // refuses) is a finding.
-#include <libxml/parser.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,7 +14,7 @@
 #include <string>
 
 #include "frontend/enums.hpp"
-#include "json_check.hpp"
+#include "output_checks.hpp"
 #include "frontend/error.hpp"
 #include "model/data.hpp"
 #include "replay/rpylib.hpp"
@@ -28,18 +26,6 @@
 
 namespace {
 
-// Aborts unless an XML parser accepts the page whole, without the network.
-void requireWellFormed(const std::string& page) {
-  if (page.empty()) return;
-  xmlDocPtr doc = xmlReadMemory(page.data(), static_cast<int>(page.size()), "page.html", nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (doc == nullptr) {
-    std::fprintf(stderr, "the HTML page is not well-formed XML\n");
-    std::abort();
-  }
-  xmlFreeDoc(doc);
-}
-
 void reportEveryWay(const marvolt::Data& model) {
   using marvolt::Flag;
   using Format = marvolt::Report::Format;
@@ -49,7 +35,7 @@ void reportEveryWay(const marvolt::Data& model) {
         marvolt::Sections().set(Flag::LAPTIMES, laps).set(Flag::REPLAYINFO, !laps).set(Flag::EVENTINFO, !laps);
     for (const Format format : {Format::TXT, Format::SEMIKV}) marvolt::Report(model, format, sections).toString();
     marvolt_fuzz::requireJson(marvolt::Report(model, Format::JSON, sections).toString());
-    requireWellFormed(marvolt::Report(model, Format::HTML, sections).toString());
+    marvolt_fuzz::requireWellFormed(marvolt::Report(model, Format::HTML, sections).toString());
   }
 }
 
@@ -75,7 +61,7 @@ void scoreAsSeason(const marvolt::Data& model) {
   using marvolt::OutputSink;
   marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonTXT(sink, standings); });
   marvolt_fuzz::requireJson(marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonJSON(sink, standings); }));
-  requireWellFormed(marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
+  marvolt_fuzz::requireWellFormed(marvolt::renderToString([&](OutputSink& sink) { marvolt::seasonHTML(sink, standings); }));
 }
 
 }  // namespace

@@ -14,6 +14,13 @@ namespace {
 
 constexpr std::string_view kSchema = "marvolt-report/1";
 constexpr std::size_t kLongestName = 32;   // of the members' names
+constexpr std::size_t kLongestLap = 256;   // of a lap object, with every flag
+
+// Puts `text` at `at`; returns its end.
+char* putText(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
 // Holds the stream, so that it is made before the writer that uses it.
 struct StreamHolder {
   explicit StreamHolder(OutputSink& sink) : stream(sink) {}
@@ -94,6 +101,13 @@ class JsonWriter : private StreamHolder, public rapidjson::Writer<SinkOut> {
     } else {
       Uint(ms);
     }
+  }
+  /// Room for a value the caller puts together whole (an object of numbers
+  /// and the format's own words, nothing to escape): the writer places it
+  /// as it would any value, its comma and its count.
+  TextRoom& wholeValue(rapidjson::Type type) {
+    Prefix(type);
+    return os_->room();
   }
   /// A member holding an empty array.
   void emptyArray(std::string_view name) {
@@ -246,28 +260,40 @@ class JsonRenderer {
       json_.key("laps");
       json_.StartArray();
       for (std::size_t j = 0; j < course.crossings.size(); ++j) {
-        const Crossing& crossing = course.crossings[j];
-        json_.StartObject();
-        json_.field("lap", std::uint64_t{j});
-        json_.field("lap_time_ms", crossing.lapTime);
-        json_.field("clock_ms", crossing.clock());
-        json_.key("flags");
-        json_.StartArray();
-        for (const LapFlagName& named : kLapFlagNames) {
-          if (hasFlag(crossing.flags(), named.flag)) json_.utf8(named.name);
-        }
-        json_.EndArray();
-        if (j < course.standings.size()) {
-          json_.field("position", course.standings[j].position);
-          json_.field("gap_to_leader_ms", course.standings[j].gap);
-        }
-        json_.EndObject();
+        lapObject(j, course.crossings[j], j < course.standings.size() ? &course.standings[j] : nullptr);
       }
       json_.EndArray();
       json_.EndObject();
       sink_.checkpoint();
     }
     json_.EndArray();
+  }
+
+  // One lap of a lap list, put together whole: its members are numbers
+  // and flag names, so nothing in it needs the writer's escaping.
+  void lapObject(std::size_t lap, const Crossing& crossing, const RaceStanding* standing) {
+    TextRoom& room = json_.wholeValue(rapidjson::kObjectType);
+    char* at = putText(room.reserve(kLongestLap), "{\"lap\":");
+    at = rapidjson::internal::u64toa(lap, at);
+    at = rapidjson::internal::u32toa(crossing.lapTime, putText(at, ",\"lap_time_ms\":"));
+    at = rapidjson::internal::u32toa(crossing.clock(), putText(at, ",\"clock_ms\":"));
+    at = putText(at, ",\"flags\":[");
+    bool first = true;
+    for (const LapFlagName& named : kLapFlagNames) {
+      if (!hasFlag(crossing.flags(), named.flag)) continue;
+      if (!first) *at++ = ',';
+      first = false;
+      *at++ = '"';
+      at = putText(at, named.name);
+      *at++ = '"';
+    }
+    *at++ = ']';
+    if (standing != nullptr) {
+      at = rapidjson::internal::i32toa(standing->position, putText(at, ",\"position\":"));
+      at = rapidjson::internal::u32toa(standing->gap, putText(at, ",\"gap_to_leader_ms\":"));
+    }
+    *at++ = '}';
+    room.commit(at);
   }
 
   const ReportModel& model_;

@@ -112,6 +112,12 @@ class TextRoom {
   char room_[kRoom];
 };
 
+/// Copies `text` to `at`, in a room reserved for it; returns its end.
+inline char* putText(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
 /// The length of the longest start of `text` that ends on a whole UTF-8
 /// character: a sequence cut short at the end is left out.
 std::size_t wholeCharacters(std::string_view text);

@@ -143,14 +143,24 @@ bool collide(const PlacedLabel& a, const PlacedLabel& b) {
 
 // Where the lines of a chart run: the plot cut into cells, each
 // counting the lines through it, summed so that the count of any box takes
-// four lookups.
+// four lookups. Only the counts of the boxes asked for beforehand (want)
+// are kept exact: a stretch of a line far from all of them is not followed.
 class LineMap {
  public:
   explicit LineMap(const Frame& frame)
       : left_(frame.left), top_(frame.top),
         columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
         rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
-        counts_(columns_ * rows_, 0) {}
+        counts_(columns_ * rows_, 0), wanted_(columns_, Rows{rows_, 0}) {}
+
+  /// Asks for the counts of boxes within columns c0 to c1 and rows r0 to
+  /// r1 (all included); before any line is added.
+  void want(std::size_t c0, std::size_t r0, std::size_t c1, std::size_t r1) {
+    for (std::size_t c = c0; c <= c1 && c < columns_; ++c) {
+      wanted_[c].first = std::min(wanted_[c].first, r0);
+      wanted_[c].last = std::max(wanted_[c].last, r1);
+    }
+  }
 
   /// Marks the cells a line through `points` (inside the plot) runs
   /// through, sampled a cell apart; a cell counts each visit.
@@ -165,7 +175,7 @@ class LineMap {
     for (std::size_t i = 0; i < points.size(); ++i) {
       const double column = std::max(0.0, (points[i].x - left_) * (1 / kCellWidth));
       const double row = std::max(0.0, (points[i].y - top_) * (1 / kCellHeight));
-      if (i > 0) {
+      if (i > 0 && wantedNear(previousColumn, previousRow, column, row)) {
         const int steps = static_cast<int>(std::max(std::fabs(column - previousColumn), std::fabs(row - previousRow))) + 1;
         const double dc = (column - previousColumn) / steps, dr = (row - previousRow) / steps;
         for (int k = 1; k < steps; ++k) mark(previousColumn + k * dc, previousRow + k * dr);
@@ -174,6 +184,22 @@ class LineMap {
       previousColumn = column;
       previousRow = row;
     }
+  }
+
+  /// Whether a stretch between two places (in cells) may run through a
+  /// cell of a box asked for: a cell to spare around it, and always near
+  /// the map's last column and row.
+  bool wantedNear(double c0, double r0, double c1, double r1) const {
+    const double right = std::max(c0, c1), bottom = std::max(r0, r1);
+    if (!(right < static_cast<double>(columns_ - 1) && bottom < static_cast<double>(rows_ - 1))) return true;
+    const auto left = static_cast<std::size_t>(std::min(c0, c1));
+    const auto top = static_cast<std::size_t>(std::min(r0, r1));
+    const std::size_t lastColumn = static_cast<std::size_t>(right) + 1, lastRow = static_cast<std::size_t>(bottom) + 1;
+    for (std::size_t c = left == 0 ? 0 : left - 1; c <= lastColumn; ++c) {
+      const Rows& rows = wanted_[c];
+      if (rows.first <= rows.last && rows.first <= lastRow && top <= rows.last + 1) return true;
+    }
+    return false;
   }
 
   /// Sums the counts; no line is added after.
@@ -204,9 +230,15 @@ class LineMap {
   }
 
  private:
+  // The rows of a column whose counts are asked for: none where first > last.
+  struct Rows {
+    std::size_t first, last;
+  };
+
   double left_, top_;
   std::size_t columns_, rows_;
   std::vector<std::uint32_t> counts_, sums_;
+  std::vector<Rows> wanted_;
 };
 
 // A place for a label relative to its line's end: `step` half labels up or
@@ -259,15 +291,30 @@ struct PlaceCells {
   }
 };
 
+// The labels of `placed` that `label` might overlap at any of its places.
+std::vector<const PlacedLabel*> neighbours(const PlacedLabel& label, const PlaceCells& cells,
+                                           const std::vector<PlacedLabel>& placed) {
+  const auto [left, right] = std::minmax_element(cells.lefts.begin(), cells.lefts.end());
+  const double width = label.x1 - label.x0;
+  const double reach = kSteps * kLabelPitch / 2 + kLabelPitch;
+  std::vector<const PlacedLabel*> near;
+  for (const PlacedLabel& other : placed) {
+    if (other.x0 < *right + width + 4 && *left < other.x1 + 4 && std::fabs(other.y - label.anchor.y) < reach) {
+      near.push_back(&other);
+    }
+  }
+  return near;
+}
+
 // Places the label of a line that ends inside the plot: at the nearest
 // place that covers no line and no label placed before, else at the
 // nearest that covers the fewest lines; with a backdrop. False where no
 // place inside the plot is free of labels.
-bool placeInside(PlacedLabel& label, const std::vector<PlacedLabel>& placed, const std::vector<Offset>& offsets,
-                 const LineMap& lines, const Frame& frame) {
+bool placeInside(PlacedLabel& label, const PlaceCells& cells, const std::vector<PlacedLabel>& placed,
+                 const std::vector<Offset>& offsets, const LineMap& lines, const Frame& frame) {
   const double width = label.x1 - label.x0;
   const double half = kLabelPitch / 2;
-  const PlaceCells cells(label.anchor, width, lines);
+  const std::vector<const PlacedLabel*> near = neighbours(label, cells, placed);
   std::uint32_t fewest = std::numeric_limits<std::uint32_t>::max();
   PlacedLabel best = label;
   for (const Offset& offset : offsets) {
@@ -282,7 +329,7 @@ bool placeInside(PlacedLabel& label, const std::vector<PlacedLabel>& placed, con
     at.y = y;
     at.x0 = x0;
     at.x1 = x0 + width;
-    if (std::any_of(placed.begin(), placed.end(), [&at](const PlacedLabel& other) { return collide(at, other); })) continue;
+    if (std::any_of(near.begin(), near.end(), [&at](const PlacedLabel* other) { return collide(at, *other); })) continue;
     fewest = crossed;
     best = at;
     if (crossed == 0) break;
@@ -448,12 +495,20 @@ void placeLines(ChartLayout& layout, const LineChart& chart) {
 // it; one that finds none joins the labels beside the plot.
 void placeInsideLabels(std::vector<PlacedLabel>& inside, std::vector<PlacedLabel>& beside, const ChartLayout& layout) {
   LineMap lines(layout.frame);
+  std::vector<PlaceCells> cells;
+  cells.reserve(inside.size());
+  for (const PlacedLabel& label : inside) {
+    const PlaceCells& around = cells.emplace_back(label.anchor, label.x1 - label.x0, lines);
+    lines.want(*std::min_element(around.firstColumns.begin(), around.firstColumns.end()), around.firstRows.front(),
+               *std::max_element(around.lastColumns.begin(), around.lastColumns.end()), around.lastRows.back());
+  }
   for (const PlacedSeries& line : layout.lines) lines.addLine(line.points);
   lines.finish();
   const std::vector<Offset> offsets = offsetsToTry();
   std::vector<PlacedLabel> placed;
-  for (PlacedLabel& label : inside) {
-    if (placeInside(label, placed, offsets, lines, layout.frame)) {
+  for (std::size_t i = 0; i < inside.size(); ++i) {
+    PlacedLabel& label = inside[i];
+    if (placeInside(label, cells[i], placed, offsets, lines, layout.frame)) {
       placed.push_back(label);
       continue;
     }

@@ -18,6 +18,10 @@
 
 #include "reports/palette.hpp"
 
+namespace marvolt {
+class TextRoom;
+}
+
 namespace marvolt::svg {
 
 /// The marker drawn at a point. A point beyond the y range is drawn at the
@@ -56,10 +60,10 @@ struct Series {
   std::size_t car = kNoCar;
 };
 
-/// Appends the hover title of point `point` of series `series` to `out` as
+/// Puts the hover title of point `point` of series `series` into `room` as
 /// escaped text (html::appendText for anything not written by the program).
 /// Titles are made while the chart is written, so that none is kept.
-using TitleWriter = std::function<void(std::string& out, std::size_t series, std::size_t point)>;
+using TitleWriter = std::function<void(TextRoom& room, std::size_t series, std::size_t point)>;
 
 /// One legend entry: a marker and what it means.
 struct LegendItem {

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -131,14 +132,14 @@ void appendInt(std::string& out, std::int64_t value) {
   out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-void appendDecimal(std::string& out, double value) {
+char* writeDecimal(char* out, double value) {
   // Coordinates are written by the ten thousand: digits by hand, no locale,
   // no library rounding call.
   constexpr double kLimit = 1e15;
   if (!(value > -kLimit && value < kLimit)) value = 0;   // also NaN
   const bool negative = value < 0;
   const auto tenths = static_cast<std::uint64_t>((negative ? -value : value) * 10 + 0.5);
-  char digits[24];
+  char digits[kDecimalChars];
   char* end = digits + sizeof digits;
   char* at = end;
   if (tenths % 10 != 0) {
@@ -160,7 +161,14 @@ void appendDecimal(std::string& out, double value) {
     } while (whole != 0);
   }
   if (negative && tenths != 0) *--at = '-';
-  out.append(at, static_cast<std::size_t>(end - at));
+  const auto size = static_cast<std::size_t>(end - at);
+  std::memcpy(out, at, size);
+  return out + size;
+}
+
+void appendDecimal(std::string& out, double value) {
+  char text[kDecimalChars];
+  out.append(text, writeDecimal(text, value));
 }
 
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text) {

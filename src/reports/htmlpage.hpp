@@ -28,6 +28,10 @@ void appendTextCut(std::string& out, std::u16string_view text, std::size_t maxUn
 void appendInt(std::string& out, std::int64_t value);
 /// Appends a number rounded to one decimal, without a trailing ".0".
 void appendDecimal(std::string& out, double value);
+/// Room for the longest text of writeDecimal.
+inline constexpr std::size_t kDecimalChars = 24;
+/// Writes a number as appendDecimal does at `out` (room for kDecimalChars); returns its end.
+char* writeDecimal(char* out, double value);
 
 /// Appends `<tag>` + escaped text + `</tag>`.
 void appendElement(std::string& out, std::string_view tag, std::u16string_view text);

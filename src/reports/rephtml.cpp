@@ -1,10 +1,12 @@
 #include "reports/rephtml.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <span>
 #include <vector>
 
+#include "frontend/sink.hpp"
 #include "frontend/telvo.hpp"
 #include "reports/htmlpage.hpp"
 #include "reports/pagestyle.hpp"
@@ -36,20 +38,21 @@ bool chartable(const ReportSession& session) {
   return session.running <= kMostChartedCars && session.crossings <= kMostChartedCrossings;
 }
 
-// The classes of a lap cell with flags, and their meaning.
-void appendFlagAttributes(std::string& out, LapFlag flags) {
-  out += " class=\""sv;
+// The most a lap cell takes: its classes and their meaning, a time.
+constexpr std::size_t kLapCellChars = 40 + kLapFlagChars + kTimeChars;
+
+// Writes the classes of a lap cell with flags, and their meaning.
+char* writeFlagAttributes(char* at, LapFlag flags) {
+  at = putText(at, " class=\""sv);
   bool first = true;
-  for (const auto& [flag, cls] : {std::pair{LapFlag::OFFTRACK, "o"}, {LapFlag::INVALID, "x"},
-                                  {LapFlag::UNKNOWN, "u"}}) {
+  for (const auto& [flag, cls] : {std::pair{LapFlag::OFFTRACK, "o"sv}, {LapFlag::INVALID, "x"sv},
+                                  {LapFlag::UNKNOWN, "u"sv}}) {
     if (!hasFlag(flags, flag)) continue;
-    if (!first) out += ' ';
-    out += cls;
+    if (!first) *at++ = ' ';
+    at = putText(at, cls);
     first = false;
   }
-  out += "\" title=\""sv;
-  appendLapFlagStr(out, flags);
-  out += '"';
+  return putText(writeLapFlagStr(putText(at, "\" title=\""sv), flags), "\""sv);
 }
 
 // The marker of a lap in the lap-time chart.
@@ -115,9 +118,11 @@ struct ChartCar {
   std::string colour;
 };
 
-void appendPosition(std::string& title, std::int32_t position) {
-  title += ": P"sv;
-  appendInt(title, position);
+// Room for what a race chart's kind writes into a hover title.
+constexpr std::size_t kTitleChars = 64;
+
+char* writePosition(char* at, std::int32_t position) {
+  return std::to_chars(putText(at, ": P"sv), at + 16, position).ptr;
 }
 
 // The last crossing number any car made, at least 1.
@@ -141,7 +146,7 @@ struct RaceChartKind {
   std::size_t (*lapsOf)(const CarCourse& course);
   svg::Point (*pointAt)(const CarCourse& course, std::size_t lap);
   svg::Axis (*axisOf)(std::vector<double> values);
-  void (*appendTitle)(std::string& title, const CarCourse& course, std::size_t lap);
+  char* (*writeTitle)(char* at, const CarCourse& course, std::size_t lap);   // kTitleChars at most
   bool startLabels;
   std::span<const svg::LegendItem> legend;
 };
@@ -157,13 +162,11 @@ const RaceChartKind kLapChart = {
       return svg::Point{static_cast<double>(lap), static_cast<double>(course.standings[lap].position)};
     },
     positionAxis,
-    [](std::string& title, const CarCourse& course, std::size_t lap) {
+    [](char* at, const CarCourse& course, std::size_t lap) {
       const RaceStanding& standing = course.standings[lap];
-      appendPosition(title, standing.position);
-      if (standing.raceTime != NOTIME) {
-        title += ", "sv;
-        appendMsecToTime(title, standing.raceTime);
-      }
+      at = writePosition(at, standing.position);
+      if (standing.raceTime != NOTIME) at = writeMsecToTime(putText(at, ", "sv), standing.raceTime);
+      return at;
     },
     true, {}};
 
@@ -175,11 +178,9 @@ const RaceChartKind kGapChart = {
       return svg::Point{static_cast<double>(lap), course.standings[lap].gap / 1000.0};
     },
     gapAxis,
-    [](std::string& title, const CarCourse& course, std::size_t lap) {
+    [](char* at, const CarCourse& course, std::size_t lap) {
       const RaceStanding& standing = course.standings[lap];
-      appendPosition(title, standing.position);
-      title += ", +"sv;
-      appendMsecToTime(title, standing.gap);
+      return writeMsecToTime(putText(writePosition(at, standing.position), ", +"sv), standing.gap);
     },
     false, {}};
 
@@ -198,15 +199,12 @@ const RaceChartKind kLapTimeChart = {
       return svg::Point{static_cast<double>(lap), crossing.lapTime / 1000.0, lapMarker(crossing.flags())};
     },
     lapTimeAxis,
-    [](std::string& title, const CarCourse& course, std::size_t lap) {
-      if (lap < course.standings.size()) appendPosition(title, course.standings[lap].position);
-      title += ", "sv;
-      appendMsecToTime(title, course.crossings[lap].lapTime);
+    [](char* at, const CarCourse& course, std::size_t lap) {
+      if (lap < course.standings.size()) at = writePosition(at, course.standings[lap].position);
+      at = writeMsecToTime(putText(at, ", "sv), course.crossings[lap].lapTime);
       const LapFlag flags = course.crossings[lap].flags();
-      if (flags != LapFlag::NONE) {
-        title += ", "sv;
-        appendLapFlagStr(title, flags);
-      }
+      if (flags != LapFlag::NONE) at = writeLapFlagStr(putText(at, ", "sv), flags);
+      return at;
     },
     false, kLapMarkers};
 
@@ -231,13 +229,12 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
   chart.y = kind.axisOf(std::move(values));
   chart.startLabels = kind.startLabels;
   chart.legend.assign(kind.legend.begin(), kind.legend.end());
-  chart.pointTitle = [&cars, &kind](std::string& title, std::size_t series, std::size_t point) {
+  chart.pointTitle = [&cars, &kind](TextRoom& room, std::size_t series, std::size_t point) {
     const ChartCar& car = cars[series];
     const std::size_t lap = point + kind.firstLap;
-    title += car.prefix;
-    title += ", lap "sv;
-    appendInt(title, static_cast<std::int64_t>(lap));
-    kind.appendTitle(title, *car.course, lap);
+    room.put(car.prefix);
+    char* at = putText(room.reserve(6 + 20 + kTitleChars), ", lap "sv);
+    room.commit(kind.writeTitle(std::to_chars(at, at + 20, lap).ptr, *car.course, lap));
   };
   return chart;
 }
@@ -529,19 +526,19 @@ class HtmlWriter {
       rep_ += "</th>"sv;
     }
     rep_ += "</tr></thead><tbody>"sv;
+    // A lap table holds most of the lap dump's bytes: its cells are put
+    // together in a room.
+    TextRoom room(rep_);
     for (std::size_t j = 0; j < laps.size(); ++j) {
       if (j % kLapsPerRow == 0) {
-        if (j > 0) rep_ += "</tr>"sv;
-        rep_ += "\n<tr><th scope=\"row\">"sv;
-        appendInt(rep_, static_cast<std::int64_t>(j));
-        rep_ += "</th>"sv;
+        char* at = putText(room.reserve(64), j > 0 ? "</tr>\n<tr><th scope=\"row\">"sv : "\n<tr><th scope=\"row\">"sv);
+        room.commit(putText(std::to_chars(at, at + 20, j).ptr, "</th>"sv));
       }
-      rep_ += "<td"sv;
-      if (laps[j].flags() != LapFlag::NONE) appendFlagAttributes(rep_, laps[j].flags());
-      rep_ += '>';
-      appendMsecToTime(rep_, laps[j].lapTime);
-      rep_ += "</td>"sv;
+      char* at = putText(room.reserve(kLapCellChars), "<td"sv);
+      if (laps[j].flags() != LapFlag::NONE) at = writeFlagAttributes(at, laps[j].flags());
+      room.commit(putText(writeMsecToTime(putText(at, ">"sv), laps[j].lapTime), "</td>"sv));
     }
+    room.flush();
     rep_ += "</tr>\n</tbody></table></div></div>\n"sv;
     sink_.checkpoint();
   }

@@ -75,12 +75,6 @@ std::string rformat(std::string_view format, std::initializer_list<FmtArg> value
 
 namespace {
 
-// Puts `text` at `at`; returns its end.
-char* put(char* at, std::string_view text) {
-  std::memcpy(at, text.data(), text.size());
-  return at + text.size();
-}
-
 // Renders the key=value report of a model, row by row, into a sink.
 class SemiKVWriter {
  public:
@@ -166,12 +160,12 @@ class SemiKVWriter {
         std::size_t j = 0;
         for (const Crossing& crossing : session.courses[list.own].crossings) {
           char* at = room.reserve(4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8 + kLapFlagChars + 2);
-          at = put(at, "lap=");
+          at = putText(at, "lap=");
           at = std::to_chars(at, at + 20, j++).ptr;
-          at = writeMsecToTime(put(at, ";laptime="), crossing.lapTime);
-          at = writeMsecToTime(put(at, ";clock="), crossing.clock());
-          at = writeLapFlagStr(put(at, ";remark="), crossing.flags());
-          room.commit(put(at, ";\n"));
+          at = writeMsecToTime(putText(at, ";laptime="), crossing.lapTime);
+          at = writeMsecToTime(putText(at, ";clock="), crossing.clock());
+          at = writeLapFlagStr(putText(at, ";remark="), crossing.flags());
+          room.commit(putText(at, ";\n"));
         }
         room.flush();
         rep_ += "table_end;\n\n";

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/sink.hpp"
 #include "reports/htmlpage.hpp"
 #include "reports/pagestyle.hpp"
 
@@ -62,9 +63,9 @@ Shape shapeOf(Marker marker) {
   return {{}, 0, 0, "h0"};
 }
 
-// Appends the opening tag of a point's marker (the element its title goes
+// Puts the opening tag of a point's marker (the element its title goes
 // in): a triangle on the frame's edge for a point beyond it.
-void appendMarkerTag(std::string& out, const PlacedPoint& point, Marker marker, const Frame& frame) {
+void putMarkerTag(TextRoom& room, const PlacedPoint& point, Marker marker, const Frame& frame) {
   Shape shape = shapeOf(marker);
   double y = point.y;
   if (point.edge == Edge::Top) {
@@ -74,12 +75,18 @@ void appendMarkerTag(std::string& out, const PlacedPoint& point, Marker marker, 
     shape = {style::kBelow, 0, 0, "l3.5-6h-7z"};
     y = frame.bottom;
   }
-  out += "<path"sv;
-  if (!shape.name.empty()) appendClasses(out, {shape.name});
-  out += " d=\"M"sv;
-  appendPoint(out, point.x + shape.dx, y + shape.dy);
-  out += shape.path;
-  out += "\">"sv;
+  room.put("<path"sv);
+  if (!shape.name.empty()) {
+    room.put(" class=\""sv);
+    room.put(shape.name);
+    room.put('"');
+  }
+  room.put(" d=\"M"sv);
+  char* at = html::writeDecimal(room.reserve(2 * html::kDecimalChars + 1), point.x + shape.dx);
+  *at++ = ' ';
+  room.commit(html::writeDecimal(at, y + shape.dy));
+  room.put(shape.path);
+  room.put("\">"sv);
 }
 
 void appendTitleAndClose(std::string& out, std::string_view title) {
@@ -119,7 +126,10 @@ void appendLegend(std::string& out, const LineChart& chart, const ChartLayout& l
     const LegendPlace& place = layout.legend[i];
     openTag(out, "g", style::kPoints);
     out += '>';
-    appendMarkerTag(out, {place.marker.x, place.marker.y, Edge::None}, chart.legend[i].marker, layout.frame);
+    {
+      TextRoom room(out);
+      putMarkerTag(room, {place.marker.x, place.marker.y, Edge::None}, chart.legend[i].marker, layout.frame);
+    }
     appendTitleAndClose(out, chart.legend[i].text);
     out += "</g><text stroke=\"none\" x=\""sv;
     appendDecimal(out, place.textX);
@@ -209,28 +219,40 @@ void appendAxes(std::string& out, const LineChart& chart, const ChartLayout& lay
 }
 
 // Room reused from one series to the next: the coordinates of each point as
-// text, written once for the line and the markers both, and where each ends.
-struct Scratch {
-  std::string coordinates;
-  std::vector<std::size_t> ends;
+// text, written once for the line and the markers both: "x,y" apart by
+// spaces, as the line's points are, and where each ends.
+class Coordinates {
+ public:
+  /// Writes the coordinates of `points`.
+  void write(const std::vector<PlacedPoint>& points) {
+    const std::size_t most = points.size() * (2 * html::kDecimalChars + 2);
+    if (text_.size() < most) text_.resize(most);
+    ends_.clear();
+    char* const start = text_.data();
+    char* at = start;
+    for (const PlacedPoint& p : points) {
+      if (at != start) *at++ = ' ';
+      at = html::writeDecimal(at, p.x);
+      *at++ = ',';
+      at = html::writeDecimal(at, p.y);
+      ends_.push_back(static_cast<std::size_t>(at - start));
+    }
+  }
+  /// The coordinates of point `i`.
+  std::string_view operator[](std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
+    return {text_.data() + begin, ends_[i] - begin};
+  }
+  /// The coordinates of every point, as a line's points.
+  std::string_view all() const { return {text_.data(), ends_.empty() ? 0 : ends_.back()}; }
+
+ private:
+  std::vector<char> text_;
+  std::vector<std::size_t> ends_;
 };
 
-// Appends a series: its line, then its markers with titles.
-void appendSeries(std::string& out, const LineChart& chart, const PlacedSeries& line, const Frame& frame,
-                  Scratch& scratch) {
-  const Series& series = chart.series[line.series];
-  scratch.coordinates.clear();
-  scratch.ends.clear();
-  for (const PlacedPoint& p : line.points) {
-    appendDecimal(scratch.coordinates, p.x);
-    scratch.coordinates += ',';
-    appendDecimal(scratch.coordinates, p.y);
-    scratch.ends.push_back(scratch.coordinates.size());
-  }
-  const auto text = [&scratch](std::size_t i) {
-    const std::size_t begin = i == 0 ? 0 : scratch.ends[i - 1];
-    return std::string_view(scratch.coordinates).substr(begin, scratch.ends[i] - begin);
-  };
+// Appends the start of a series' group, with its colour.
+void appendSeriesStart(std::string& out, const Series& series) {
   out += "<g"sv;
   appendClasses(out, {style::kSeries, style::kCarPart}, series.car);
   out += " stroke=\""sv;
@@ -238,6 +260,15 @@ void appendSeries(std::string& out, const LineChart& chart, const PlacedSeries& 
   out += "\" fill=\""sv;
   html::appendText(out, series.colour);
   out += "\">"sv;
+}
+
+// Appends a series: its line, then its markers with titles, put together
+// in a room: a chart holds most of a page's bytes.
+void appendSeries(std::string& out, const LineChart& chart, const PlacedSeries& line, const Frame& frame,
+                  Coordinates& coordinates) {
+  const Series& series = chart.series[line.series];
+  coordinates.write(line.points);
+  appendSeriesStart(out, series);
   if (line.points.size() > 1) {
     openTag(out, "polyline", style::kLine);
     if (series.car != kNoCar && !dashPattern(series.car).empty()) {
@@ -246,27 +277,25 @@ void appendSeries(std::string& out, const LineChart& chart, const PlacedSeries& 
       out += '"';
     }
     out += " points=\""sv;
-    for (std::size_t i = 0; i < line.points.size(); ++i) {
-      if (i > 0) out += ' ';
-      out += text(i);
-    }
+    out += coordinates.all();
     out += "\"/>"sv;
   }
   openTag(out, "g", style::kPoints);
   out += '>';
+  TextRoom room(out);
   for (std::size_t i = 0; i < line.points.size(); ++i) {
     if (line.points[i].edge == Edge::None && series.points[i].marker == Marker::Dot) {
-      out += "<path d=\"M"sv;
-      out += text(i);
-      out += "h0\">"sv;
+      room.put("<path d=\"M"sv);
+      room.put(coordinates[i]);
+      room.put("h0\">"sv);
     } else {
-      appendMarkerTag(out, line.points[i], series.points[i].marker, frame);
+      putMarkerTag(room, line.points[i], series.points[i].marker, frame);
     }
-    out += "<title>"sv;
-    if (chart.pointTitle) chart.pointTitle(out, line.series, i);
-    out += "</title></path>"sv;
+    room.put("<title>"sv);
+    if (chart.pointTitle) chart.pointTitle(room, line.series, i);
+    room.put("</title></path>"sv);
   }
-  out += "</g></g>\n"sv;
+  room.put("</g></g>\n"sv);
 }
 
 // Appends a label with its backdrop and leader, where it has them, as one
@@ -316,6 +345,15 @@ void appendLabel(std::string& out, const PlacedLabel& label, const Series& serie
 
 }  // namespace
 
+TitleWriter titleAppender(TitleAppender append) {
+  return [append = std::move(append), title = std::string()](TextRoom& room, std::size_t series,
+                                                             std::size_t point) mutable {
+    title.clear();
+    append(title, series, point);
+    room.put(title);
+  };
+}
+
 void appendLineChart(std::string& out, const LineChart& chart, const Checkpoint& checkpoint) {
   appendLineChart(out, chart, layOut(chart), checkpoint);
 }
@@ -327,9 +365,9 @@ void appendLineChart(std::string& out, const LineChart& chart, const ChartLayout
   appendGrid(out, layout);
   appendAxes(out, chart, layout);
   // The lines, then their labels above every line.
-  Scratch scratch;
+  Coordinates coordinates;
   for (const PlacedSeries& line : layout.lines) {
-    appendSeries(out, chart, line, layout.frame, scratch);
+    appendSeries(out, chart, line, layout.frame, coordinates);
     if (checkpoint) checkpoint();
   }
   openTag(out, "g", style::kLabels);

@@ -18,6 +18,13 @@ namespace marvolt::svg {
 /// so far may be handed on.
 using Checkpoint = std::function<void()>;
 
+/// Appends the title of a point of a series to a text.
+using TitleAppender = std::function<void(std::string& title, std::size_t series, std::size_t point)>;
+
+/// A title writer that puts together each title in a text first: for the
+/// charts of a few points, whose titles say more than numbers.
+TitleWriter titleAppender(TitleAppender append);
+
 /// Appends the chart as one `<svg>` element in its scrolling box.
 void appendLineChart(std::string& out, const LineChart& chart, const Checkpoint& checkpoint = {});
 

@@ -173,7 +173,7 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
   }
   chart.x = {"Round", 0, static_cast<double>(rounds.size()), false, svg::TickFormat::Integer};
   chart.y = {"Points", static_cast<double>(least), static_cast<double>(most), false, svg::TickFormat::Integer};
-  chart.pointTitle = [&rows, &rounds](std::string& title, std::size_t series, std::size_t point) {
+  chart.pointTitle = svg::titleAppender([&rows, &rounds](std::string& title, std::size_t series, std::size_t point) {
     const StandingsRow& row = rows[series];
     appendText(title, row.name);
     if (point == 0) {
@@ -194,7 +194,7 @@ void appendProgression(std::string& out, std::string_view id, const std::vector<
     title += "; "sv;
     appendInt(title, static_cast<std::int64_t>(row.progression[r]));
     title += " in all"sv;
-  };
+  });
   html::appendFigure(out, "Points after each round (the total that counts)",
                      [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
 }

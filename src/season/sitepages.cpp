@@ -146,7 +146,7 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
   }
   chart.x = {"Round", 1, static_cast<double>(rounds.size()), false, svg::TickFormat::Integer};
   chart.y = {"Position", 0.5, static_cast<double>(tableSize) + 0.5, true, svg::TickFormat::Integer};
-  chart.pointTitle = [&](std::string& title, std::size_t, std::size_t point) {
+  chart.pointTitle = svg::titleAppender([&](std::string& title, std::size_t, std::size_t point) {
     const std::size_t r = roundOfPoint[point];
     appendText(title, row.name);
     title += ", after round "sv;
@@ -155,7 +155,7 @@ void appendPositionChart(std::string& out, const StandingsRow& row, std::size_t 
     appendInt(title, row.positions[r]);
     title += ", "sv;
     html::appendCount(title, static_cast<std::int64_t>(row.progression[r]), "point"sv, "points"sv);
-  };
+  });
   html::appendFigure(out, "Championship position after each round",
                      [&chart](std::string& figure) { svg::appendLineChart(figure, chart); });
 }

@@ -29,7 +29,7 @@ TEST(SvgChart, DrawsTheLayoutItIsGiven) {
   chart.series.push_back({u"none", "#111", {}});
   chart.series.push_back({u"9 Jim Clark", "#222", {{0, 1}, {1, 2, Marker::Ring}, {2, 9, Marker::Cross}}, 23});
   chart.legend = {{Marker::Square, "unknown flag"}};
-  chart.pointTitle = appendPointName;
+  chart.pointTitle = titleAppender(appendPointName);
   ChartLayout layout;
   layout.width = 300;
   layout.height = 200;
@@ -81,7 +81,7 @@ TEST(SvgChart, EveryPointHasItsTitleAndOffScalePointsSitOnTheEdge) {
   chart.series.push_back({u"<one>", "#000", {{0, 5}, {1, 500, Marker::Ring}, {2, -3}, {3, NAN}, {4, 50, Marker::Cross}}});
   chart.series.push_back({u"two", "#111", {{0, 7, Marker::Square}}});
   chart.series.push_back({u"none", "#222", {}});
-  chart.pointTitle = appendPointName;
+  chart.pointTitle = titleAppender(appendPointName);
   std::string out;
   appendLineChart(out, chart);
   const XmlPage page(out);

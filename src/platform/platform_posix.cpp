@@ -376,7 +376,15 @@ namespace {
 
 StreamCapture* capture = nullptr;
 
+// A text this long goes past the C stream's buffer in one write of its own:
+// the buffer would only cut it into pieces, each a write of its own.
+constexpr std::size_t kDirectWrite = 8192;
+
+// The errno of a failed direct write to each stream, until a flush reports it.
+int directWriteError[2] = {0, 0};
+
 std::FILE* fileOf(Stream stream) { return stream == Stream::Out ? stdout : stderr; }
+int& directErrorOf(Stream stream) { return directWriteError[stream == Stream::Out ? 0 : 1]; }
 
 }  // namespace
 
@@ -393,6 +401,10 @@ bool isTerminal(Stream stream) { return capture == nullptr && ::isatty(::fileno(
 void writeStream(Stream stream, std::string_view text) {
   if (capture != nullptr) {
     (stream == Stream::Out ? capture->out : capture->err).append(text);
+  } else if (text.size() >= kDirectWrite) {
+    std::FILE* file = fileOf(stream);
+    std::fflush(file);   // what the C stream holds comes first
+    if (const int e = writeAll(::fileno(file), text); e != 0 && directErrorOf(stream) == 0) directErrorOf(stream) = e;
   } else if (!text.empty()) {
     std::fwrite(text.data(), 1, text.size(), fileOf(stream));
   }
@@ -401,10 +413,14 @@ void writeStream(Stream stream, std::string_view text) {
 std::optional<std::string> flushStream(Stream stream) {
   if (capture != nullptr) return std::nullopt;
   std::FILE* file = fileOf(stream);
-  if (std::fflush(file) == 0 && std::ferror(file) == 0) return std::nullopt;
+  const int direct = std::exchange(directErrorOf(stream), 0);
+  if (std::fflush(file) == 0 && std::ferror(file) == 0) {
+    if (direct == 0) return std::nullopt;
+    return reason(direct);
+  }
   const int e = errno;
   std::clearerr(file);
-  return reason(e);
+  return reason(direct != 0 ? direct : e);
 }
 
 std::optional<char> readInputByte() {

@@ -175,8 +175,10 @@ class LineMap {
     for (std::size_t i = 0; i < points.size(); ++i) {
       const double column = std::max(0.0, (points[i].x - left_) * (1 / kCellWidth));
       const double row = std::max(0.0, (points[i].y - top_) * (1 / kCellHeight));
-      if (i > 0 && wantedNear(previousColumn, previousRow, column, row)) {
-        const int steps = static_cast<int>(std::max(std::fabs(column - previousColumn), std::fabs(row - previousRow))) + 1;
+      // A stretch shorter than a cell has no samples between its ends.
+      const double span = std::max(std::fabs(column - previousColumn), std::fabs(row - previousRow));
+      if (i > 0 && span >= 1 && wantedNear(previousColumn, previousRow, column, row)) {
+        const int steps = static_cast<int>(span) + 1;
         const double dc = (column - previousColumn) / steps, dr = (row - previousRow) / steps;
         for (int k = 1; k < steps; ++k) mark(previousColumn + k * dc, previousRow + k * dr);
       }
@@ -204,11 +206,16 @@ class LineMap {
 
   /// Sums the counts; no line is added after.
   void finish() {
-    sums_.assign((columns_ + 1) * (rows_ + 1), 0);
+    const std::size_t w = columns_ + 1;
+    sums_.assign(w * (rows_ + 1), 0);
     for (std::size_t r = 0; r < rows_; ++r) {
+      const std::uint32_t* counts = &counts_[r * columns_];
+      const std::uint32_t* above = &sums_[r * w];
+      std::uint32_t* sums = &sums_[(r + 1) * w];
+      std::uint32_t row = 0;
       for (std::size_t c = 0; c < columns_; ++c) {
-        sums_[(r + 1) * (columns_ + 1) + c + 1] = counts_[r * columns_ + c] + sums_[r * (columns_ + 1) + c + 1] +
-                                                  sums_[(r + 1) * (columns_ + 1) + c] - sums_[r * (columns_ + 1) + c];
+        row += counts[c];
+        sums[c + 1] = above[c + 1] + row;
       }
     }
   }
@@ -317,11 +324,21 @@ bool placeInside(PlacedLabel& label, const PlaceCells& cells, const std::vector<
   const std::vector<const PlacedLabel*> near = neighbours(label, cells, placed);
   std::uint32_t fewest = std::numeric_limits<std::uint32_t>::max();
   PlacedLabel best = label;
+  // Which places lie inside the plot, across and up or down.
+  std::array<bool, kAcross.size()> acrossInside;
+  for (std::size_t a = 0; a < kAcross.size(); ++a) {
+    acrossInside[a] = !(cells.lefts[a] < frame.left + 3 || cells.lefts[a] + width > frame.right - 3);
+  }
+  std::array<bool, 2 * kSteps + 1> stepInside;
+  for (int step = -kSteps; step <= kSteps; ++step) {
+    const double y = label.anchor.y + step * half;
+    stepInside[static_cast<std::size_t>(step + kSteps)] = !(y - half < frame.top || y + half > frame.bottom);
+  }
   for (const Offset& offset : offsets) {
+    const std::size_t k = static_cast<std::size_t>(offset.step + kSteps);
+    if (!acrossInside[offset.across] || !stepInside[k]) continue;
     const double y = label.anchor.y + offset.step * half;
     const double x0 = cells.lefts[offset.across];
-    if (x0 < frame.left + 3 || x0 + width > frame.right - 3 || y - half < frame.top || y + half > frame.bottom) continue;
-    const std::size_t k = static_cast<std::size_t>(offset.step + kSteps);
     const std::uint32_t crossed =
         lines.count(cells.firstColumns[offset.across], cells.firstRows[k], cells.lastColumns[offset.across], cells.lastRows[k]);
     if (crossed >= fewest) continue;
@@ -504,7 +521,7 @@ void placeInsideLabels(std::vector<PlacedLabel>& inside, std::vector<PlacedLabel
   }
   for (const PlacedSeries& line : layout.lines) lines.addLine(line.points);
   lines.finish();
-  const std::vector<Offset> offsets = offsetsToTry();
+  static const std::vector<Offset> offsets = offsetsToTry();
   std::vector<PlacedLabel> placed;
   for (std::size_t i = 0; i < inside.size(); ++i) {
     PlacedLabel& label = inside[i];

@@ -134,36 +134,25 @@ void appendInt(std::string& out, std::int64_t value) {
 
 char* writeDecimal(char* out, double value) {
   // Coordinates are written by the ten thousand: digits by hand, no locale,
-  // no library rounding call.
+  // no library rounding call, straight into place.
   constexpr double kLimit = 1e15;
   if (!(value > -kLimit && value < kLimit)) value = 0;   // also NaN
   const bool negative = value < 0;
   const auto tenths = static_cast<std::uint64_t>((negative ? -value : value) * 10 + 0.5);
-  char digits[kDecimalChars];
-  char* end = digits + sizeof digits;
+  if (negative && tenths != 0) *out++ = '-';
+  std::uint64_t whole = tenths / 10;
+  std::size_t digits = 1;
+  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++digits;
+  char* const end = out + digits;
   char* at = end;
-  if (tenths % 10 != 0) {
-    *--at = static_cast<char>('0' + tenths % 10);
-    *--at = '.';
-  }
-  if (tenths < 10'000'000'000) {
-    // The common case in 32 bits, whose division by ten is cheaper.
-    auto whole = static_cast<std::uint32_t>(tenths / 10);
-    do {
-      *--at = static_cast<char>('0' + whole % 10);
-      whole /= 10;
-    } while (whole != 0);
-  } else {
-    std::uint64_t whole = tenths / 10;
-    do {
-      *--at = static_cast<char>('0' + whole % 10);
-      whole /= 10;
-    } while (whole != 0);
-  }
-  if (negative && tenths != 0) *--at = '-';
-  const auto size = static_cast<std::size_t>(end - at);
-  std::memcpy(out, at, size);
-  return out + size;
+  do {
+    *--at = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  if (tenths % 10 == 0) return end;
+  end[0] = '.';
+  end[1] = static_cast<char>('0' + tenths % 10);
+  return end + 2;
 }
 
 void appendDecimal(std::string& out, double value) {

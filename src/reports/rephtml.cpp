@@ -114,7 +114,7 @@ struct ChartCar {
   const CarCourse* course;
   std::size_t listed;     // the car's place in the palette, or svg::kNoCar
   std::u16string label;   // start number and driver
-  std::string prefix;     // the label, escaped: the start of every hover title
+  std::string prefix;     // the label, escaped, and ", lap ": the start of every hover title
   std::string colour;
 };
 
@@ -217,6 +217,9 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
   chart.x = {"Lap", 0, lastLapOf(cars), false, svg::TickFormat::Integer};
   chart.series.reserve(cars.size());
   std::vector<double> values;
+  std::size_t points = 0;
+  for (const ChartCar& car : cars) points += kind.lapsOf(*car.course);
+  values.reserve(points);
   for (const ChartCar& car : cars) {
     svg::Series& series = chart.series.emplace_back(svg::Series{car.label, car.colour, {}, car.listed});
     const std::size_t laps = kind.lapsOf(*car.course);
@@ -233,7 +236,7 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
     const ChartCar& car = cars[series];
     const std::size_t lap = point + kind.firstLap;
     room.put(car.prefix);
-    char* at = putText(room.reserve(6 + 20 + kTitleChars), ", lap "sv);
+    char* at = room.reserve(20 + kTitleChars);
     room.commit(kind.writeTitle(std::to_chars(at, at + 20, lap).ptr, *car.course, lap));
   };
   return chart;
@@ -492,6 +495,7 @@ class HtmlWriter {
       std::u16string label = toUtf16(std::to_string(row->car.startNum)) + u' ' + row->car.name;
       std::string prefix;
       appendText(prefix, label);
+      prefix += ", lap "sv;
       cars.push_back({&session.courses[row->course], carOf(row->car), std::move(label), std::move(prefix),
                       std::string(colourOf(row->car))});
     }

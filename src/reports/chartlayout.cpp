@@ -166,8 +166,11 @@ class LineMap {
   /// through, sampled a cell apart; a cell counts each visit.
   void addLine(const std::vector<PlacedPoint>& points) {
     std::size_t last = counts_.size();
+    // Places in the plot are never negative and far below 2^63: the signed
+    // conversion (one instruction) truncates as the unsigned one would.
     const auto mark = [this, &last](double column, double row) {
-      const std::size_t cell = static_cast<std::size_t>(row) * columns_ + static_cast<std::size_t>(column);
+      const std::size_t cell = static_cast<std::size_t>(static_cast<std::int64_t>(row)) * columns_ +
+                               static_cast<std::size_t>(static_cast<std::int64_t>(column));
       if (cell != last && cell < counts_.size()) ++counts_[cell];
       last = cell;
     };

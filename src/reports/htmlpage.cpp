@@ -138,21 +138,33 @@ char* writeDecimal(char* out, double value) {
   constexpr double kLimit = 1e15;
   if (!(value > -kLimit && value < kLimit)) value = 0;   // also NaN
   const bool negative = value < 0;
-  const auto tenths = static_cast<std::uint64_t>((negative ? -value : value) * 10 + 0.5);
+  // Below 1e16, so a signed conversion (one instruction) truncates as an unsigned one would.
+  const auto tenths = static_cast<std::uint64_t>(static_cast<std::int64_t>((negative ? -value : value) * 10 + 0.5));
   if (negative && tenths != 0) *out++ = '-';
-  std::uint64_t whole = tenths / 10;
-  std::size_t digits = 1;
-  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++digits;
-  char* const end = out + digits;
-  char* at = end;
-  do {
-    *--at = static_cast<char>('0' + whole % 10);
-    whole /= 10;
-  } while (whole != 0);
-  if (tenths % 10 == 0) return end;
-  end[0] = '.';
-  end[1] = static_cast<char>('0' + tenths % 10);
-  return end + 2;
+  std::uint32_t fraction = 0;
+  if (tenths < 100'000) {
+    // A drawing's coordinates: in 32 bits, two digits at a time.
+    const auto small = static_cast<std::uint32_t>(tenths);
+    const std::uint32_t whole = small / 10;
+    fraction = small % 10;
+    if (whole >= 1000) {
+      out = writeTwoDigits(out, whole / 100);
+    } else if (whole >= 100) {
+      *out++ = static_cast<char>('0' + whole / 100);
+    }
+    if (whole >= 10) {
+      out = writeTwoDigits(out, whole % 100);
+    } else {
+      *out++ = static_cast<char>('0' + whole);
+    }
+  } else {
+    fraction = static_cast<std::uint32_t>(tenths % 10);
+    out = std::to_chars(out, out + kDecimalChars, tenths / 10).ptr;
+  }
+  if (fraction == 0) return out;
+  out[0] = '.';
+  out[1] = static_cast<char>('0' + fraction);
+  return out + 2;
 }
 
 void appendDecimal(std::string& out, double value) {

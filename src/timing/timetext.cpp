@@ -8,29 +8,13 @@ namespace marvolt {
 
 namespace {
 
-// "00" to "99", two characters a number.
-constexpr std::array<char, 200> kTwoDigits = [] {
-  std::array<char, 200> digits{};
-  for (std::size_t n = 0; n < 100; ++n) {
-    digits[2 * n] = static_cast<char>('0' + n / 10);
-    digits[2 * n + 1] = static_cast<char>('0' + n % 10);
-  }
-  return digits;
-}();
-
-// Writes a number below 100 with two digits.
-char* putTwo(char* p, std::uint32_t value) {
-  std::memcpy(p, &kTwoDigits[2 * value], 2);
-  return p + 2;
-}
-
 // Writes a number below 100 with one digit below 10, else two.
 char* putUpToTwo(char* p, std::uint32_t value) {
   if (value < 10) {
     *p = static_cast<char>('0' + value);
     return p + 1;
   }
-  return putTwo(p, value);
+  return writeTwoDigits(p, value);
 }
 
 }  // namespace
@@ -49,19 +33,19 @@ char* writeMsecToTime(char* p, std::uint32_t ms) {
     const std::uint32_t minutes = totalSeconds / 60;
     p = putUpToTwo(p, minutes);
     *p++ = ':';
-    p = putTwo(p, totalSeconds - minutes * 60);
+    p = writeTwoDigits(p, totalSeconds - minutes * 60);
   } else {
     const std::uint32_t hours = totalSeconds / 3600;
     const std::uint32_t rest = totalSeconds - hours * 3600;
     p = std::to_chars(p, p + 4, hours).ptr;
     *p++ = ':';
-    p = putTwo(p, rest / 60);
+    p = writeTwoDigits(p, rest / 60);
     *p++ = ':';
-    p = putTwo(p, rest % 60);
+    p = writeTwoDigits(p, rest % 60);
   }
   *p++ = '.';
   *p++ = static_cast<char>('0' + millis / 100);
-  return putTwo(p, millis % 100);
+  return writeTwoDigits(p, millis % 100);
 }
 
 void appendMsecToTime(std::string& out, std::uint32_t ms) {

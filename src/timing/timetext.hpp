@@ -34,6 +34,23 @@ inline constexpr std::array<LapFlagName, 3> kLapFlagNames = {
 /// The "no time" value; prints as "-.---".
 inline constexpr std::uint32_t NOTIME = 0x80000001u;
 
+/// "00" to "99", two characters a number.
+inline constexpr std::array<char, 200> kTwoDigits = [] {
+  std::array<char, 200> digits{};
+  for (std::size_t n = 0; n < 100; ++n) {
+    digits[2 * n] = static_cast<char>('0' + n / 10);
+    digits[2 * n + 1] = static_cast<char>('0' + n % 10);
+  }
+  return digits;
+}();
+
+/// Writes a number below 100 as two digits at `out` and returns their end.
+inline char* writeTwoDigits(char* out, std::uint32_t value) {
+  out[0] = kTwoDigits[2 * value];
+  out[1] = kTwoDigits[2 * value + 1];
+  return out + 2;
+}
+
 /// Room for the longest time text, "1193:02:47.295".
 inline constexpr std::size_t kTimeChars = 16;
 /// Writes the time text of milliseconds at `out` (room for kTimeChars) and returns its end.

@@ -142,8 +142,8 @@ bool collide(const PlacedLabel& a, const PlacedLabel& b) {
 }
 
 // Where the lines of a chart run: the plot cut into cells, each
-// counting the lines through it, summed so that the count of any box takes
-// four lookups. Only the counts of the boxes asked for beforehand (want)
+// counting the lines through it, then summed in place (a row and a column
+// of zeros before the first) so that the count of any box takes four lookups. Only the counts of the boxes asked for beforehand (want)
 // are kept exact: a stretch of a line far from all of them is not followed.
 class LineMap {
  public:
@@ -151,7 +151,7 @@ class LineMap {
       : left_(frame.left), top_(frame.top),
         columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
         rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
-        counts_(columns_ * rows_, 0), wanted_(columns_, Rows{rows_, 0}) {}
+        sums_((columns_ + 1) * (rows_ + 1), 0), wanted_(columns_, Rows{rows_, 0}) {}
 
   /// Asks for the counts of boxes within columns c0 to c1 and rows r0 to
   /// r1 (all included); before any line is added.
@@ -165,13 +165,16 @@ class LineMap {
   /// Marks the cells a line through `points` (inside the plot) runs
   /// through, sampled a cell apart; a cell counts each visit.
   void addLine(const std::vector<PlacedPoint>& points) {
-    std::size_t last = counts_.size();
+    const std::size_t cells = columns_ * rows_;
+    std::size_t last = cells;
     // Places in the plot are never negative and far below 2^63: the signed
     // conversion (one instruction) truncates as the unsigned one would.
-    const auto mark = [this, &last](double column, double row) {
-      const std::size_t cell = static_cast<std::size_t>(static_cast<std::int64_t>(row)) * columns_ +
-                               static_cast<std::size_t>(static_cast<std::int64_t>(column));
-      if (cell != last && cell < counts_.size()) ++counts_[cell];
+    const auto mark = [this, cells, &last](double column, double row) {
+      const auto r = static_cast<std::size_t>(static_cast<std::int64_t>(row));
+      const auto c = static_cast<std::size_t>(static_cast<std::int64_t>(column));
+      const std::size_t cell = r * columns_ + c;
+      // A column past the last runs on into the next row, as the cell's number does.
+      if (cell != last && cell < cells) ++sums_[cell + (c < columns_ ? r : cell / columns_) + columns_ + 2];
       last = cell;
     };
     double previousColumn = 0, previousRow = 0;
@@ -210,15 +213,13 @@ class LineMap {
   /// Sums the counts; no line is added after.
   void finish() {
     const std::size_t w = columns_ + 1;
-    sums_.assign(w * (rows_ + 1), 0);
     for (std::size_t r = 0; r < rows_; ++r) {
-      const std::uint32_t* counts = &counts_[r * columns_];
       const std::uint32_t* above = &sums_[r * w];
       std::uint32_t* sums = &sums_[(r + 1) * w];
       std::uint32_t row = 0;
-      for (std::size_t c = 0; c < columns_; ++c) {
-        row += counts[c];
-        sums[c + 1] = above[c + 1] + row;
+      for (std::size_t c = 1; c <= columns_; ++c) {
+        row += sums[c];   // the count of the cell, until it is replaced by its sum
+        sums[c] = above[c] + row;
       }
     }
   }
@@ -247,7 +248,7 @@ class LineMap {
 
   double left_, top_;
   std::size_t columns_, rows_;
-  std::vector<std::uint32_t> counts_, sums_;
+  std::vector<std::uint32_t> sums_;
   std::vector<Rows> wanted_;
 };
 

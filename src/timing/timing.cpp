@@ -261,6 +261,7 @@ RaceHistory Timing::raceHistory() const {
       // A car reaches row j only after rows 0 to j - 1, so its standings
       // hold j elements unless another lap list of its id came first.
       if (car.standings.size() > j) continue;
+      if (j == 0) car.standings.reserve(raceLapTable.size());   // room once, no copies left behind
       car.standings.push_back(
           {static_cast<std::int32_t>(k + 1), signedDiff(row[k].lapData.clock, row.front().lapData.clock)});
       if (k == 0 && j > 0) ++car.lapsLed;

@@ -151,7 +151,7 @@ class LineMap {
       : left_(frame.left), top_(frame.top),
         columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
         rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
-        sums_((columns_ + 1) * (rows_ + 1), 0), wanted_(columns_, Rows{rows_, 0}) {}
+        sums_((columns_ + 1) * (rows_ + 1) + 1, 0), wanted_(columns_, Rows{rows_, 0}) {}
 
   /// Asks for the counts of boxes within columns c0 to c1 and rows r0 to
   /// r1 (all included); before any line is added.
@@ -173,8 +173,12 @@ class LineMap {
       const auto r = static_cast<std::size_t>(static_cast<std::int64_t>(row));
       const auto c = static_cast<std::size_t>(static_cast<std::int64_t>(column));
       const std::size_t cell = r * columns_ + c;
-      // A column past the last runs on into the next row, as the cell's number does.
-      if (cell != last && cell < cells) ++sums_[cell + (c < columns_ ? r : cell / columns_) + columns_ + 2];
+      // A column past the last runs on into the next row, as the cell's
+      // number does; a cell outside the map counts in the spare place
+      // after the sums, so that marking takes no branch.
+      const bool inside = cell < cells;
+      const std::size_t at = inside ? cell + (c < columns_ ? r : cell / columns_) + columns_ + 2 : sums_.size() - 1;
+      sums_[at] += static_cast<std::uint32_t>(cell != last && inside);
       last = cell;
     };
     double previousColumn = 0, previousRow = 0;

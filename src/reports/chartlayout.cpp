@@ -143,15 +143,16 @@ bool collide(const PlacedLabel& a, const PlacedLabel& b) {
 
 // Where the lines of a chart run: the plot cut into cells, each
 // counting the lines through it, then summed in place (a row and a column
-// of zeros before the first) so that the count of any box takes four lookups. Only the counts of the boxes asked for beforehand (want)
-// are kept exact: a stretch of a line far from all of them is not followed.
+// of zeros before the first) so that the count of any box takes four
+// lookups. Only the counts of the boxes asked for beforehand (want) are
+// kept exact: a stretch of a line far from all of them is not followed.
 class LineMap {
  public:
   explicit LineMap(const Frame& frame)
       : left_(frame.left), top_(frame.top),
         columns_(static_cast<std::size_t>((frame.right - frame.left) / kCellWidth) + 1),
         rows_(static_cast<std::size_t>((frame.bottom - frame.top) / kCellHeight) + 1),
-        sums_((columns_ + 1) * (rows_ + 1) + 1, 0), wanted_(columns_, Rows{rows_, 0}) {}
+        sums_((columns_ + 1) * (rows_ + 1), 0), wanted_(columns_, Rows{rows_, 0}) {}
 
   /// Asks for the counts of boxes within columns c0 to c1 and rows r0 to
   /// r1 (all included); before any line is added.
@@ -173,12 +174,8 @@ class LineMap {
       const auto r = static_cast<std::size_t>(static_cast<std::int64_t>(row));
       const auto c = static_cast<std::size_t>(static_cast<std::int64_t>(column));
       const std::size_t cell = r * columns_ + c;
-      // A column past the last runs on into the next row, as the cell's
-      // number does; a cell outside the map counts in the spare place
-      // after the sums, so that marking takes no branch.
-      const bool inside = cell < cells;
-      const std::size_t at = inside ? cell + (c < columns_ ? r : cell / columns_) + columns_ + 2 : sums_.size() - 1;
-      sums_[at] += static_cast<std::uint32_t>(cell != last && inside);
+      // A column past the last runs on into the next row, as the cell's number does.
+      if (cell != last && cell < cells) ++sums_[cell + (c < columns_ ? r : cell / columns_) + columns_ + 2];
       last = cell;
     };
     double previousColumn = 0, previousRow = 0;

@@ -243,11 +243,6 @@ class Coordinates {
       ends_.push_back(static_cast<std::size_t>(at - start));
     }
   }
-  /// The coordinates of point `i`.
-  std::string_view operator[](std::size_t i) const {
-    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
-    return {text_.data() + begin, ends_[i] - begin};
-  }
   /// Copies the coordinates of point `i` to `at`, which has room for kMost
   /// bytes, and returns their end.
   char* copy(char* at, std::size_t i) const {

@@ -501,15 +501,41 @@ std::vector<LegendPlace> legendPlaces(const std::vector<LegendItem>& legend, dou
   return places;
 }
 
+// The x of values in the drawing, each whole value's worked out once: the
+// series of a chart share their x values (laps, rounds).
+class XPlaces {
+ public:
+  explicit XPlaces(const Frame& frame) : frame_(frame) {}
+
+  /// The x of `x`, as Frame::px gives it.
+  double operator()(double x) {
+    if (!(x >= 0 && x < kMostKept) || x != static_cast<double>(static_cast<std::int32_t>(x))) return frame_.px(x);
+    const auto index = static_cast<std::size_t>(x);
+    if (index >= places_.size()) grow(index);
+    return places_[index];
+  }
+
+ private:
+  static constexpr double kMostKept = 4096;
+
+  void grow(std::size_t index) {
+    for (std::size_t next = places_.size(); next <= index; ++next) places_.push_back(frame_.px(static_cast<double>(next)));
+  }
+
+  const Frame& frame_;
+  std::vector<double> places_;
+};
+
 // Scales the points of every series with any into the plot.
 void placeLines(ChartLayout& layout, const LineChart& chart) {
+  XPlaces xs(layout.frame);
   for (std::size_t i = 0; i < chart.series.size(); ++i) {
     const Series& s = chart.series[i];
     if (s.points.empty()) continue;
     PlacedSeries& line = layout.lines.emplace_back();
     line.series = i;
     line.points.reserve(s.points.size());
-    for (const Point& point : s.points) line.points.push_back(layout.frame.place(point.x, point.y));
+    for (const Point& point : s.points) line.points.push_back(layout.frame.placeAt(xs(point.x), point.y));
   }
 }
 
@@ -593,7 +619,9 @@ double niceStep(double span, double maxTicks, TickFormat format) {
 
 double Frame::px(double x) const { return left + (x - xMin) / (xMax - xMin) * (right - left); }
 
-PlacedPoint Frame::place(double x, double y) const {
+PlacedPoint Frame::place(double x, double y) const { return placeAt(px(x), y); }
+
+PlacedPoint Frame::placeAt(double x, double y) const {
   double t = (y - yMin) / (yMax - yMin);
   Edge edge = Edge::None;
   if (!(t >= -1e-9)) {   // also NaN
@@ -603,7 +631,7 @@ PlacedPoint Frame::place(double x, double y) const {
     t = 1;
     edge = downward ? Edge::Bottom : Edge::Top;
   }
-  return {px(x), downward ? top + t * (bottom - top) : bottom - t * (bottom - top), edge};
+  return {x, downward ? top + t * (bottom - top) : bottom - t * (bottom - top), edge};
 }
 
 ChartLayout layOut(const LineChart& chart) {

@@ -117,6 +117,8 @@ struct Frame {
   double px(double x) const;
   /// Where a point is drawn: a y beyond the range (or none, NaN) on the edge it passed.
   PlacedPoint place(double x, double y) const;
+  /// Where a point is drawn whose x in the drawing is `x`, as place() has it.
+  PlacedPoint placeAt(double x, double y) const;
 };
 
 /// A tick of an axis: where its grid line runs (an x or a y) and its text.

@@ -1,5 +1,7 @@
 #include "reports/svgchart.hpp"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
@@ -232,14 +234,15 @@ class Coordinates {
     // Room past the end, so that copy() may always take kMost bytes.
     const std::size_t most = points.size() * (kMost + 1) + kMost;
     if (text_.size() < most) text_.resize(most);
+    if (xs_.size() < points.size()) xs_.resize(points.size());
     ends_.clear();
     char* const start = text_.data();
     char* at = start;
-    for (const PlacedPoint& p : points) {
+    for (std::size_t i = 0; i < points.size(); ++i) {
       if (at != start) *at++ = ' ';
-      at = html::writeDecimal(at, p.x);
+      at = writeX(at, xs_[i], points[i].x);
       *at++ = ',';
-      at = html::writeDecimal(at, p.y);
+      at = html::writeDecimal(at, points[i].y);
       ends_.push_back(static_cast<std::size_t>(at - start));
     }
   }
@@ -254,8 +257,28 @@ class Coordinates {
   std::string_view all() const { return {text_.data(), ends_.empty() ? 0 : ends_.back()}; }
 
  private:
+  // The text of the x of the points at one index, kept from the series
+  // before: the series of a chart mostly share their x values point by point.
+  struct XText {
+    std::uint64_t bits = 0;   // of the x written
+    std::size_t size = 0;     // 0 before any
+    char text[html::kDecimalChars];
+  };
+
+  // Writes `x` at `at` (room for kDecimalChars), from `known` where it holds it.
+  static char* writeX(char* at, XText& known, double x) {
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    if (known.size == 0 || known.bits != bits) {
+      known.bits = bits;
+      known.size = static_cast<std::size_t>(html::writeDecimal(known.text, x) - known.text);
+    }
+    std::memcpy(at, known.text, html::kDecimalChars);
+    return at + known.size;
+  }
+
   std::vector<char> text_;
   std::vector<std::size_t> ends_;
+  std::vector<XText> xs_;
 };
 
 // Appends the start of a series' group, with its colour.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reports/chartlayout.hpp"
+#include "reports/htmlpage.hpp"
 #include "reports/svgchart.hpp"
 #include "support/xml_page.hpp"
 
@@ -90,6 +92,36 @@ TEST(SvgChart, EveryPointHasItsTitleAndOffScalePointsSitOnTheEdge) {
             (Texts{"p0-0 &", "p0-1 &", "p0-2 &", "p0-3 &", "p0-4 &", "p1-0 &"}));
   EXPECT_EQ(page.texts("//s:g[@class='pt']/s:path/@class"), (Texts{"u", "d", "d", "x", "q"}));
   EXPECT_EQ(page.texts("//s:text[@class='lb']"), (Texts{"<one>", "two"}));
+}
+
+// Series of a chart share most x values point by point, and their places
+// are worked out once: each point still sits at its own x, where series
+// share them, start later, or have x between or beyond the whole values.
+TEST(SvgChart, EveryPointSitsAtItsOwnXWhereSeriesShareOrShiftThem) {
+  LineChart chart;
+  chart.id = "c";
+  chart.x = {"Lap", 0, 3};
+  chart.y = {"Position", 0, 10};
+  const std::vector<std::vector<double>> xs = {{0, 1, 2, 3}, {1, 2, 3}, {0, 1.5, -1, 3}, {0, 1, 2, 5000}};
+  for (const std::vector<double>& x : xs) {
+    Series& series = chart.series.emplace_back(Series{u"car", "#000", {}});
+    for (const double value : x) series.points.push_back({value, 5});
+  }
+  const Frame frame = layOut(chart).frame;
+  Texts expected;
+  for (const std::vector<double>& x : xs) {
+    std::string points;
+    for (const double value : x) {
+      if (!points.empty()) points += ' ';
+      marvolt::html::appendDecimal(points, frame.px(value));
+      points += ',';
+      marvolt::html::appendDecimal(points, frame.place(value, 5).y);
+    }
+    expected.push_back(points);
+  }
+  std::string out;
+  appendLineChart(out, chart);
+  EXPECT_EQ(XmlPage(out).texts("//s:polyline/@points"), expected);
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ std::size_t standingsOf(const CarCourse& course) { return course.standings.size(
 std::size_t crossingsOf(const CarCourse& course) { return course.crossings.size(); }
 
 // Position after every crossing, 1 at the top.
-const RaceChartKind kLapChart = {
+constexpr RaceChartKind kLapChart = {
     "lapchart-", "Lap chart: position after each lap", "Lap chart: position after each lap (start order on the left)",
     0, standingsOf,
     [](const CarCourse& course, std::size_t lap) {
@@ -171,7 +171,7 @@ const RaceChartKind kLapChart = {
     true, {}};
 
 // Gap to the first car over the line after every crossing.
-const RaceChartKind kGapChart = {
+constexpr RaceChartKind kGapChart = {
     "gapchart-", "Gap to the leader after each lap", "Gap to the leader after each lap (the leader on the zero line)",
     0, standingsOf,
     [](const CarCourse& course, std::size_t lap) {
@@ -191,7 +191,7 @@ const svg::LegendItem kLapMarkers[] = {{svg::Marker::Dot, "valid lap"},
                                        {svg::Marker::Square, "unknown flag"}};
 
 // The time of every lap after the first crossing, marked by its flags.
-const RaceChartKind kLapTimeChart = {
+constexpr RaceChartKind kLapTimeChart = {
     "laptimechart-", "Lap time of every lap", "Lap time of every lap",
     1, crossingsOf,
     [](const CarCourse& course, std::size_t lap) {
@@ -209,8 +209,10 @@ const RaceChartKind kLapTimeChart = {
     false, kLapMarkers};
 
 // A race chart of `kind` over the cars, in session `id`: a line per car,
-// labelled and coloured as the car.
-svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>& cars, const std::string& id) {
+// labelled and coloured as the car. The kind is known when compiling, so
+// that its value and title of a point are written in place.
+template <const RaceChartKind& kind>
+svg::LineChart raceChart(const std::vector<ChartCar>& cars, const std::string& id) {
   svg::LineChart chart;
   chart.id = std::string(kind.id) + id;
   chart.title = kind.title;
@@ -232,7 +234,7 @@ svg::LineChart raceChart(const RaceChartKind& kind, const std::vector<ChartCar>&
   chart.y = kind.axisOf(std::move(values));
   chart.startLabels = kind.startLabels;
   chart.legend.assign(kind.legend.begin(), kind.legend.end());
-  chart.pointTitle = [&cars, &kind](TextRoom& room, std::size_t series, std::size_t point) {
+  chart.pointTitle = [&cars](TextRoom& room, std::size_t series, std::size_t point) {
     const ChartCar& car = cars[series];
     const std::size_t lap = point + kind.firstLap;
     room.put(car.prefix);
@@ -501,14 +503,13 @@ class HtmlWriter {
     }
     const std::string id = std::to_string(session.number);
     // One chart at a time: each reuses the memory of the one before.
-    for (const RaceChartKind* kind : {&kLapChart, &kGapChart}) {
-      appendFigure(sink_, raceChart(*kind, cars, id), kind->caption);
-    }
+    appendFigure(sink_, raceChart<kLapChart>(cars, id), kLapChart.caption);
+    appendFigure(sink_, raceChart<kGapChart>(cars, id), kGapChart.caption);
     if (!anyLapCompleted(cars)) {
       rep_ += "<p class=\"note\">No lap was completed.</p>\n"sv;
       return;
     }
-    const svg::LineChart times = raceChart(kLapTimeChart, cars, id);
+    const svg::LineChart times = raceChart<kLapTimeChart>(cars, id);
     appendFigure(sink_, times, lapTimeCaption(cars, times.y));
   }
 

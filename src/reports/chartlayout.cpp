@@ -501,8 +501,8 @@ std::vector<LegendPlace> legendPlaces(const std::vector<LegendItem>& legend, dou
   return places;
 }
 
-// The x of values in the drawing, each whole value's worked out once: the
-// series of a chart share their x values (laps, rounds).
+// The x of values in the drawing, worked out once for each whole value:
+// the series of a chart share their x values (laps, rounds).
 class XPlaces {
  public:
   explicit XPlaces(const Frame& frame) : frame_(frame) {}

@@ -196,12 +196,12 @@ constexpr RaceChartKind kLapTimeChart = {
     1, crossingsOf,
     [](const CarCourse& course, std::size_t lap) {
       const Crossing& crossing = course.crossings[lap];
-      return svg::Point{static_cast<double>(lap), crossing.lapTime / 1000.0, lapMarker(crossing.flags())};
+      return svg::Point{static_cast<double>(lap), crossing.lapTime() / 1000.0, lapMarker(crossing.flags())};
     },
     lapTimeAxis,
     [](char* at, const CarCourse& course, std::size_t lap) {
       if (lap < course.standings.size()) at = writePosition(at, course.standings[lap].position);
-      at = writeMsecToTime(putText(at, ", "sv), course.crossings[lap].lapTime);
+      at = writeMsecToTime(putText(at, ", "sv), course.crossings[lap].lapTime());
       const LapFlag flags = course.crossings[lap].flags();
       if (flags != LapFlag::NONE) at = writeLapFlagStr(putText(at, ", "sv), flags);
       return at;
@@ -250,7 +250,7 @@ std::string lapTimeCaption(const std::vector<ChartCar>& cars, const svg::Axis& a
   const bool clipped = std::any_of(cars.begin(), cars.end(), [&axis](const ChartCar& car) {
     const std::span<const Crossing> laps = car.course->crossings;
     return std::any_of(laps.begin() + std::min<std::size_t>(1, laps.size()), laps.end(),
-                       [&axis](const Crossing& lap) { return lap.lapTime / 1000.0 > axis.max; });
+                       [&axis](const Crossing& lap) { return lap.lapTime() / 1000.0 > axis.max; });
   });
   if (clipped) {
     caption += " (laps slower than "sv;
@@ -541,7 +541,7 @@ class HtmlWriter {
       }
       char* at = putText(room.reserve(kLapCellChars), "<td"sv);
       if (laps[j].flags() != LapFlag::NONE) at = writeFlagAttributes(at, laps[j].flags());
-      room.commit(putText(writeMsecToTime(putText(at, ">"sv), laps[j].lapTime), "</td>"sv));
+      room.commit(putText(writeMsecToTime(putText(at, ">"sv), laps[j].lapTime()), "</td>"sv));
     }
     room.flush();
     rep_ += "</tr>\n</tbody></table></div></div>\n"sv;

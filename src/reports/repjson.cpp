@@ -275,7 +275,7 @@ class JsonRenderer {
     TextRoom& room = json_.wholeValue(rapidjson::kObjectType);
     char* at = putText(room.reserve(kLongestLap), "{\"lap\":");
     at = rapidjson::internal::u64toa(lap, at);
-    at = rapidjson::internal::u32toa(crossing.lapTime, putText(at, ",\"lap_time_ms\":"));
+    at = rapidjson::internal::u32toa(crossing.lapTime(), putText(at, ",\"lap_time_ms\":"));
     at = rapidjson::internal::u32toa(crossing.clock(), putText(at, ",\"clock_ms\":"));
     at = putText(at, ",\"flags\":[");
     bool first = true;

@@ -81,8 +81,8 @@ struct RaceRow {
 /// holds every crossing. The session clock takes a word of its own; a lap
 /// lasts less than 2^24 ms (a lap word's clock runs on from zero after
 /// that, and each new period of it counts as one), so the lap time shares
-/// the other word with the flags. Both fields of that word are 32-bit
-/// fields, which MinGW-w64's layout of bit-fields also keeps in one word.
+/// the other word with the flags, in its low 24 bits. The words are written
+/// whole: filling fresh memory never reads it first.
 class Crossing {
  public:
   /// The longest lap a crossing holds.
@@ -91,17 +91,19 @@ class Crossing {
   constexpr Crossing() = default;
   /// A crossing at `clock` ending a lap of `lapTime` (kLongestLap at most).
   constexpr Crossing(std::uint32_t lapTime, std::uint32_t clock, LapFlag flags)
-      : lapTime(lapTime & kLongestLap), flags_(static_cast<std::uint32_t>(flags)), clock_(clock) {}
+      : lapAndFlags_((lapTime & kLongestLap) | static_cast<std::uint32_t>(flags) << kFlagsShift), clock_(clock) {}
 
-  std::uint32_t lapTime : 24 = 0;   ///< since the previous crossing; for the first, its clock
-
+  /// Since the previous crossing; for the first, its clock.
+  constexpr std::uint32_t lapTime() const { return lapAndFlags_ & kLongestLap; }
   /// The session clock at the crossing.
   constexpr std::uint32_t clock() const { return clock_; }
   /// The lap's flags.
-  constexpr LapFlag flags() const { return static_cast<LapFlag>(flags_); }
+  constexpr LapFlag flags() const { return static_cast<LapFlag>(lapAndFlags_ >> kFlagsShift); }
 
  private:
-  std::uint32_t flags_ : 8 = 0;
+  static constexpr unsigned kFlagsShift = 24;
+
+  std::uint32_t lapAndFlags_ = 0;
   std::uint32_t clock_ = 0;
 };
 static_assert(sizeof(Crossing) == 8);

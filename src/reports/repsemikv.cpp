@@ -162,7 +162,7 @@ class SemiKVWriter {
           char* at = room.reserve(4 + 20 + 9 + kTimeChars + 7 + kTimeChars + 8 + kLapFlagChars + 2);
           at = putText(at, "lap=");
           at = std::to_chars(at, at + 20, j++).ptr;
-          at = writeMsecToTime(putText(at, ";laptime="), crossing.lapTime);
+          at = writeMsecToTime(putText(at, ";laptime="), crossing.lapTime());
           at = writeMsecToTime(putText(at, ";clock="), crossing.clock());
           at = writeLapFlagStr(putText(at, ";remark="), crossing.flags());
           room.commit(putText(at, ";\n"));

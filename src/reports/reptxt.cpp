@@ -132,7 +132,7 @@ class TxtWriter {
       at = putRight(at, number, static_cast<std::size_t>(numberEnd - number), 3);
       *at++ = ':';
       *at++ = ' ';
-      at = putRight(at, time, static_cast<std::size_t>(writeMsecToTime(time, crossing.lapTime) - time), 9);
+      at = putRight(at, time, static_cast<std::size_t>(writeMsecToTime(time, crossing.lapTime()) - time), 9);
       *at++ = ' ';
       *at++ = ' ';
       at = writeLapFlagStr(at, crossing.flags());

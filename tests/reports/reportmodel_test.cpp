@@ -66,7 +66,7 @@ TEST(ReportModel, RaceRowsLapsBehindAndHistory) {
                            {2, {{3, 2, 2}, {2, 5, 95}, {3, 10, 190}, {1, 0, 280}, {1, 0, 370}}},
                            {3, {{4, 5, 5}, {4, 40, 130}, {4, 110, 290}, {3, 170, 450}}},
                            {4, {{2, 2, 2}, {3, 10, 100}, {2, 10, 190}, {2, 5, 285}, {2, 1, 371}}}}));
-  EXPECT_EQ(race.courses[race.results[0].course].crossings[1].lapTime, 93u);
+  EXPECT_EQ(race.courses[race.results[0].course].crossings[1].lapTime(), 93u);
 }
 
 TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
@@ -82,7 +82,7 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   EXPECT_EQ(testing.lapLists[1].first, 0u);
   const std::span<const Crossing> own = testing.courses[testing.lapLists[1].own].crossings;
   EXPECT_EQ(own.size(), 3u);
-  EXPECT_EQ(own[2].lapTime, 45u);
+  EXPECT_EQ(own[2].lapTime(), 45u);
   const CarRef& stranger = testing.lapLists[2].car;
   EXPECT_EQ(std::tie(stranger.startNum, stranger.listed, stranger.name), std::make_tuple(0, kNotListed, u" "));
   EXPECT_EQ(laps.driverOf(stranger).remark, u"invalid");

@@ -17,9 +17,34 @@ char* putUpToTwo(char* p, std::uint32_t value) {
   return writeTwoDigits(p, value);
 }
 
+// ".000" to ".999": the end of every time text, four characters a number.
+constexpr std::array<char, 4000> kMillis = [] {
+  std::array<char, 4000> texts{};
+  for (std::size_t n = 0; n < 1000; ++n) {
+    texts[4 * n] = '.';
+    texts[4 * n + 1] = static_cast<char>('0' + n / 100);
+    texts[4 * n + 2] = static_cast<char>('0' + n / 10 % 10);
+    texts[4 * n + 3] = static_cast<char>('0' + n % 10);
+  }
+  return texts;
+}();
+
+// Writes "h:mm:ss" of a time of an hour or more: rare, so kept apart from
+// the common path, which then needs no registers of its own.
+[[gnu::noinline]] char* putHours(char* p, std::uint32_t totalSeconds) {
+  const std::uint32_t hours = totalSeconds / 3600;
+  const std::uint32_t rest = totalSeconds - hours * 3600;
+  p = std::to_chars(p, p + 4, hours).ptr;
+  *p++ = ':';
+  p = writeTwoDigits(p, rest / 60);
+  *p++ = ':';
+  return writeTwoDigits(p, rest % 60);
+}
+
 }  // namespace
 
-// A few multiplications, no library call: this runs for every lap of the lap dumps.
+// A few multiplications and table copies, no library call: this runs for
+// every lap of the lap dumps and every point of the page's charts.
 char* writeMsecToTime(char* p, std::uint32_t ms) {
   if (ms == NOTIME) {
     std::memcpy(p, "-.---", 5);
@@ -35,17 +60,10 @@ char* writeMsecToTime(char* p, std::uint32_t ms) {
     *p++ = ':';
     p = writeTwoDigits(p, totalSeconds - minutes * 60);
   } else {
-    const std::uint32_t hours = totalSeconds / 3600;
-    const std::uint32_t rest = totalSeconds - hours * 3600;
-    p = std::to_chars(p, p + 4, hours).ptr;
-    *p++ = ':';
-    p = writeTwoDigits(p, rest / 60);
-    *p++ = ':';
-    p = writeTwoDigits(p, rest % 60);
+    p = putHours(p, totalSeconds);
   }
-  *p++ = '.';
-  *p++ = static_cast<char>('0' + millis / 100);
-  return writeTwoDigits(p, millis % 100);
+  std::memcpy(p, &kMillis[4 * millis], 4);
+  return p + 4;
 }
 
 void appendMsecToTime(std::string& out, std::uint32_t ms) {

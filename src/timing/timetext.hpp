@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -46,8 +47,7 @@ inline constexpr std::array<char, 200> kTwoDigits = [] {
 
 /// Writes a number below 100 as two digits at `out` and returns their end.
 inline char* writeTwoDigits(char* out, std::uint32_t value) {
-  out[0] = kTwoDigits[2 * value];
-  out[1] = kTwoDigits[2 * value + 1];
+  std::memcpy(out, &kTwoDigits[2 * value], 2);
   return out + 2;
 }
 

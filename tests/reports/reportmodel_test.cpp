@@ -93,6 +93,17 @@ TEST(ReportModel, CarsEntriesAndLapListsOfACarIdTwice) {
   EXPECT_FALSE(buildReportModel(DataGPL(), Sections()).hasEvent);
 }
 
+// A crossing keeps its lap time, flags and clock apart, at their limits too.
+TEST(ReportModel, ACrossingKeepsItsFieldsApart) {
+  const LapFlag all = LapFlag::OFFTRACK | LapFlag::INVALID | LapFlag::UNKNOWN;
+  const std::tuple<std::uint32_t, std::uint32_t, LapFlag> cases[] = {
+      {Crossing::kLongestLap, 0, LapFlag::NONE}, {0, 0xFFFFFFFFu, all}, {93, 0x80000000u, LapFlag::INVALID}};
+  for (const auto& [lapTime, clock, flags] : cases) {
+    const Crossing crossing(lapTime, clock, flags);
+    EXPECT_EQ(std::make_tuple(crossing.lapTime(), crossing.clock(), crossing.flags()), std::make_tuple(lapTime, clock, flags));
+  }
+}
+
 // A session's courses view its one array of crossings; a copy's view the
 // copy's, and outlive the original.
 TEST(ReportModel, ACopyViewsItsOwnCrossings) {

@@ -100,7 +100,8 @@ TEST(ReportModel, ACrossingKeepsItsFieldsApart) {
       {Crossing::kLongestLap, 0, LapFlag::NONE}, {0, 0xFFFFFFFFu, all}, {93, 0x80000000u, LapFlag::INVALID}};
   for (const auto& [lapTime, clock, flags] : cases) {
     const Crossing crossing(lapTime, clock, flags);
-    EXPECT_EQ(std::make_tuple(crossing.lapTime(), crossing.clock(), crossing.flags()), std::make_tuple(lapTime, clock, flags));
+    EXPECT_EQ(std::make_tuple(crossing.lapTime(), crossing.clock(), crossing.flags()),
+              std::make_tuple(lapTime, clock, flags));
   }
 }
 
